@@ -1,0 +1,48 @@
+# The two commands a user needs are `make run` and `make test`; both install what is missing.
+.PHONY: all deps build run test test-dev test-asan bench fuzz screenshot clean
+
+FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc)
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build/dev/build.ninja: CMakeLists.txt CMakePresets.json
+	cmake --preset dev >/dev/null
+
+build: deps build/dev/build.ninja
+	cmake --build --preset dev -j $(JOBS)
+
+run: build
+	@if [ -x scripts/quillory ]; then exec scripts/quillory; \
+	else echo "The window does not exist yet; nothing to run."; fi
+
+test: test-dev test-asan
+
+test-dev: build
+	ctest --preset dev
+
+test-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan
+
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+	@set -e; for b in build/release/benches/*; do \
+		[ -x "$$b" ] || continue; echo "== $$(basename $$b)"; "$$b"; done
+
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	@set -e; for f in build/fuzz/fuzzers/*; do \
+		name=$$(basename $$f); corpus=build/fuzz/corpus/$$name; mkdir -p $$corpus; \
+		seeds=fuzz/corpus/$$name; [ -d $$seeds ] || seeds=; \
+		echo "== $$name ($(FUZZ_SECONDS) s)"; \
+		$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds; done
+
+clean:
+	rm -rf build
