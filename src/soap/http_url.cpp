@@ -60,8 +60,10 @@ EndpointParts SplitEndpoint(std::string_view url) {
     const std::size_t authority = text.find("://");
     const std::size_t start = text.find_first_of("/?#", authority + 3);
     if (start != std::string::npos) {
-        parts.object = text.substr(start);
-        if (parts.object.front() != '/') parts.object.insert(0, "/");
+        const std::string_view object = std::string_view(text).substr(start);
+        parts.object.reserve(object.size() + 1);
+        if (object.front() != '/') parts.object += '/';
+        parts.object += object;
     }
     return parts;
 }

@@ -49,6 +49,24 @@ void RefuseUnparsedEntity(void* ctx, const xmlChar* name, const xmlChar*, const 
 // Errors are collected in the context, never printed.
 void Quiet(void*, xmlError*) {}
 
+void QuietGeneric(void*, const char*, ...) {}
+
+// Some libxml2 errors (encoding conversion among them) bypass the context and go to the
+// thread's generic handler, which prints; silence it for the parse and restore it after.
+class QuietErrors {
+public:
+    QuietErrors() : generic_(xmlGenericError), genericContext_(xmlGenericErrorContext) {
+        xmlSetGenericErrorFunc(nullptr, QuietGeneric);
+    }
+    ~QuietErrors() { xmlSetGenericErrorFunc(genericContext_, generic_); }
+    QuietErrors(const QuietErrors&) = delete;
+    QuietErrors& operator=(const QuietErrors&) = delete;
+
+private:
+    xmlGenericErrorFunc generic_;
+    void* genericContext_;
+};
+
 void InitOnce() {
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
@@ -82,6 +100,7 @@ std::string TrimLineEnds(std::string text) {
 
 XmlDocPtr ParseXml(std::span<const std::uint8_t> bytes) {
     InitOnce();
+    QuietErrors quiet;
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
         RaiseParseError({XML_ERR_INTERNAL_ERROR, "Document too large", 1, 0, {}}, bytes);
     }

@@ -207,3 +207,22 @@ TEST(ReadReply, EncodingComesFromTheBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadReply, UndecodableBytesAreAQuietParseError) {
+    const std::string cases[] = {
+        std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\0\0\0\0</a>", 48),
+        "<?xml version=\"1.0\" encoding=\"no-such-charset\"?><a/>",
+        "<?xml version=\"1.0\"?><a>\xff\xfe\xc3</a>",
+        std::string("\xff\xfe<\0a\0>\0\0\xd8\0\0", 12),  // UTF-16 with a lone surrogate
+    };
+    for (const auto& xml : cases) {
+        testing::internal::CaptureStderr();
+        const auto kind = Outcome(xml).first;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(kind, Kind::DomParse) << xml;
+    }
+}
+
+}  // namespace
