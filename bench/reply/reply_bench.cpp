@@ -23,15 +23,17 @@ std::string MakeWords(std::mt19937& random) {
                                            "中", "国", "发", "票", "金", "额", "日", "期",
                                            "地", "址", "电", "话", "号", "码", "名", "称"};
     static const char* const kAscii[] = {"No.", "2024", "ID", "A4", "OCR", "12:30", "Tel",
-                                         "x", "(1)", "—", "QR", "m2", "RMB", "%"};
+                                         "x",   "(1)",  "—",  "QR", "m2",  "RMB",   "%"};
     std::string words;
     const int pieces = 4 + int(random() % 14);
     for (int i = 0; i < pieces; ++i) {
         if (random() % 3 != 0) {
-            for (int n = 1 + int(random() % 3); n > 0; --n) words += kChinese[random() % 24];
+            for (int n = 1 + int(random() % 3); n > 0; --n)
+                words += kChinese[random() % 24];
         } else {
             words += kAscii[random() % 14];
-            if (random() % 2) words += ' ';
+            if (random() % 2)
+                words += ' ';
         }
     }
     return words;
@@ -47,10 +49,12 @@ std::string Fraction(std::mt19937& random, int places) {
 const std::string& ReplyUtf8() {
     static const std::string reply = [] {
         std::mt19937 random(8723);
-        std::string text = "{\"log_id\":1766051826541238271,\"words_result_num\":" +
-                           std::to_string(kLines) + ",\"words_result\":[";
+        std::string text =
+            "{\"log_id\":1766051826541238271,\"words_result_num\":" + std::to_string(kLines) +
+            ",\"words_result\":[";
         for (int i = 0; i < kLines; ++i) {
-            if (i) text += ',';
+            if (i)
+                text += ',';
             text += "{\"location\":{\"top\":" + std::to_string(random() % 4000) +
                     ",\"left\":" + std::to_string(random() % 3000) +
                     ",\"width\":" + std::to_string(40 + random() % 2000) +
@@ -110,7 +114,7 @@ BENCHMARK(BM_ParseAndReadWords)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 // Remembers each benchmark's CPU time per iteration while printing as usual. CPU time,
 // not wall time, because the machine is shared and wall time counts other programs too.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration) {
@@ -125,7 +129,7 @@ public:
         return it == times_.end() ? 0.0 : it->second;
     }
 
-private:
+  private:
     std::map<std::string, double> times_;
 };
 

@@ -27,7 +27,8 @@ std::u16string CodeUnits(const std::uint8_t* data, std::size_t size) {
 }
 
 void Walk(const reply::ReplyPtr& value, int level) {
-    if (level > 32) std::abort();  // deeper than the reader allows
+    if (level > 32)
+        std::abort();  // deeper than the reader allows
     for (std::size_t i = 0, n = reply::ElementCount(value); i < n; ++i) {
         Walk(reply::ElementAt(value, i), level + 1);
     }
@@ -45,11 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const reply::EReplyOverflow&) {
         return 0;
     }
-    if (!value) return 0;
+    if (!value)
+        return 0;
     Walk(value, 0);
     const std::u16string form = reply::AsText(value);
     // The bare top string is the one form that is not JSON; everything else reads back.
-    if (value->kind() == reply::ReplyValue::Kind::String) return 0;
+    if (value->kind() == reply::ReplyValue::Kind::String)
+        return 0;
     reply::ReplyPtr again;
     try {
         again = reply::ParseReply(form);
@@ -57,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // 15 digits of a number next to the largest double round beyond it.
         return 0;
     }
-    if (!again || reply::AsText(again) != form) std::abort();
+    if (!again || reply::AsText(again) != form)
+        std::abort();
     return 0;
 }

@@ -17,21 +17,25 @@ const ReplyValue* FindMember(const ReplyValue& object, std::u16string_view name)
                                [key](const ReplyValue::Member& m, std::u16string_view n) {
                                    return detail::MemberBefore(m.key, m.name, key, n);
                                });
-    if (it == members.end() || it->key != key || it->name != name) return nullptr;
+    if (it == members.end() || it->key != key || it->name != name)
+        return nullptr;
     return it->value;
 }
 
 }  // namespace
 
 ReplyPtr ArrayMember(const ReplyPtr& value, std::u16string_view name) {
-    if (!value) return nullptr;
+    if (!value)
+        return nullptr;
     const ReplyValue* member = FindMember(*value, name);
-    if (member == nullptr || member->kind() != ReplyValue::Kind::Array) return nullptr;
+    if (member == nullptr || member->kind() != ReplyValue::Kind::Array)
+        return nullptr;
     return ReplyPtr(value, member);
 }
 
 std::u16string StringMember(const ReplyPtr& value, std::u16string_view name) {
-    if (!value) return {};
+    if (!value)
+        return {};
     const ReplyValue* member = FindMember(*value, name);
     return member ? AsText(*member) : std::u16string();
 }

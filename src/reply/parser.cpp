@@ -44,9 +44,12 @@ constexpr bool BeginsNoName(char16_t c) {
 }
 
 int HexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
     return -1;
 }
 
@@ -56,7 +59,7 @@ struct PendingMember {
 };
 
 class Parser {
-public:
+  public:
     Parser(std::u16string_view text, detail::Arena& arena)
         : p_(text.data()), end_(text.data() + text.size()), builder_(arena) {}
 
@@ -66,7 +69,7 @@ public:
         return top;
     }
 
-private:
+  private:
     bool AtEnd() const { return p_ == end_; }
 
     // Whitespace and comments. Before or inside the top value a comment the text leaves
@@ -78,23 +81,28 @@ private:
                 ++p_;
                 continue;
             }
-            if (c != u'/') return;
-            if (end_ - p_ < 2) throw Unreadable{};
+            if (c != u'/')
+                return;
+            if (end_ - p_ < 2)
+                throw Unreadable{};
             const char16_t* close = nullptr;
             if (p_[1] == u'*') {
                 // A block comment ends at the first "*/" after its opening.
                 std::u16string_view rest(p_ + 2, std::size_t(end_ - p_ - 2));
                 std::size_t at = rest.find(u"*/");
-                if (at != std::u16string_view::npos) close = p_ + 2 + at + 2;
+                if (at != std::u16string_view::npos)
+                    close = p_ + 2 + at + 2;
             } else if (p_[1] == u'/') {
                 std::u16string_view rest(p_ + 2, std::size_t(end_ - p_ - 2));
                 std::size_t at = rest.find(u'\n');
-                if (at != std::u16string_view::npos) close = p_ + 2 + at + 1;
+                if (at != std::u16string_view::npos)
+                    close = p_ + 2 + at + 1;
             } else {
                 throw Unreadable{};
             }
             if (close == nullptr) {
-                if (!after_top) throw Unreadable{};
+                if (!after_top)
+                    throw Unreadable{};
                 p_ = end_;
                 return;
             }
@@ -104,23 +112,35 @@ private:
 
     // The character after a backslash, decoded; p_ stands on it.
     char16_t ReadEscape() {
-        if (AtEnd()) throw Unreadable{};
+        if (AtEnd())
+            throw Unreadable{};
         char16_t c = *p_++;
         int digits = 0;
         switch (c) {
-            case u'b': return 0x08;
-            case u't': return 0x09;
-            case u'n': return 0x0A;
-            case u'f': return 0x0C;
-            case u'r': return 0x0D;
-            case u'u': digits = 4; break;
-            case u'x': digits = 2; break;
-            default: return c;
+            case u'b':
+                return 0x08;
+            case u't':
+                return 0x09;
+            case u'n':
+                return 0x0A;
+            case u'f':
+                return 0x0C;
+            case u'r':
+                return 0x0D;
+            case u'u':
+                digits = 4;
+                break;
+            case u'x':
+                digits = 2;
+                break;
+            default:
+                return c;
         }
         unsigned value = 0;
         for (int i = 0; i < digits; ++i) {
             int digit = AtEnd() ? -1 : HexValue(*p_);
-            if (digit < 0) throw Unreadable{};
+            if (digit < 0)
+                throw Unreadable{};
             value = value * 16 + unsigned(digit);
             ++p_;
         }
@@ -133,8 +153,10 @@ private:
     template <class Stop>
     std::u16string_view ReadRun(Stop stop, bool nul_ends) {
         const char16_t* start = p_;
-        while (p_ != end_ && *p_ != u'\\' && !stop(*p_)) ++p_;
-        if (p_ == end_ || *p_ != u'\\') return {start, std::size_t(p_ - start)};
+        while (p_ != end_ && *p_ != u'\\' && !stop(*p_))
+            ++p_;
+        if (p_ == end_ || *p_ != u'\\')
+            return {start, std::size_t(p_ - start)};
 
         scratch_.assign(start, p_);
         bool cut = false;
@@ -142,9 +164,11 @@ private:
             char16_t c = *p_++;
             if (c == u'\\') {
                 c = ReadEscape();
-                if (c == 0 && nul_ends) cut = true;
+                if (c == 0 && nul_ends)
+                    cut = true;
             }
-            if (!cut) scratch_.push_back(c);
+            if (!cut)
+                scratch_.push_back(c);
         }
         return scratch_;
     }
@@ -152,8 +176,10 @@ private:
     const ReplyValue* ParseValue(int level, Place place) {
         SkipSpace(false);
         // "(" is passed over; whatever follows it, whitespace included, starts the value.
-        while (p_ != end_ && *p_ == u'(') ++p_;
-        if (AtEnd()) return ParseBareWord(place);
+        while (p_ != end_ && *p_ == u'(')
+            ++p_;
+        if (AtEnd())
+            return ParseBareWord(place);
         switch (*p_) {
             case u'"':
             case u'\'':
@@ -169,7 +195,8 @@ private:
             case u'f':
                 return ParseLiteral(u"false", TreeBuilder::Boolean(false), place);
             default:
-                if (*p_ == u'-' || (*p_ >= u'0' && *p_ <= u'9')) return ParseNumber();
+                if (*p_ == u'-' || (*p_ >= u'0' && *p_ <= u'9'))
+                    return ParseNumber();
                 return ParseBareWord(place);
         }
     }
@@ -177,7 +204,8 @@ private:
     const ReplyValue* ParseString() {
         const char16_t quote = *p_++;
         std::u16string_view text = ReadRun([quote](char16_t c) { return c == quote; }, false);
-        if (AtEnd()) throw Unreadable{};
+        if (AtEnd())
+            throw Unreadable{};
         ++p_;
         return builder_.String(text);
     }
@@ -195,13 +223,17 @@ private:
 
     const ReplyValue* ParseNumber() {
         const char16_t* start = p_;
-        while (p_ != end_ && IsNumberChar(*p_)) ++p_;
+        while (p_ != end_ && IsNumberChar(*p_))
+            ++p_;
         number_text_.assign(start, p_);  // the run is ASCII, so narrowing keeps it whole
         detail::Number number = detail::ReadNumber(number_text_);
         switch (number.kind) {
-            case ReplyValue::Kind::Integer: return builder_.Integer(number.units);
-            case ReplyValue::Kind::FixedPoint: return builder_.FixedPoint(number.units);
-            default: return builder_.Floating(number.floating);
+            case ReplyValue::Kind::Integer:
+                return builder_.Integer(number.units);
+            case ReplyValue::Kind::FixedPoint:
+                return builder_.FixedPoint(number.units);
+            default:
+                return builder_.Floating(number.floating);
         }
     }
 
@@ -233,15 +265,18 @@ private:
             ++p_;
         } else {
             for (;;) {
-                if (level == kDeepestLevel) throw Unreadable{};
+                if (level == kDeepestLevel)
+                    throw Unreadable{};
                 elements_.push_back(ParseValue(level + 1, Place::Element));
                 SkipSpace(false);
-                if (AtEnd()) throw Unreadable{};
+                if (AtEnd())
+                    throw Unreadable{};
                 if (*p_ == u']') {
                     ++p_;
                     break;
                 }
-                if (*p_ != u',') throw Unreadable{};
+                if (*p_ != u',')
+                    throw Unreadable{};
                 ++p_;
                 SkipSpace(false);
                 if (p_ != end_ && *p_ == u']') {
@@ -250,20 +285,22 @@ private:
                 }
             }
         }
-        const ReplyValue* array = builder_.Array(
-            std::span(elements_.data() + mark, elements_.size() - mark));
+        const ReplyValue* array =
+            builder_.Array(std::span(elements_.data() + mark, elements_.size() - mark));
         elements_.resize(mark);
         return array;
     }
 
     std::u16string_view ParseName() {
-        if (AtEnd()) throw Unreadable{};
+        if (AtEnd())
+            throw Unreadable{};
         std::u16string_view name;
         const char16_t first = *p_;
         if (first == u'"' || first == u'\'') {
             ++p_;
             name = ReadRun([first](char16_t c) { return c == first; }, true);
-            if (AtEnd()) throw Unreadable{};
+            if (AtEnd())
+                throw Unreadable{};
             ++p_;
         } else if (BeginsNoName(first)) {
             throw Unreadable{};
@@ -282,21 +319,25 @@ private:
             ++p_;
         } else {
             for (;;) {
-                if (level == kDeepestLevel) throw Unreadable{};
+                if (level == kDeepestLevel)
+                    throw Unreadable{};
                 std::u16string_view name = ParseName();
                 SkipSpace(false);
-                if (AtEnd() || *p_ != u':') throw Unreadable{};
+                if (AtEnd() || *p_ != u':')
+                    throw Unreadable{};
                 ++p_;
                 const ReplyValue* value = ParseValue(level + 1, Place::MemberValue);
                 members_.push_back(
                     {{name, detail::MemberKey(name), value}, members_.size() - mark});
                 SkipSpace(false);
-                if (AtEnd()) throw Unreadable{};
+                if (AtEnd())
+                    throw Unreadable{};
                 if (*p_ == u'}') {
                     ++p_;
                     break;
                 }
-                if (*p_ != u',') throw Unreadable{};
+                if (*p_ != u',')
+                    throw Unreadable{};
                 ++p_;
                 SkipSpace(false);
                 if (p_ != end_ && *p_ == u'}') {
@@ -335,7 +376,7 @@ private:
     const char16_t* const end_;
     TreeBuilder builder_;
     std::vector<const ReplyValue*> elements_;  // elements of the arrays still open
-    std::vector<PendingMember> members_;      // members of the objects still open
+    std::vector<PendingMember> members_;       // members of the objects still open
     std::vector<Member> unique_;
     std::u16string scratch_;
     std::string number_text_;

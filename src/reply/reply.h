@@ -28,7 +28,7 @@ namespace reply {
 // A floating number in the reply lies beyond the range of a double. The only error the
 // reader raises; every other unreadable text gives none.
 class EReplyOverflow : public quillory::Exception {
-public:
+  public:
     using quillory::Exception::Exception;
 };
 

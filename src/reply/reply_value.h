@@ -15,7 +15,7 @@ class TreeBuilder;
 }
 
 class ReplyValue {
-public:
+  public:
     enum class Kind : std::uint8_t {
         Null,
         Boolean,
@@ -43,9 +43,7 @@ public:
     // Each accessor answers for its own kind and gives a zero value for any other.
     bool boolean() const noexcept { return kind_ == Kind::Boolean && u_.boolean; }
     std::int64_t integer() const noexcept { return kind_ == Kind::Integer ? u_.number : 0; }
-    std::int64_t fixed_units() const noexcept {
-        return kind_ == Kind::FixedPoint ? u_.number : 0;
-    }
+    std::int64_t fixed_units() const noexcept { return kind_ == Kind::FixedPoint ? u_.number : 0; }
     double floating() const noexcept { return kind_ == Kind::Floating ? u_.floating : 0.0; }
     std::u16string_view string() const noexcept {
         return kind_ == Kind::String && size_ != 0 ? std::u16string_view(u_.chars, size_)
@@ -62,7 +60,7 @@ public:
         return kind_ == Kind::Object ? std::span(u_.members, size_) : std::span<const Member>();
     }
 
-private:
+  private:
     friend class detail::TreeBuilder;
 
     constexpr explicit ReplyValue(Kind kind, bool boolean = false) noexcept

@@ -11,10 +11,17 @@ void AppendQuoted(std::u16string& out, std::u16string_view text) {
     out.push_back(u'"');
     for (char16_t c : text) {
         switch (c) {
-            case u'"': out += u"\\\""; break;
-            case u'\\': out += u"\\\\"; break;
-            case u'\0': out += u"\\u0000"; break;
-            default: out.push_back(c);
+            case u'"':
+                out += u"\\\"";
+                break;
+            case u'\\':
+                out += u"\\\\";
+                break;
+            case u'\0':
+                out += u"\\u0000";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     out.push_back(u'"');
@@ -49,7 +56,8 @@ void AppendValue(std::u16string& out, const ReplyValue& value, bool nested) {
             out.push_back(u'[');
             bool first = true;
             for (const ReplyValue* element : value.elements()) {
-                if (!first) out.push_back(u',');
+                if (!first)
+                    out.push_back(u',');
                 first = false;
                 AppendValue(out, *element, true);
             }
@@ -60,7 +68,8 @@ void AppendValue(std::u16string& out, const ReplyValue& value, bool nested) {
             out.push_back(u'{');
             bool first = true;
             for (const ReplyValue::Member& member : value.members()) {
-                if (!first) out.push_back(u',');
+                if (!first)
+                    out.push_back(u',');
                 first = false;
                 AppendQuoted(out, member.name);
                 out.push_back(u':');

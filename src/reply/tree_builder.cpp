@@ -14,12 +14,12 @@ Arena::Arena(std::size_t first_chunk_bytes)
     : chunk_bytes_(std::max<std::size_t>(first_chunk_bytes, 4096)) {}
 
 void* Arena::Allocate(std::size_t bytes, std::size_t align) {
-    if (bytes == 0) bytes = 1;
+    if (bytes == 0)
+        bytes = 1;
     auto fits = [&] {
         auto address = reinterpret_cast<std::uintptr_t>(next_);
         auto aligned = (address + align - 1) & ~(std::uintptr_t(align) - 1);
-        return next_ != nullptr &&
-               aligned + bytes <= reinterpret_cast<std::uintptr_t>(limit_);
+        return next_ != nullptr && aligned + bytes <= reinterpret_cast<std::uintptr_t>(limit_);
     };
     if (!fits()) {
         // Chunks double as the tree grows, so a tree costs a few allocations at most
@@ -76,7 +76,8 @@ const ReplyValue* TreeBuilder::Floating(double value) {
 }
 
 const ReplyValue* TreeBuilder::String(std::u16string_view text) {
-    if (text.empty()) return EmptyString();
+    if (text.empty())
+        return EmptyString();
     ReplyValue* node = NewNode(ReplyValue::Kind::String);
     node->u_.chars = CopyText(text).data();
     node->size_ = text.size();
@@ -103,7 +104,8 @@ const ReplyValue* TreeBuilder::Object(std::span<const ReplyValue::Member> member
 
 std::u16string_view TreeBuilder::CopyText(std::u16string_view text) {
     auto* chars = arena_.AllocateArray<char16_t>(text.size());
-    if (!text.empty()) std::memcpy(chars, text.data(), text.size() * sizeof(char16_t));
+    if (!text.empty())
+        std::memcpy(chars, text.data(), text.size() * sizeof(char16_t));
     return {chars, text.size()};
 }
 

@@ -15,7 +15,7 @@ namespace reply::detail {
 // Bump allocator holding every node, text and table of one tree; freed as a whole,
 // which is why nodes must stay trivially destructible.
 class Arena {
-public:
+  public:
     explicit Arena(std::size_t first_chunk_bytes);
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
@@ -27,7 +27,7 @@ public:
         return static_cast<T*>(Allocate(count * sizeof(T), alignof(T)));
     }
 
-private:
+  private:
     std::vector<std::unique_ptr<std::byte[]>> chunks_;
     std::byte* next_ = nullptr;
     std::byte* limit_ = nullptr;
@@ -37,7 +37,7 @@ private:
 // Makes nodes in an arena. Null, booleans and the empty string are shared by all
 // trees: they hold nothing that belongs to one tree.
 class TreeBuilder {
-public:
+  public:
     explicit TreeBuilder(Arena& arena) : arena_(arena) {}
 
     static const ReplyValue* Null() noexcept;
@@ -54,7 +54,7 @@ public:
 
     std::u16string_view CopyText(std::u16string_view text);
 
-private:
+  private:
     ReplyValue* NewNode(ReplyValue::Kind kind);
 
     Arena& arena_;
@@ -63,14 +63,16 @@ private:
 // The 32-bit key that orders object members in the text form.
 constexpr std::uint32_t MemberKey(std::u16string_view name) noexcept {
     std::uint32_t key = 0;
-    for (char16_t c : name) key = key * 129u + c + 0x9E370001u;
+    for (char16_t c : name)
+        key = key * 129u + c + 0x9E370001u;
     return key;
 }
 
 // Text-form order of members: descending key, then ascending name.
-constexpr bool MemberBefore(std::uint32_t key_a, std::u16string_view name_a,
-                            std::uint32_t key_b, std::u16string_view name_b) noexcept {
-    if (key_a != key_b) return key_a > key_b;
+constexpr bool MemberBefore(std::uint32_t key_a, std::u16string_view name_a, std::uint32_t key_b,
+                            std::u16string_view name_b) noexcept {
+    if (key_a != key_b)
+        return key_a > key_b;
     return name_a < name_b;
 }
 

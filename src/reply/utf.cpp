@@ -39,17 +39,19 @@ std::u16string Utf16FromUtf8(std::string_view utf8) {
             continue;
         }
         int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-        if (lead > 0xF4) length = 0;
+        if (lead > 0xF4)
+            length = 0;
         std::uint32_t cp = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
         int taken = 1;
         for (; taken < length && i + std::size_t(taken) < utf8.size(); ++taken) {
             const auto next = static_cast<unsigned char>(utf8[i + std::size_t(taken)]);
-            if ((next & 0xC0) != 0x80) break;
+            if ((next & 0xC0) != 0x80)
+                break;
             cp = (cp << 6) | (next & 0x3F);
         }
         const bool whole = length != 0 && taken == length;
-        const bool shortest = (length == 3 && cp >= 0x800) || (length == 4 && cp >= 0x10000) ||
-                              length == 2;
+        const bool shortest =
+            (length == 3 && cp >= 0x800) || (length == 4 && cp >= 0x10000) || length == 2;
         if (!whole || !shortest || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
             out.push_back(kReplacement);
             i += std::size_t(taken);

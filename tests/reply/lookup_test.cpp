@@ -34,11 +34,11 @@ TEST(Lookup, ReadsTheWordsOfATypicalReply) {
 }
 
 TEST(Lookup, NoArrayForOtherShapes) {
-    for (const char* reply : {"", "   ", "\xEF\xBB\xBF{\"words_result\":[]}", "Words_result",
-                              "[{\"words_result\":[]}]", "{\"words_result\":null}",
-                              "{\"words_result\":{}}", "{\"words_result\":\"x\"}",
-                              "{\"words_result\":1}", "{\"Words_result\":[{\"words\":\"x\"}]}",
-                              "{\"words_result \":[{\"words\":\"x\"}]}", "{}", "null"}) {
+    for (const char* reply :
+         {"", "   ", "\xEF\xBB\xBF{\"words_result\":[]}", "Words_result", "[{\"words_result\":[]}]",
+          "{\"words_result\":null}", "{\"words_result\":{}}", "{\"words_result\":\"x\"}",
+          "{\"words_result\":1}", "{\"Words_result\":[{\"words\":\"x\"}]}",
+          "{\"words_result \":[{\"words\":\"x\"}]}", "{}", "null"}) {
         SCOPED_TRACE(reply);
         ReplyPtr doc = ParseReply(Utf16FromUtf8(reply));
         ASSERT_TRUE(doc);
@@ -113,7 +113,8 @@ TEST(Lookup, ValuesOutliveTheDocumentHandle) {
 
 TEST(Lookup, ManyMembersAreFoundByName) {
     std::string text = "{";
-    for (int i = 0; i < 500; ++i) text += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    for (int i = 0; i < 500; ++i)
+        text += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
     text += "\"words_result\":[{\"words\":\"found\"}]}";
     EXPECT_EQ(Words(text), (Lines{"found"}));
     ReplyPtr doc = ParseReply(Utf16FromUtf8(text));

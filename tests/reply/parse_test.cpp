@@ -58,9 +58,9 @@ TEST(ParseReply, Literals) {
         {"nul", "string:nul"},
         {"NULL", "string:NULL"},
         {"nUll", "string:nUll"},
-        {"null1", "null:null"},     // the literal ends; the 1 follows the top value
+        {"null1", "null:null"},  // the literal ends; the 1 follows the top value
         {"true-x", "boolean:true"},
-        {"null\xc3\xa9", "null:null"},  // U+00E9 does not continue a word
+        {"null\xc3\xa9", "null:null"},                    // U+00E9 does not continue a word
         {"null\xe4\xb8\xad", "string:null\xe4\xb8\xad"},  // U+4E2D does
         {"[null1]", "none"},  // after the element "1" stands where "," or "]" is due
         {"[nullx, nul, true ,false]", R"(array:["nullx","nul",true,false])"},
@@ -71,11 +71,13 @@ TEST(ParseReply, Strings) {
     Check({
         {R"("a\tb")", "string:a\tb"},
         {R"("\b\t\n\f\r")", "string:\b\t\n\f\r"},
-        {R"("\u0041\u00e9\x41\xe9")", "string:A\xc3\xa9" "A\xc3\xa9"},
+        {R"("\u0041\u00e9\x41\xe9")",
+         "string:A\xc3\xa9"
+         "A\xc3\xa9"},
         {R"("\q\/\'\"\\")", R"(string:q/'"\)"},
         {R"('it''s')", "string:it"},
         {R"('say "hi"')", R"(string:say "hi")"},
-        {"\"a\x01\tb\"", "string:a\x01\tb"},  // control characters are taken unchanged
+        {"\"a\x01\tb\"", "string:a\x01\tb"},           // control characters are taken unchanged
         {R"(["a\u0000b"])", R"(array:["a\u0000b"])"},  // an escaped U+0000 stays in a value
         {R"("abc)", "none"},
         {R"('abc")", "none"},
@@ -262,9 +264,11 @@ std::string Nested(int depth, const std::string& inner) {
 
 std::string NestedObjects(int depth, const std::string& inner) {
     std::string text;
-    for (int i = 0; i < depth; ++i) text += "{\"a\":";
+    for (int i = 0; i < depth; ++i)
+        text += "{\"a\":";
     text += inner;
-    for (int i = 0; i < depth; ++i) text += "}";
+    for (int i = 0; i < depth; ++i)
+        text += "}";
     return text;
 }
 

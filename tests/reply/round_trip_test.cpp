@@ -16,7 +16,7 @@ namespace {
 
 // Random well-formed JSON, standard syntax only, as UTF-16.
 class JsonGenerator {
-public:
+  public:
     explicit JsonGenerator(std::uint32_t seed) : random_(seed) {}
 
     std::u16string Document() {
@@ -29,22 +29,38 @@ public:
         return out;
     }
 
-private:
+  private:
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
     void Value(std::u16string& out, int level) {
         const bool may_nest = level < 30;
         switch (Pick(may_nest ? 10 : 7)) {
-            case 0: out += u"null"; break;
-            case 1: out += Pick(2) ? u"true" : u"false"; break;
-            case 2: Integer(out); break;
-            case 3: FixedPoint(out); break;
-            case 4: Floating(out); break;
+            case 0:
+                out += u"null";
+                break;
+            case 1:
+                out += Pick(2) ? u"true" : u"false";
+                break;
+            case 2:
+                Integer(out);
+                break;
+            case 3:
+                FixedPoint(out);
+                break;
+            case 4:
+                Floating(out);
+                break;
             case 5:
-            case 6: String(out); break;
+            case 6:
+                String(out);
+                break;
             case 7:
-            case 8: Array(out, level); break;
-            default: Object(out, level); break;
+            case 8:
+                Array(out, level);
+                break;
+            default:
+                Object(out, level);
+                break;
         }
     }
 
@@ -54,9 +70,9 @@ private:
     }
 
     void FixedPoint(std::u16string& out) {
-        std::string text = std::to_string(std::int64_t(random_() >> Pick(64)) %
-                                          100000000000000LL);
-        if (Pick(3) == 0) text.insert(0, "-");
+        std::string text = std::to_string(std::int64_t(random_() >> Pick(64)) % 100000000000000LL);
+        if (Pick(3) == 0)
+            text.insert(0, "-");
         text += "." + std::to_string(Pick(10000)).substr(0, std::size_t(1 + Pick(4)));
         out += Utf16FromUtf8(text);
     }
@@ -66,8 +82,8 @@ private:
         double mantissa = std::uniform_real_distribution<double>(-10.0, 10.0)(random_);
         int exponent = Pick(600) - 300;
         char text[64];
-        std::snprintf(text, sizeof text, Pick(2) ? "%.*ge%d" : "%.*gE%d", 1 + Pick(17),
-                      mantissa, exponent);
+        std::snprintf(text, sizeof text, Pick(2) ? "%.*ge%d" : "%.*gE%d", 1 + Pick(17), mantissa,
+                      exponent);
         out += Utf16FromUtf8(text);
     }
 
@@ -78,7 +94,8 @@ private:
             int choice = Pick(int(std::size(kUnits)) + 3);
             if (choice < int(std::size(kUnits)) - 1) {
                 char16_t c = kUnits[choice];
-                if (c == u'"' || c == u'\\') out += u'\\';
+                if (c == u'"' || c == u'\\')
+                    out += u'\\';
                 out += c;
             } else {
                 // A control character or U+0000, written as an escape.
@@ -94,7 +111,8 @@ private:
         out += u'[';
         for (int i = Pick(5); i > 0; --i) {
             Value(out, level + 1);
-            if (i > 1) out += u',';
+            if (i > 1)
+                out += u',';
         }
         out += u']';
     }
@@ -109,7 +127,8 @@ private:
             }
             out += u':';
             Value(out, level + 1);
-            if (i > 1) out += u',';
+            if (i > 1)
+                out += u',';
         }
         out += u'}';
     }
@@ -129,14 +148,15 @@ TEST(RoundTrip, TextFormReadsBackToItself) {
         ReplyPtr again = ParseReply(text);
         ASSERT_TRUE(again);
         ASSERT_EQ(AsText(again), text);
-        if (text.size() > 40) ++nested;
+        if (text.size() > 40)
+            ++nested;
     }
     EXPECT_GT(nested, 1000);  // the generator made real documents, not just "[]"
 }
 
 TEST(RoundTrip, ScalarsAtTheTop) {
-    for (const char16_t* json : {u"null", u"true", u"false", u"-12", u"0.5", u"-7.25",
-                                 u"1.5e300", u"-2.5E-300", u"123456789.123456", u"4.9e-324"}) {
+    for (const char16_t* json : {u"null", u"true", u"false", u"-12", u"0.5", u"-7.25", u"1.5e300",
+                                 u"-2.5E-300", u"123456789.123456", u"4.9e-324"}) {
         SCOPED_TRACE(Utf8FromUtf16(json));
         const std::u16string text = AsText(ParseReply(json));
         EXPECT_EQ(AsText(ParseReply(text)), text);

@@ -17,23 +17,25 @@ namespace {
 // Written out again here, apart from the reader, so that a slip in one shows.
 std::uint32_t ReferenceKey(const std::u16string& name) {
     std::uint64_t key = 0;
-    for (char16_t c : name) key = (key * 129 + c + 0x9E370001ull) % 0x100000000ull;
+    for (char16_t c : name)
+        key = (key * 129 + c + 0x9E370001ull) % 0x100000000ull;
     return std::uint32_t(key);
 }
 
 std::vector<std::u16string> MemberNames(const ReplyPtr& object) {
     std::vector<std::u16string> names;
-    for (const auto& member : object->members()) names.emplace_back(member.name);
+    for (const auto& member : object->members())
+        names.emplace_back(member.name);
     return names;
 }
 
 TEST(TextForm, MembersInDescendingKeyOrder) {
-    std::vector<std::u16string> names = {u"words",    u"location", u"probability", u"top",
-                                         u"left",     u"width",    u"height",      u"log_id",
-                                         u"",         u"a",        u"b",           u"words_result",
-                                         u"\u4e2d文", u"zz",       u"z"};
+    std::vector<std::u16string> names = {u"words", u"location",     u"probability", u"top", u"left",
+                                         u"width", u"height",       u"log_id",      u"",    u"a",
+                                         u"b",     u"words_result", u"\u4e2d文",    u"zz",  u"z"};
     std::u16string text = u"{";
-    for (const auto& name : names) text += u"\"" + name + u"\":1,";
+    for (const auto& name : names)
+        text += u"\"" + name + u"\":1,";
     text += u"}";
     ReplyPtr object = ParseReply(text);
     ASSERT_TRUE(object);
@@ -45,7 +47,8 @@ TEST(TextForm, MembersInDescendingKeyOrder) {
     EXPECT_EQ(MemberNames(object), expected);
 
     std::u16string form = u"{";
-    for (const auto& name : expected) form += u"\"" + name + u"\":1,";
+    for (const auto& name : expected)
+        form += u"\"" + name + u"\":1,";
     form.back() = u'}';
     EXPECT_EQ(AsText(object), form);
 }
@@ -81,8 +84,7 @@ TEST(TextForm, DecimalPointIgnoresTheLocale) {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     std::string saved = previous ? previous : "C";
     bool switched = std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8");
-    EXPECT_EQ(AsText(ParseReply(u"[2.5, 0.123456, 1.5e-7, 3.25e2]")),
-              u"[2.5,0.123456,1.5E-7,325]")
+    EXPECT_EQ(AsText(ParseReply(u"[2.5, 0.123456, 1.5e-7, 3.25e2]")), u"[2.5,0.123456,1.5E-7,325]")
         << (switched ? "with a decimal-comma locale" : "in the C locale");
     std::setlocale(LC_ALL, saved.c_str());
 }

@@ -23,12 +23,16 @@ TEST(Utf, ConvertsBothWays) {
 }
 
 TEST(Utf, MalformedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(Utf16FromUtf8("a\xff" "b"), u"a\uFFFDb");
-    EXPECT_EQ(Utf16FromUtf8("\xc0\x80"), u"\uFFFD\uFFFD");         // overlong lead
-    EXPECT_EQ(Utf16FromUtf8("\xe4\xb8"), u"\uFFFD");               // cut short
-    EXPECT_EQ(Utf16FromUtf8("\xed\xa0\x80"), u"\uFFFD");           // a surrogate
-    EXPECT_EQ(Utf16FromUtf8("\xe4" "a"), u"\uFFFDa");
-    EXPECT_EQ(Utf8FromUtf16(u"\xD800x"), "\xef\xbf\xbdx");          // lone high surrogate
+    EXPECT_EQ(Utf16FromUtf8("a\xff"
+                            "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(Utf16FromUtf8("\xc0\x80"), u"\uFFFD\uFFFD");  // overlong lead
+    EXPECT_EQ(Utf16FromUtf8("\xe4\xb8"), u"\uFFFD");        // cut short
+    EXPECT_EQ(Utf16FromUtf8("\xed\xa0\x80"), u"\uFFFD");    // a surrogate
+    EXPECT_EQ(Utf16FromUtf8("\xe4"
+                            "a"),
+              u"\uFFFDa");
+    EXPECT_EQ(Utf8FromUtf16(u"\xD800x"), "\xef\xbf\xbdx");  // lone high surrogate
     EXPECT_EQ(Utf8FromUtf16(std::u16string(1, char16_t(0xDC00))), "\xef\xbf\xbd");
 }
 
