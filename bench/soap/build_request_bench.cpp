@@ -22,7 +22,8 @@ const std::vector<std::uint8_t>& Picture() {
     static const std::vector<std::uint8_t> bytes = [] {
         std::vector<std::uint8_t> out(kPictureSize);
         std::mt19937 random(8);
-        for (auto& b : out) b = static_cast<std::uint8_t>(random());
+        for (auto& b : out)
+            b = static_cast<std::uint8_t>(random());
         return out;
     }();
     return bytes;
@@ -56,7 +57,7 @@ BENCHMARK(BM_BuildRequest)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlainBase64)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 class Capture : public benchmark::ConsoleReporter {
-public:
+  public:
     Capture() : ConsoleReporter(OO_Tabular) {}
     std::map<std::string, double> times;
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -73,7 +74,8 @@ long StatusKiB(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::string(field).size()));
     }
     return -1;
 }
@@ -93,7 +95,8 @@ void ReportPeakMemory() {
     const long peak = StatusKiB("VmHWM:");
     const double added = static_cast<double>(peak - before) * 1024.0;
     std::printf("request_bytes=%zu peak_build_memory_bytes=%.0f\n", requestSize, added);
-    std::printf("ratio build_peak_memory_vs_request=%.2f\n", added / static_cast<double>(requestSize));
+    std::printf("ratio build_peak_memory_vs_request=%.2f\n",
+                added / static_cast<double>(requestSize));
 }
 
 }  // namespace

@@ -57,9 +57,11 @@ std::string Sink::Url() const {
 void Sink::Run() {
     while (!stop_) {
         pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0) continue;
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
         const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0)
+            continue;
         Serve(fd);
         ::close(fd);
     }
@@ -74,9 +76,11 @@ void Sink::Serve(int fd) {
         std::size_t bodyRead = 0;
         while (head.find("\r\n\r\n") == std::string::npos) {
             pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0) return;
+            if (::poll(&p, 1, 5000) <= 0)
+                return;
             const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-            if (n <= 0) return;
+            if (n <= 0)
+                return;
             head.append(buffer.data(), static_cast<std::size_t>(n));
         }
         const std::size_t end = head.find("\r\n\r\n") + 4;
@@ -84,13 +88,16 @@ void Sink::Serve(int fd) {
         bodyRead = head.size() - end;
         while (bodyRead < length) {
             pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0) return;
+            if (::poll(&p, 1, 5000) <= 0)
+                return;
             const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-            if (n <= 0) return;
+            if (n <= 0)
+                return;
             bodyRead += static_cast<std::size_t>(n);
         }
         ++received_;
-        if (::send(fd, kReply.data(), kReply.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(kReply.size())) {
+        if (::send(fd, kReply.data(), kReply.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(kReply.size())) {
             return;
         }
     }

@@ -10,7 +10,7 @@
 namespace bench_support {
 
 class Sink {
-public:
+  public:
     Sink();
     ~Sink();
     Sink(const Sink&) = delete;
@@ -19,7 +19,7 @@ public:
     std::string Url() const;
     int Received() const { return received_.load(); }
 
-private:
+  private:
     void Run();
     void Serve(int fd);
 

@@ -9,7 +9,8 @@
 #include "soap/reply.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const ocrgate::InterfaceInfo intf = *ocrgate::InvRegistry::Instance().Lookup("ocrgateSoap");
+    static const ocrgate::InterfaceInfo intf =
+        *ocrgate::InvRegistry::Instance().Lookup("ocrgateSoap");
     try {
         soap::ReadReply(std::span<const std::uint8_t>(data, size), intf, intf.operations[1]);
     } catch (const soap::Exception&) {

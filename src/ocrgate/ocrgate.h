@@ -14,7 +14,7 @@ namespace ocrgate {
 
 // The three operations of the service, in declaration order. Every result is a text.
 class ocrgateSoap {
-public:
+  public:
     virtual ~ocrgateSoap() = default;
     virtual std::u16string HelloWorld() = 0;
     virtual std::u16string quillory(std::u16string_view url) = 0;
@@ -41,13 +41,13 @@ inline constexpr std::string_view kInterfaceName = "ocrgateSoap";
 
 // Registered interfaces. Registration happens at start-up; lookups may come from any thread.
 class InvRegistry {
-public:
+  public:
     static InvRegistry& Instance();
 
     void RegisterInterface(InterfaceInfo info);  // replaces an earlier one of the same name
     std::optional<InterfaceInfo> Lookup(std::string_view name) const;
 
-private:
+  private:
     InvRegistry() = default;
     struct Impl;
     static Impl& State();

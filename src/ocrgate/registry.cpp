@@ -40,7 +40,8 @@ std::optional<InterfaceInfo> InvRegistry::Lookup(std::string_view name) const {
     Impl& state = State();
     std::lock_guard guard(state.lock);
     auto it = state.interfaces.find(name);
-    if (it == state.interfaces.end()) return std::nullopt;
+    if (it == state.interfaces.end())
+        return std::nullopt;
     return it->second;
 }
 

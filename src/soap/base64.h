@@ -11,11 +11,11 @@ namespace soap {
 
 // Encodes piece by piece; the line count carries over, so the piece size never shows.
 class Base64Lines {
-public:
+  public:
     // Every piece but the last must hold a multiple of 3 bytes.
     void Append(std::span<const std::uint8_t> bytes, std::string& out);
 
-private:
+  private:
     std::size_t column_ = 0;
 };
 

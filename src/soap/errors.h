@@ -2,50 +2,43 @@
 // The errors of the service client. Every one carries its message; `EAbort` is the silent
 // one, raised when the user called the operation off.
 
-#include <exception>
 #include <string>
+
+#include "reply/exception.h"
 
 namespace soap {
 
-// Base of every error the client raises. The message is UTF-8.
-class Exception : public std::exception {
-public:
-    explicit Exception(std::string message) : message_(std::move(message)) {}
-    const char* what() const noexcept override { return message_.c_str(); }
-    const std::string& Message() const noexcept { return message_; }
-
-private:
-    std::string message_;
-};
+// The system's one error base; messages are UTF-8.
+using Exception = quillory::Exception;
 
 class EAbort : public Exception {
-public:
+  public:
     EAbort() : Exception("Operation aborted") {}
 };
 
 // A transport failure; the status code is the HTTP status when one caused it, else 0.
 class ESOAPHTTPException : public Exception {
-public:
-    ESOAPHTTPException(std::string message, int statusCode)
-        : Exception(std::move(message)), statusCode_(statusCode) {}
+  public:
+    ESOAPHTTPException(const std::string& message, int statusCode)
+        : Exception(message), statusCode_(statusCode) {}
     int StatusCode() const noexcept { return statusCode_; }
 
-private:
+  private:
     int statusCode_;
 };
 
 // A reply that breaks the envelope rules, or one without a result element.
 class ESOAPDomConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A SOAP fault, or a mandatory header entry nobody handled.
 class ERemotableException : public Exception {
-public:
-    ERemotableException(std::string message, std::u16string faultCode, std::u16string faultActor,
-                        std::u16string faultDetail)
-        : Exception(std::move(message)),
+  public:
+    ERemotableException(const std::string& message, std::u16string faultCode,
+                        std::u16string faultActor, std::u16string faultDetail)
+        : Exception(message),
           faultCode_(std::move(faultCode)),
           faultActor_(std::move(faultActor)),
           faultDetail_(std::move(faultDetail)) {}
@@ -53,7 +46,7 @@ public:
     const std::u16string& FaultActor() const noexcept { return faultActor_; }
     const std::u16string& FaultDetail() const noexcept { return faultDetail_; }
 
-private:
+  private:
     std::u16string faultCode_, faultActor_, faultDetail_;
 };
 
@@ -67,18 +60,18 @@ struct ParseErrorRecord {
 };
 
 class EDOMParseError : public Exception {
-public:
-    EDOMParseError(std::string message, ParseErrorRecord record)
-        : Exception(std::move(message)), record_(std::move(record)) {}
+  public:
+    EDOMParseError(const std::string& message, ParseErrorRecord record)
+        : Exception(message), record_(std::move(record)) {}
     const ParseErrorRecord& ParseError() const noexcept { return record_; }
 
-private:
+  private:
     ParseErrorRecord record_;
 };
 
 // A fault part that holds more than a single text.
 class EXMLDocError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

@@ -14,9 +14,10 @@ namespace soap::detail {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' ||
-                          s.back() == '\n')) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n')) {
         s.remove_suffix(1);
     }
     return s;
@@ -34,11 +35,13 @@ void StartResponse(Transfer& t, std::string_view line) {
     t.challenge.clear();
     t.mode = Transfer::Mode::Keep;
     const std::size_t space = line.find(' ');
-    if (space == std::string_view::npos) return;
+    if (space == std::string_view::npos)
+        return;
     std::string_view rest = line.substr(space + 1);
     const std::size_t end = std::min(rest.find(' '), rest.size());
     std::from_chars(rest.data(), rest.data() + end, t.status);
-    if (end < rest.size()) t.reason = std::string(rest.substr(end + 1));
+    if (end < rest.size())
+        t.reason = std::string(rest.substr(end + 1));
 }
 
 }  // namespace
@@ -47,14 +50,16 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* tran
     auto& t = *static_cast<Transfer*>(transfer);
     const std::size_t length = size * count;
     std::string_view line(data, length);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
 
     if (line.starts_with("HTTP/")) {
         StartResponse(t, line);
         return length;
     }
     if (line.empty()) {  // the head is complete
-        if (t.status < 200) return length;
+        if (t.status < 200)
+            return length;
         if ((t.status == 401 || t.status == 407) && t.challengeWanted) {
             t.mode = Transfer::Mode::Discard;
         } else if (t.status >= 300 && t.status != 500) {
@@ -64,7 +69,8 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* tran
         return length;
     }
     const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return length;
+    if (colon == std::string_view::npos)
+        return length;
     const std::string_view name = line.substr(0, colon);
     const std::string_view value = Trim(line.substr(colon + 1));
     if (IsName(name, "Content-Type")) {
@@ -79,7 +85,8 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* tran
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* transfer) {
     auto& t = *static_cast<Transfer*>(transfer);
     const std::size_t length = size * count;
-    if (t.mode == Transfer::Mode::Discard) return length;
+    if (t.mode == Transfer::Mode::Discard)
+        return length;
     try {
         t.reply->Write(reinterpret_cast<const std::uint8_t*>(data), length);
     } catch (...) {
@@ -93,7 +100,8 @@ std::size_t OnRead(char* data, std::size_t size, std::size_t count, void* transf
     auto& t = *static_cast<Transfer*>(transfer);
     const std::uint64_t want = std::min<std::uint64_t>(
         {static_cast<std::uint64_t>(size) * count, THTTPReqResp::kMaxSinglePost, t.bodyLeft});
-    if (want == 0) return 0;
+    if (want == 0)
+        return 0;
     try {
         const std::size_t got =
             t.request->Read(reinterpret_cast<std::uint8_t*>(data), static_cast<std::size_t>(want));

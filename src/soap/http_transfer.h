@@ -22,8 +22,8 @@ struct Transfer {
     Stream* request = nullptr;
     Stream* reply = nullptr;
     std::uint64_t bodySize = 0;
-    std::uint64_t bodyLeft = 0;          // streamed bodies only
-    std::vector<std::uint8_t> smallBody; // bodies of one piece
+    std::uint64_t bodyLeft = 0;           // streamed bodies only
+    std::vector<std::uint8_t> smallBody;  // bodies of one piece
 
     bool challengeWanted = false;  // a credentials callback is installed
     bool lengthZero = false;

@@ -20,7 +20,8 @@ using HeaderList = std::unique_ptr<curl_slist, ListFree>;
 
 void Append(HeaderList& list, const std::string& line) {
     curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-    if (grown == nullptr) throw std::bad_alloc();
+    if (grown == nullptr)
+        throw std::bad_alloc();
     list.release();
     list.reset(grown);
 }
@@ -32,18 +33,22 @@ void GlobalInit() {
 
 std::string Lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
 // The boundary of a multipart/related reply, empty for any other content type.
 std::string BoundaryOf(const std::string& contentType) {
-    if (!Lower(contentType).starts_with("multipart/related")) return {};
+    if (!Lower(contentType).starts_with("multipart/related"))
+        return {};
     const std::size_t at = contentType.find("boundary=");
-    if (at == std::string::npos) return {};
+    if (at == std::string::npos)
+        return {};
     std::string boundary = contentType.substr(at + 9);
     const std::size_t semicolon = boundary.find(';');
-    if (semicolon != std::string::npos && semicolon != 0) boundary.resize(semicolon);
+    if (semicolon != std::string::npos && semicolon != 0)
+        boundary.resize(semicolon);
     return boundary;
 }
 
@@ -63,11 +68,17 @@ std::string SoapActionLine(const std::string& action) {
 
 }  // namespace
 
-void THTTPReqResp::HandleFree::operator()(void* handle) const { curl_easy_cleanup(handle); }
+void THTTPReqResp::HandleFree::operator()(void* handle) const {
+    curl_easy_cleanup(handle);
+}
 
-THTTPReqResp::THTTPReqResp() { GlobalInit(); }
+THTTPReqResp::THTTPReqResp() {
+    GlobalInit();
+}
 
-THTTPReqResp::~THTTPReqResp() { Disconnect(); }
+THTTPReqResp::~THTTPReqResp() {
+    Disconnect();
+}
 
 void THTTPReqResp::SetURL(std::string_view url) {
     endpointSet_ = !url.empty();
@@ -81,9 +92,11 @@ void THTTPReqResp::PrepareCall(const ocrgate::InterfaceInfo& intf, std::size_t o
 }
 
 void THTTPReqResp::Connect() {
-    if (handle_) return;
+    if (handle_)
+        return;
     CURL* curl = curl_easy_init();
-    if (curl == nullptr) throw std::bad_alloc();
+    if (curl == nullptr)
+        throw std::bad_alloc();
     handle_.reset(curl);
     errorText_.assign(CURL_ERROR_SIZE + 1, '\0');
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText_.data());
@@ -103,15 +116,19 @@ void THTTPReqResp::Connect() {
     curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, detail::OnSeek);
 }
 
-void THTTPReqResp::Disconnect() { handle_.reset(); }
+void THTTPReqResp::Disconnect() {
+    handle_.reset();
+}
 
 void THTTPReqResp::RaiseCheck(int code) const {
     std::string text = errorText_.c_str();
-    if (text.empty()) text = curl_easy_strerror(static_cast<CURLcode>(code));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    throw ESOAPHTTPException(text + " - URL:" + url_ + " - SOAPAction:" +
-                                 (soapAction_.empty() ? "\"\"" : soapAction_),
-                             0);
+    if (text.empty())
+        text = curl_easy_strerror(static_cast<CURLcode>(code));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    throw ESOAPHTTPException(
+        text + " - URL:" + url_ + " - SOAPAction:" + (soapAction_.empty() ? "\"\"" : soapAction_),
+        0);
 }
 
 void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int loginStatus,
@@ -121,7 +138,8 @@ void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int login
 
     std::string target = endpoint_.object.empty() ? "/" : endpoint_.object;
     const char* scheme = endpoint_.scheme == Scheme::Https ? "https://" : "http://";
-    const std::string address = scheme + endpoint_.host + ":" + std::to_string(endpoint_.port) + target;
+    const std::string address =
+        scheme + endpoint_.host + ":" + std::to_string(endpoint_.port) + target;
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, agent_.c_str());
 
@@ -144,8 +162,10 @@ void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int login
         t.smallBody.resize(static_cast<std::size_t>(t.bodySize));
         std::size_t got = 0;
         while (got < t.smallBody.size()) {
-            const std::size_t n = t.request->Read(t.smallBody.data() + got, t.smallBody.size() - got);
-            if (n == 0) throw ESOAPHTTPException("Invalid HTTP Request: Length is 0", 0);
+            const std::size_t n =
+                t.request->Read(t.smallBody.data() + got, t.smallBody.size() - got);
+            if (n == 0)
+                throw ESOAPHTTPException("Invalid HTTP Request: Length is 0", 0);
             got += n;
         }
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, t.smallBody.data());
@@ -173,12 +193,15 @@ void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int login
 
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-    if (t.error) std::rethrow_exception(t.error);
-    if (t.lengthZero) throw ESOAPHTTPException("Invalid HTTP Request: Length is 0", 0);
+    if (t.error)
+        std::rethrow_exception(t.error);
+    if (t.lengthZero)
+        throw ESOAPHTTPException("Invalid HTTP Request: Length is 0", 0);
     if (t.mode == detail::Transfer::Mode::Refused) {
         throw StatusError(t, url_);
     }
-    if (code != CURLE_OK) RaiseCheck(code);
+    if (code != CURLE_OK)
+        RaiseCheck(code);
 }
 
 void THTTPReqResp::Exchange(Stream& request, Stream& reply) {
@@ -196,7 +219,8 @@ void THTTPReqResp::Exchange(Stream& request, Stream& reply) {
 
             if (t.mode == detail::Transfer::Mode::Discard) {
                 login = credentials_(AuthChallenge{t.status, url_, t.challenge});
-                if (login.outcome == CredentialsOutcome::Cancel) throw EAbort();
+                if (login.outcome == CredentialsOutcome::Cancel)
+                    throw EAbort();
                 if (login.outcome == CredentialsOutcome::SendAgain) {
                     loginStatus = t.status;
                     loginChallenge = t.challenge;

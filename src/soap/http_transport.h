@@ -29,15 +29,15 @@ struct Credentials {
 };
 
 struct AuthChallenge {
-    int status = 0;             // 401 from the service, 407 from a proxy
+    int status = 0;  // 401 from the service, 407 from a proxy
     std::string url;
-    std::string authenticate;   // the challenge header's value
+    std::string authenticate;  // the challenge header's value
 };
 
 using CredentialsCallback = std::function<Credentials(const AuthChallenge&)>;
 
 class THTTPReqResp {
-public:
+  public:
     static constexpr std::size_t kMaxSinglePost = 32768;
     static constexpr std::string_view kDefaultAgent = "Keltrin SOAP 1.2";
     static constexpr long kConnectTimeoutSeconds = 10;
@@ -58,7 +58,9 @@ public:
     void SetUseUTF8InHeader(bool on) { useUtf8InHeader_ = on; }
 
     // Without a callback, 401 and 407 are status errors like any other.
-    void SetCredentialsCallback(CredentialsCallback callback) { credentials_ = std::move(callback); }
+    void SetCredentialsCallback(CredentialsCallback callback) {
+        credentials_ = std::move(callback);
+    }
 
     // Fixes the SOAP action of the coming call. No network activity.
     void PrepareCall(const ocrgate::InterfaceInfo& intf, std::size_t operationIndex);
@@ -75,7 +77,7 @@ public:
     // True between the first send and the next failure, URL change or destruction.
     bool Connected() const { return handle_ != nullptr; }
 
-private:
+  private:
     struct HandleFree {
         void operator()(void* handle) const;
     };

@@ -21,7 +21,8 @@ struct UrlFree {
 
 std::string Part(CURLU* u, CURLUPart part, unsigned flags = 0) {
     char* value = nullptr;
-    if (curl_url_get(u, part, &value, flags) != CURLUE_OK || value == nullptr) return {};
+    if (curl_url_get(u, part, &value, flags) != CURLUE_OK || value == nullptr)
+        return {};
     std::string out(value);
     curl_free(value);
     return out;
@@ -32,7 +33,8 @@ std::string Part(CURLU* u, CURLUPart part, unsigned flags = 0) {
 EndpointParts SplitEndpoint(std::string_view url) {
     const std::string text(url);
     std::unique_ptr<CURLU, UrlFree> u(curl_url());
-    if (!u) throw std::bad_alloc();
+    if (!u)
+        throw std::bad_alloc();
     if (text.find('\0') != std::string::npos ||
         curl_url_set(u.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
         Refuse(url);
@@ -62,7 +64,8 @@ EndpointParts SplitEndpoint(std::string_view url) {
     if (start != std::string::npos) {
         const std::string_view object = std::string_view(text).substr(start);
         parts.object.reserve(object.size() + 1);
-        if (object.front() != '/') parts.object += '/';
+        if (object.front() != '/')
+            parts.object += '/';
         parts.object += object;
     }
     return parts;

@@ -11,7 +11,7 @@ enum class Scheme { None, Http, Https };
 
 struct EndpointParts {
     Scheme scheme = Scheme::None;
-    std::string host;    // as written, without user information or port
+    std::string host;  // as written, without user information or port
     std::uint16_t port = 0;
     std::string object;  // from the first "/" after the host to the end, query included
 };

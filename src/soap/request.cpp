@@ -33,18 +33,24 @@ int WriteToStream(void* context, const char* data, int size) {
     }
 }
 
-int CloseStream(void*) { return 0; }
+int CloseStream(void*) {
+    return 0;
+}
 
-const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+const xmlChar* X(const char* s) {
+    return reinterpret_cast<const xmlChar*>(s);
+}
 
 // Every libxml2 writer call reports failure the same way; the only cause here is memory.
 void Check(int result) {
-    if (result < 0) throw std::bad_alloc();
+    if (result < 0)
+        throw std::bad_alloc();
 }
 
 void WriteArgument(xmlTextWriter* w, const Argument& argument) {
     if (const auto* text = std::get_if<std::u16string_view>(&argument)) {
-        if (text->empty()) return;  // an element without content, never a nil marker
+        if (text->empty())
+            return;  // an element without content, never a nil marker
         const std::string utf8 = Utf16ToUtf8(*text);
         Check(xmlTextWriterWriteString(w, X(utf8.c_str())));
     } else if (const auto* bytes = std::get_if<std::span<const std::uint8_t>>(&argument)) {
@@ -84,7 +90,8 @@ MemoryStream BuildRequest(const ocrgate::InterfaceInfo& intf, const ocrgate::Ope
     }
 
     xmlOutputBuffer* out = xmlOutputBufferCreateIO(WriteToStream, CloseStream, &stream, nullptr);
-    if (out == nullptr) throw std::bad_alloc();
+    if (out == nullptr)
+        throw std::bad_alloc();
     WriterPtr writer(xmlNewTextWriter(out));  // owns `out` from here on
     if (!writer) {
         xmlOutputBufferClose(out);

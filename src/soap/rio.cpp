@@ -9,7 +9,8 @@ namespace {
 
 ocrgate::InterfaceInfo Bind() {
     auto info = ocrgate::InvRegistry::Instance().Lookup(ocrgate::kInterfaceName);
-    if (!info) throw std::logic_error("ocrgateSoap is not registered");
+    if (!info)
+        throw std::logic_error("ocrgateSoap is not registered");
     return *std::move(info);
 }
 
@@ -22,9 +23,13 @@ constexpr std::size_t kImgBase64ToText = 2;
 
 THTTPRIO::THTTPRIO() : interface_(Bind()), webNode_(std::make_unique<THTTPReqResp>()) {}
 
-std::u16string THTTPRIO::HelloWorld() { return Invoke(kHelloWorld, std::monostate{}); }
+std::u16string THTTPRIO::HelloWorld() {
+    return Invoke(kHelloWorld, std::monostate{});
+}
 
-std::u16string THTTPRIO::quillory(std::u16string_view url) { return Invoke(kQuillory, url); }
+std::u16string THTTPRIO::quillory(std::u16string_view url) {
+    return Invoke(kQuillory, url);
+}
 
 std::u16string THTTPRIO::imgbase64totext(std::span<const std::uint8_t> img) {
     return Invoke(kImgBase64ToText, img);

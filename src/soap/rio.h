@@ -12,7 +12,7 @@
 namespace soap {
 
 class THTTPRIO final : public ocrgate::ocrgateSoap {
-public:
+  public:
     // Binds the registered `ocrgateSoap`; the endpoint is empty until URL is set.
     THTTPRIO();
     THTTPRIO(const THTTPRIO&) = delete;
@@ -30,7 +30,7 @@ public:
     std::u16string quillory(std::u16string_view url) override;
     std::u16string imgbase64totext(std::span<const std::uint8_t> img) override;
 
-private:
+  private:
     std::u16string Invoke(std::size_t operationIndex, const Argument& argument);
 
     ocrgate::InterfaceInfo interface_;

@@ -9,7 +9,7 @@
 namespace soap {
 
 class Stream {
-public:
+  public:
     virtual ~Stream() = default;
     // Reads up to `size` bytes at the position; 0 at the end.
     virtual std::size_t Read(std::uint8_t* data, std::size_t size) = 0;
@@ -21,7 +21,7 @@ public:
 };
 
 class MemoryStream final : public Stream {
-public:
+  public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
@@ -32,10 +32,13 @@ public:
     void Seek(std::uint64_t position) override;
 
     std::span<const std::uint8_t> Bytes() const { return bytes_; }
-    std::vector<std::uint8_t> Take() { position_ = 0; return std::move(bytes_); }
+    std::vector<std::uint8_t> Take() {
+        position_ = 0;
+        return std::move(bytes_);
+    }
     void Reserve(std::size_t size) { bytes_.reserve(size); }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
     std::size_t position_ = 0;
 };

@@ -100,7 +100,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 
 std::string Utf8Prefix(std::string_view text, std::size_t count) {
     std::string out;
-    for (std::size_t i = 0; i < text.size() && count > 0; --count) AppendUtf8(out, NextUtf8(text, i));
+    for (std::size_t i = 0; i < text.size() && count > 0; --count)
+        AppendUtf8(out, NextUtf8(text, i));
     return out;
 }
 

@@ -54,7 +54,7 @@ void QuietGeneric(void*, const char*, ...) {}
 // Some libxml2 errors (encoding conversion among them) bypass the context and go to the
 // thread's generic handler, which prints; silence it for the parse and restore it after.
 class QuietErrors {
-public:
+  public:
     QuietErrors() : generic_(xmlGenericError), genericContext_(xmlGenericErrorContext) {
         xmlSetGenericErrorFunc(nullptr, QuietGeneric);
     }
@@ -62,7 +62,7 @@ public:
     QuietErrors(const QuietErrors&) = delete;
     QuietErrors& operator=(const QuietErrors&) = delete;
 
-private:
+  private:
     xmlGenericErrorFunc generic_;
     void* genericContext_;
 };
@@ -76,23 +76,26 @@ void InitOnce() {
 std::string SourceLine(std::span<const std::uint8_t> bytes, int line) {
     std::size_t at = 0;
     for (int n = 1; n < line && at < bytes.size(); ++at) {
-        if (bytes[at] == '\n') ++n;
+        if (bytes[at] == '\n')
+            ++n;
     }
     std::size_t end = at;
-    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+        ++end;
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + at, end - at);
     return Utf8Prefix(text, kSourceTextLength);
 }
 
 std::string TrimLineEnds(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
     return text;
 }
 
 [[noreturn]] void RaiseParseError(ParseErrorRecord record, std::span<const std::uint8_t> bytes) {
     record.srcText = SourceLine(bytes, record.line);
-    std::string message = record.reason + "\r\nLine: " + std::to_string(record.line) + "\r\n" +
-                          record.srcText;
+    std::string message =
+        record.reason + "\r\nLine: " + std::to_string(record.line) + "\r\n" + record.srcText;
     throw EDOMParseError(std::move(message), std::move(record));
 }
 
@@ -107,7 +110,8 @@ XmlDocPtr ParseXml(std::span<const std::uint8_t> bytes) {
     ParserPtr ctxt(xmlCreateMemoryParserCtxt(reinterpret_cast<const char*>(bytes.data()),
                                              static_cast<int>(bytes.size())));
     if (!ctxt) {
-        if (bytes.empty()) RaiseParseError({XML_ERR_DOCUMENT_EMPTY, "Document is empty", 1, 0, {}}, bytes);
+        if (bytes.empty())
+            RaiseParseError({XML_ERR_DOCUMENT_EMPTY, "Document is empty", 1, 0, {}}, bytes);
         throw std::bad_alloc();
     }
     ParseState state;
@@ -118,15 +122,18 @@ XmlDocPtr ParseXml(std::span<const std::uint8_t> bytes) {
     ctxt->sax->error = nullptr;
     ctxt->sax->warning = nullptr;
     // No XML_PARSE_NOENT, XML_PARSE_DTDLOAD, XML_PARSE_DTDVALID or XML_PARSE_HUGE.
-    xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
-                                      XML_PARSE_NOWARNING);
+    xmlCtxtUseOptions(
+        ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     xmlParseDocument(ctxt.get());
     XmlDocPtr doc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
 
     if (state.entityDeclared) {
-        RaiseParseError({XML_ERR_ENTITY_PE_INTERNAL, "Entity declarations are not accepted",
-                         state.entityLine, 0, {}},
+        RaiseParseError({XML_ERR_ENTITY_PE_INTERNAL,
+                         "Entity declarations are not accepted",
+                         state.entityLine,
+                         0,
+                         {}},
                         bytes);
     }
     if (!ctxt->wellFormed || !doc) {
@@ -143,8 +150,10 @@ XmlDocPtr ParseXml(std::span<const std::uint8_t> bytes) {
 
 std::string NodeXml(xmlNode* node) {
     std::unique_ptr<xmlBuffer, BufferFree> buffer(xmlBufferCreate());
-    if (!buffer) throw std::bad_alloc();
-    if (xmlNodeDump(buffer.get(), node->doc, node, 0, 0) < 0) throw std::bad_alloc();
+    if (!buffer)
+        throw std::bad_alloc();
+    if (xmlNodeDump(buffer.get(), node->doc, node, 0, 0) < 0)
+        throw std::bad_alloc();
     return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
                        static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }

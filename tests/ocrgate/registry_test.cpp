@@ -56,9 +56,11 @@ TEST(InvRegistry, LookupsRaceWithRegistrations) {
             }
         });
     }
-    for (int i = 0; i < 2000; ++i) ocrgate::RegisterOcrgateSoap();
+    for (int i = 0; i < 2000; ++i)
+        ocrgate::RegisterOcrgateSoap();
     stop = true;
-    for (auto& r : readers) r.join();
+    for (auto& r : readers)
+        r.join();
     EXPECT_EQ(bad.load(), 0);
 }
 

@@ -13,15 +13,17 @@ namespace {
 using testing_support::HttpReply;
 using testing_support::LoopbackServer;
 
-const std::string kChallenge =
-    HttpReply("401 Unauthorized", "text/html", "<p>who?</p>", "WWW-Authenticate: Basic realm=\"q\"\r\n");
+const std::string kChallenge = HttpReply("401 Unauthorized", "text/html", "<p>who?</p>",
+                                         "WWW-Authenticate: Basic realm=\"q\"\r\n");
 const std::string kOk = HttpReply("200 OK", "text/xml", "<ok/>");
 
 soap::MemoryStream Body(std::size_t n) {
     return soap::MemoryStream(std::vector<std::uint8_t>(n, 'z'));
 }
 
-std::string BodyOf(const std::string& request) { return request.substr(request.find("\r\n\r\n") + 4); }
+std::string BodyOf(const std::string& request) {
+    return request.substr(request.find("\r\n\r\n") + 4);
+}
 
 struct Outcome {
     std::vector<soap::AuthChallenge> challenges;
@@ -31,7 +33,8 @@ struct Outcome {
     std::string reply;
 };
 
-Outcome Exchange(LoopbackServer& server, std::size_t bodySize, std::optional<soap::Credentials> answer) {
+Outcome Exchange(LoopbackServer& server, std::size_t bodySize,
+                 std::optional<soap::Credentials> answer) {
     Outcome run;
     soap::THTTPReqResp t;
     t.SetURL(server.Url());
@@ -90,8 +93,8 @@ TEST(Credentials, CancelIsTheSilentAbort) {
 TEST(Credentials, SendAgainRepeatsTheWholeBodyWithTheCredentials) {
     for (std::size_t size : {10u, 32768u, 70000u}) {
         LoopbackServer server({kChallenge, kOk});
-        const Outcome run =
-            Exchange(server, size, soap::Credentials{soap::CredentialsOutcome::SendAgain, "u", "p"});
+        const Outcome run = Exchange(
+            server, size, soap::Credentials{soap::CredentialsOutcome::SendAgain, "u", "p"});
         EXPECT_EQ(run.error, "") << size;
         EXPECT_EQ(run.reply, "<ok/>") << size;
         EXPECT_EQ(run.challenges.size(), 1u);

@@ -9,12 +9,15 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 std::vector<std::uint8_t> Pattern(std::size_t n) {
     std::vector<std::uint8_t> out(n);
     std::mt19937 random(static_cast<unsigned>(n));
-    for (auto& b : out) b = static_cast<std::uint8_t>(random());
+    for (auto& b : out)
+        b = static_cast<std::uint8_t>(random());
     return out;
 }
 
@@ -27,14 +30,16 @@ std::string Reference(const std::vector<std::uint8_t>& bytes) {
     std::string out;
     for (std::size_t at = 0; at < flat.size(); at += 76) {
         out += flat.substr(at, 76);
-        if (at + 76 <= flat.size()) out += "\r\n";
+        if (at + 76 <= flat.size())
+            out += "\r\n";
     }
     return out;
 }
 
 std::string Quads(int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += "QUFB";  // "AAA"
+    for (int i = 0; i < n; ++i)
+        out += "QUFB";  // "AAA"
     return out;
 }
 
@@ -59,8 +64,8 @@ TEST(Base64Lines, KnownTexts) {
 }
 
 TEST(Base64Lines, MatchesReferenceForEverySizeAroundLinesAndBlocks) {
-    for (std::size_t n : {1u, 2u, 56u, 57u, 58u, 113u, 114u, 115u, 509u, 510u, 511u, 1020u, 4096u,
-                          100000u}) {
+    for (std::size_t n :
+         {1u, 2u, 56u, 57u, 58u, 113u, 114u, 115u, 509u, 510u, 511u, 1020u, 4096u, 100000u}) {
         const auto bytes = Pattern(n);
         const std::string text = soap::EncodeBase64Lines(bytes);
         EXPECT_EQ(text, Reference(bytes)) << n;

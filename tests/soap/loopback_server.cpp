@@ -20,7 +20,8 @@ constexpr auto kIdleLimit = std::chrono::seconds(15);
 
 int ListenOnLoopback(std::uint16_t& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) throw std::runtime_error("socket");
+    if (fd < 0)
+        throw std::runtime_error("socket");
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -50,7 +51,8 @@ std::size_t ContentLength(std::string_view head) {
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n <= 0) return false;
+        if (n <= 0)
+            return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
@@ -60,8 +62,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 LoopbackServer::LoopbackServer(std::vector<std::string> replies, Options options)
     : LoopbackServer(
-          [replies = std::move(replies), next = std::make_shared<std::atomic<std::size_t>>(0)](
-              const std::string&) {
+          [replies = std::move(replies),
+           next = std::make_shared<std::atomic<std::size_t>>(0)](const std::string&) {
               const std::size_t i = next->fetch_add(1);
               return replies.empty() ? std::string() : replies[std::min(i, replies.size() - 1)];
           },
@@ -76,7 +78,8 @@ LoopbackServer::LoopbackServer(Responder responder, Options options)
 LoopbackServer::~LoopbackServer() {
     stop_ = true;
     acceptor_.join();
-    for (auto& w : workers_) w.join();
+    for (auto& w : workers_)
+        w.join();
     ::close(listener_);
 }
 
@@ -92,9 +95,11 @@ std::vector<std::string> LoopbackServer::Requests() const {
 void LoopbackServer::AcceptLoop() {
     while (!stop_) {
         pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, kPollMs) <= 0) continue;
+        if (::poll(&p, 1, kPollMs) <= 0)
+            continue;
         const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0)
+            continue;
         ++connections_;
         std::lock_guard guard(lock_);
         workers_.emplace_back([this, fd] {
@@ -110,10 +115,12 @@ void LoopbackServer::Serve(int fd) {
         const std::string reply = responder_(request);
         {
             std::lock_guard guard(lock_);
-            if (!options_.keepBodies) request.resize(request.find("\r\n\r\n") + 4);
+            if (!options_.keepBodies)
+                request.resize(request.find("\r\n\r\n") + 4);
             requests_.push_back(std::move(request));
         }
-        if (!WriteAll(fd, reply) || options_.closeAfterReply) return;
+        if (!WriteAll(fd, reply) || options_.closeAfterReply)
+            return;
     }
 }
 
@@ -125,7 +132,8 @@ bool LoopbackServer::ReadRequest(int fd, std::string& pending, std::string& requ
     while (!stop_) {
         if (total == std::string::npos) {
             const std::size_t end = pending.find("\r\n\r\n");
-            if (end != std::string::npos) total = end + 4 + ContentLength(pending.substr(0, end));
+            if (end != std::string::npos)
+                total = end + 4 + ContentLength(pending.substr(0, end));
         }
         if (total != std::string::npos && pending.size() >= total) {
             request = pending.substr(0, total);
@@ -135,11 +143,13 @@ bool LoopbackServer::ReadRequest(int fd, std::string& pending, std::string& requ
         pollfd p{fd, POLLIN, 0};
         const int ready = ::poll(&p, 1, kPollMs);
         if (ready == 0) {
-            if (std::chrono::steady_clock::now() - lastByte > kIdleLimit) return false;
+            if (std::chrono::steady_clock::now() - lastByte > kIdleLimit)
+                return false;
             continue;
         }
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) return false;
+        if (n <= 0)
+            return false;
         pending.append(buffer, static_cast<std::size_t>(n));
         lastByte = std::chrono::steady_clock::now();
     }
@@ -149,7 +159,8 @@ bool LoopbackServer::ReadRequest(int fd, std::string& pending, std::string& requ
 std::string HttpReply(std::string_view status, std::string_view contentType, std::string_view body,
                       std::string_view extraHeaders) {
     std::string reply = "HTTP/1.1 " + std::string(status) + "\r\n";
-    if (!contentType.empty()) reply += "Content-Type: " + std::string(contentType) + "\r\n";
+    if (!contentType.empty())
+        reply += "Content-Type: " + std::string(contentType) + "\r\n";
     reply += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     reply += extraHeaders;
     reply += "\r\n";

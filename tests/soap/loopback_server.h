@@ -19,7 +19,7 @@ struct ServerOptions {
 };
 
 class LoopbackServer {
-public:
+  public:
     // Answers a request (head and body as received) with the bytes to send back.
     using Responder = std::function<std::string(const std::string& request)>;
 
@@ -38,7 +38,7 @@ public:
     std::vector<std::string> Requests() const;
     int Connections() const { return connections_.load(); }
 
-private:
+  private:
     void AcceptLoop();
     void Serve(int socket);
     bool ReadRequest(int socket, std::string& pending, std::string& request);

@@ -14,8 +14,12 @@ const std::string kEnvOpen =
     "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">";
 const std::string kEnvClose = "</soap:Envelope>";
 
-std::string Env(const std::string& children) { return kEnvOpen + children + kEnvClose; }
-std::string Body(const std::string& content) { return Env("<soap:Body>" + content + "</soap:Body>"); }
+std::string Env(const std::string& children) {
+    return kEnvOpen + children + kEnvClose;
+}
+std::string Body(const std::string& content) {
+    return Env("<soap:Body>" + content + "</soap:Body>");
+}
 
 std::u16string Read(const std::string& xml) {
     const auto intf = *ocrgate::InvRegistry::Instance().Lookup("ocrgateSoap");
@@ -31,7 +35,8 @@ std::pair<Kind, std::string> Outcome(const std::string& xml) {
     try {
         const std::u16string r = Read(xml);
         std::string narrow;
-        for (char16_t c : r) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+        for (char16_t c : r)
+            narrow += c < 0x80 ? static_cast<char>(c) : '?';
         return {Kind::Result, narrow};
     } catch (const soap::ESOAPDomConvertError& e) {
         return {Kind::DomConvert, e.Message()};
@@ -53,12 +58,14 @@ TEST(ReadReply, Table) {
         Kind kind;
         std::string text;
     } cases[] = {
-        {"single child of any name", Body(resp + "<whatever>{\"a\":1}</whatever></quilloryResponse>"),
-         Kind::Result, "{\"a\":1}"},
+        {"single child of any name",
+         Body(resp + "<whatever>{\"a\":1}</whatever></quilloryResponse>"), Kind::Result,
+         "{\"a\":1}"},
         {"entities decoded", Body("<r><x>a &amp; b &lt; c &#65;&#x42;</x></r>"), Kind::Result,
          "a & b < c AB"},
         {"Return among two", Body("<r><extra>1</extra><Return>2</Return></r>"), Kind::Result, "2"},
-        {"result in any case", Body("<r><extra>1</extra><RESULT>3</RESULT></r>"), Kind::Result, "3"},
+        {"result in any case", Body("<r><extra>1</extra><RESULT>3</RESULT></r>"), Kind::Result,
+         "3"},
         {"first match wins", Body("<r><x/><return>4</return><Result>5</Result></r>"), Kind::Result,
          "4"},
         {"none matching", Body("<r><a>1</a><b>2</b></r>"), Kind::DomConvert,
@@ -86,27 +93,33 @@ TEST(ReadReply, Table) {
          "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, "
          "http://www.w3.org/2003/05/soap-envelope:Envelope found"},
         {"not an envelope", "<html><body/></html>", Kind::DomConvert,
-         "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, :html found"},
-        {"fault", Body("<soap:Fault><faultcode>soap:Server</faultcode><faultstring>boom</faultstring>"
-                       "</soap:Fault>"),
+         "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, :html "
+         "found"},
+        {"fault",
+         Body("<soap:Fault><faultcode>soap:Server</faultcode><faultstring>boom</faultstring>"
+              "</soap:Fault>"),
          Kind::Remotable, "boom"},
         {"fault without string", Body("<soap:Fault/>"), Kind::Remotable, ""},
-        {"fault string as CDATA", Body("<soap:Fault><FaultString><![CDATA[a<b]]></FaultString></soap:Fault>"),
+        {"fault string as CDATA",
+         Body("<soap:Fault><FaultString><![CDATA[a<b]]></FaultString></soap:Fault>"),
          Kind::Remotable, "a<b"},
         {"later fault part wins",
-         Body("<soap:Fault><faultstring>one</faultstring><faultstring>two</faultstring></soap:Fault>"),
+         Body("<soap:Fault><faultstring>one</faultstring><faultstring>two</faultstring></"
+              "soap:Fault>"),
          Kind::Remotable, "two"},
         {"fault part with markup",
          Body("<soap:Fault><faultstring>a<b/></faultstring></soap:Fault>"), Kind::XmlDoc,
          "Element does not contain a single text node"},
         {"mustUnderstand 1",
-         Env("<soap:Header><Session soap:mustUnderstand=\"1\">x</Session></soap:Header><soap:Body/>"),
+         Env("<soap:Header><Session "
+             "soap:mustUnderstand=\"1\">x</Session></soap:Header><soap:Body/>"),
          Kind::Remotable,
          "Soap header Session with attribute 'mustUnderstand' set to true was not handled"},
         {"mustUnderstand TRUE after the Body",
          Env("<soap:Body><r><x>1</x></r></soap:Body><soap:Header><T mustUnderstand=\"TRUE\"/>"
              "</soap:Header>"),
-         Kind::Remotable, "Soap header T with attribute 'mustUnderstand' set to true was not handled"},
+         Kind::Remotable,
+         "Soap header T with attribute 'mustUnderstand' set to true was not handled"},
         {"mustUnderstand 0 ignored",
          Env("<soap:Header><T soap:mustUnderstand=\"0\"/></soap:Header><soap:Body><r><x>7</x></r>"
              "</soap:Body>"),
@@ -166,7 +179,8 @@ TEST(ReadReply, EntityDeclarationsAreRefusedNeverExpanded) {
     std::string laughs = "<!DOCTYPE soap:Envelope [<!ENTITY a \"aaaaaaaaaa\">";
     for (char c = 'b'; c <= 'k'; ++c) {
         std::string tenRefs;
-        for (int i = 0; i < 10; ++i) tenRefs += std::string("&") + static_cast<char>(c - 1) + ";";
+        for (int i = 0; i < 10; ++i)
+            tenRefs += std::string("&") + static_cast<char>(c - 1) + ";";
         laughs += std::string("<!ENTITY ") + c + " \"" + tenRefs + "\">";
     }
     laughs += "]>";
@@ -177,13 +191,16 @@ TEST(ReadReply, EntityDeclarationsAreRefusedNeverExpanded) {
     } attacks[] = {
         {"billion laughs", laughs, "&k;"},
         {"external file", "<!DOCTYPE e [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>", "&x;"},
-        {"parameter entity", "<!DOCTYPE e [<!ENTITY % p SYSTEM \"http://127.0.0.1:9/x\"> %p;]>", ""},
+        {"parameter entity", "<!DOCTYPE e [<!ENTITY % p SYSTEM \"http://127.0.0.1:9/x\"> %p;]>",
+         ""},
         {"unused declaration", "<!DOCTYPE e [<!ENTITY x \"y\">]>", ""},
     };
     for (const auto& a : attacks) {
-        const std::string xml = "<?xml version=\"1.0\"?>" + a.doctype +
-                                "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
-                                "<soap:Body><r><x>" + a.ref + "</x></r></soap:Body></soap:Envelope>";
+        const std::string xml =
+            "<?xml version=\"1.0\"?>" + a.doctype +
+            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+            "<soap:Body><r><x>" +
+            a.ref + "</x></r></soap:Body></soap:Envelope>";
         EXPECT_EQ(Outcome(xml).first, Kind::DomParse) << a.name;
     }
 }
@@ -198,11 +215,13 @@ TEST(ReadReply, EncodingComesFromTheBytes) {
     }
     // Only ASCII in the template apart from "é", written in UTF-16 as E9 00.
     utf16.replace(utf16.find(std::string("\xc3\0\xa9\0", 4)), 4, std::string("\xe9\0", 2));
-    utf16.replace(utf16.find(std::string("u\0t\0f\0-\0\x38\0", 10)), 10, std::string("u\0t\0f\0-\0\x31\0\x36\0", 12));
+    utf16.replace(utf16.find(std::string("u\0t\0f\0-\0\x38\0", 10)), 10,
+                  std::string("u\0t\0f\0-\0\x31\0\x36\0", 12));
     EXPECT_EQ(Read(utf16), u"\u00e9");
-    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
-                               "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
-                               "<soap:Body><r><x>\xe9</x></r></soap:Body></soap:Envelope>";
+    const std::string latin1 =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
+        "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+        "<soap:Body><r><x>\xe9</x></r></soap:Body></soap:Envelope>";
     EXPECT_EQ(Read(latin1), u"\u00e9");
 }
 

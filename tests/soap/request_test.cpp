@@ -16,7 +16,9 @@ const std::string kHead =
     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body>";
 const std::string kTail = "</SOAP-ENV:Body></SOAP-ENV:Envelope>\n";
 
-ocrgate::InterfaceInfo Interface() { return *ocrgate::InvRegistry::Instance().Lookup("ocrgateSoap"); }
+ocrgate::InterfaceInfo Interface() {
+    return *ocrgate::InvRegistry::Instance().Lookup("ocrgateSoap");
+}
 
 std::string Text(const soap::MemoryStream& stream) {
     const auto bytes = stream.Bytes();
@@ -35,7 +37,8 @@ std::string Img(const std::vector<std::uint8_t>& bytes) {
 
 std::string Quads(int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += "QUFB";
+    for (int i = 0; i < n; ++i)
+        out += "QUFB";
     return out;
 }
 
@@ -46,14 +49,14 @@ TEST(BuildRequest, QuilloryBytes) {
     } cases[] = {
         {u"http://example.org/a.png", "<url>http://example.org/a.png</url>"},
         // "&" and "<" escaped; characters outside ASCII go out as UTF-8, no byte-order mark.
-        {u"http://h/p?a=1&b=<2>\u00e9\u4e2d", "<url>http://h/p?a=1&amp;b=&lt;2&gt;\xc3\xa9\xe4\xb8\xad</url>"},
+        {u"http://h/p?a=1&b=<2>\u00e9\u4e2d",
+         "<url>http://h/p?a=1&amp;b=&lt;2&gt;\xc3\xa9\xe4\xb8\xad</url>"},
         {u"\U0001F600", "<url>\xf0\x9f\x98\x80</url>"},
         {u"", "<url/>"},  // no content and no nil marker
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Quillory(c.url),
-                  kHead + "<quillory xmlns=\"http://quillory.org/ocrgate/\">" + c.content +
-                      "</quillory>" + kTail);
+        EXPECT_EQ(Quillory(c.url), kHead + "<quillory xmlns=\"http://quillory.org/ocrgate/\">" +
+                                       c.content + "</quillory>" + kTail);
     }
 }
 
@@ -89,8 +92,7 @@ TEST(BuildRequest, AnyTextSurvivesAParse) {
     ASSERT_NE(doc, nullptr);
     xmlNode* node = xmlDocGetRootElement(doc)->children->children->children;  // Body/quillory/url
     xmlChar* text = xmlNodeGetContent(node);
-    EXPECT_STREQ(reinterpret_cast<const char*>(text),
-                 "a]]>b\r\nc\"d'e>f&amp;g\t\xc2\xa0");
+    EXPECT_STREQ(reinterpret_cast<const char*>(text), "a]]>b\r\nc\"d'e>f&amp;g\t\xc2\xa0");
     xmlFree(text);
     xmlFreeDoc(doc);
 }

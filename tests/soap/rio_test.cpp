@@ -25,7 +25,8 @@ std::string Result(const std::string& op, const std::string& text) {
 }
 
 TEST(THTTPRIO, QuilloryOnTheWire) {
-    LoopbackServer server({Result("quillory", "{\"words_result\":[{\"words\":\"\xe4\xb8\xad &amp; A\"}]}")});
+    LoopbackServer server(
+        {Result("quillory", "{\"words_result\":[{\"words\":\"\xe4\xb8\xad &amp; A\"}]}")});
     soap::THTTPRIO rio;
     rio.SetUseUTF8InHeader(true);
     rio.SetURL(server.Url());
@@ -42,11 +43,14 @@ TEST(THTTPRIO, QuilloryOnTheWire) {
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0],
               "POST /ocrgate/ocrgate.asmx?WSDL HTTP/1.1\r\n"
-              "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-              "User-Agent: Keltrin SOAP 1.2\r\n"
-              "SOAPAction: \"http://quillory.org/ocrgate/quillory\"\r\n"
-              "Content-Type: text/xml; charset=\"utf-8\"\r\n"
-              "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+              "Host: 127.0.0.1:" +
+                  std::to_string(server.Port()) +
+                  "\r\n"
+                  "User-Agent: Keltrin SOAP 1.2\r\n"
+                  "SOAPAction: \"http://quillory.org/ocrgate/quillory\"\r\n"
+                  "Content-Type: text/xml; charset=\"utf-8\"\r\n"
+                  "Content-Length: " +
+                  std::to_string(body.size()) + "\r\n\r\n" + body);
 }
 
 TEST(THTTPRIO, ImgBase64ToTextStreamsALargePicture) {
@@ -55,7 +59,8 @@ TEST(THTTPRIO, ImgBase64ToTextStreamsALargePicture) {
     rio.SetUseUTF8InHeader(true);
     rio.SetURL(server.Url());
     std::vector<std::uint8_t> picture(100000);
-    for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<std::uint8_t>(i * 7);
     EXPECT_EQ(rio.imgbase64totext(picture), u"ok");
     const std::string request = server.Requests().at(0);
     EXPECT_NE(request.find("SOAPAction: \"http://quillory.org/ocrgate/imgbase64totext\"\r\n"),
@@ -73,10 +78,10 @@ TEST(THTTPRIO, ImgBase64ToTextStreamsALargePicture) {
 }
 
 TEST(THTTPRIO, FaultWithStatus500IsDecoded) {
-    LoopbackServer server({HttpReply(
-        "500 Internal Server Error", "text/xml; charset=utf-8",
-        Envelope("<soap:Fault><faultcode>soap:Server</faultcode><faultstring>no picture"
-                 "</faultstring><detail/></soap:Fault>"))});
+    LoopbackServer server(
+        {HttpReply("500 Internal Server Error", "text/xml; charset=utf-8",
+                   Envelope("<soap:Fault><faultcode>soap:Server</faultcode><faultstring>no picture"
+                            "</faultstring><detail/></soap:Fault>"))});
     soap::THTTPRIO rio;
     rio.SetURL(server.Url());
     try {
@@ -108,7 +113,8 @@ TEST(THTTPRIO, ErrorsReachTheCaller) {
             FAIL() << c.reply;
         } catch (const soap::Exception& e) {
             std::string expected = c.what;
-            if (auto at = expected.find("%u"); at != std::string::npos) expected.replace(at, 2, server.Url());
+            if (auto at = expected.find("%u"); at != std::string::npos)
+                expected.replace(at, 2, server.Url());
             if (expected.empty()) {
                 EXPECT_NE(dynamic_cast<const soap::EDOMParseError*>(&e), nullptr);
             } else {

@@ -17,11 +17,14 @@ const std::string kOk = HttpReply("200 OK", "text/xml; charset=utf-8", "<ok/>");
 
 soap::MemoryStream Body(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
-    for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>('a' + i % 26);
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<std::uint8_t>('a' + i % 26);
     return soap::MemoryStream(std::move(bytes));
 }
 
-std::string Text(const soap::MemoryStream& s) { return {s.Bytes().begin(), s.Bytes().end()}; }
+std::string Text(const soap::MemoryStream& s) {
+    return {s.Bytes().begin(), s.Bytes().end()};
+}
 
 // A transport set up as the client sets it up for `quillory`.
 void Prepare(soap::THTTPReqResp& t, const std::string& url) {
@@ -32,7 +35,7 @@ void Prepare(soap::THTTPReqResp& t, const std::string& url) {
 
 // A stream that claims more bytes than it holds.
 class ShortStream final : public soap::Stream {
-public:
+  public:
     explicit ShortStream(std::size_t claimed) : claimed_(claimed) {}
     std::size_t Read(std::uint8_t* data, std::size_t size) override {
         const std::size_t n = std::min<std::size_t>(size, 10 - std::min<std::size_t>(pos_, 10));
@@ -45,7 +48,7 @@ public:
     std::uint64_t Position() const override { return pos_; }
     void Seek(std::uint64_t p) override { pos_ = p; }
 
-private:
+  private:
     std::size_t claimed_;
     std::uint64_t pos_ = 0;
 };
@@ -76,14 +79,16 @@ TEST(THTTPReqResp, SplitsTheEndpoint) {
 
 TEST(THTTPReqResp, RefusesOtherSchemesBeforeAnyConnection) {
     LoopbackServer server({kOk});
-    for (const std::string& url : {"ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x",
-                                  std::string("not an address"), std::string("file:///etc/hosts")}) {
+    for (const std::string& url :
+         {"ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x", std::string("not an address"),
+          std::string("file:///etc/hosts")}) {
         soap::THTTPReqResp t;
         try {
             t.SetURL(url);
             FAIL() << url;
         } catch (const soap::ESOAPHTTPException& e) {
-            EXPECT_EQ(e.Message(), "Invalid url '" + url + "' - only supports 'http' and 'https' schemes");
+            EXPECT_EQ(e.Message(),
+                      "Invalid url '" + url + "' - only supports 'http' and 'https' schemes");
             EXPECT_EQ(e.StatusCode(), 0);
         }
     }
@@ -114,9 +119,12 @@ TEST(THTTPReqResp, HeadLinesInOrder) {
         EXPECT_EQ(Text(reply), "<ok/>");
         EXPECT_EQ(server.Requests().back(),
                   "POST /ocrgate/ocrgate.asmx?WSDL HTTP/1.1\r\n"
-                  "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-                  "User-Agent: Keltrin SOAP 1.2\r\n" +
-                      c.soapActionLine + "\r\n" + c.contentTypeLine + "\r\n"
+                  "Host: 127.0.0.1:" +
+                      std::to_string(server.Port()) +
+                      "\r\n"
+                      "User-Agent: Keltrin SOAP 1.2\r\n" +
+                      c.soapActionLine + "\r\n" + c.contentTypeLine +
+                      "\r\n"
                       "Content-Length: 5\r\n\r\nabcde");
     }
 }
@@ -169,11 +177,11 @@ TEST(THTTPReqResp, StatusAndContentTypeRules) {
          "Service Unavailable (503) - '%u'", 503, ""},
         {HttpReply("500 Internal Server Error", "text/xml", "<fault/>"), "", 0, "<fault/>"},
         {HttpReply("200 OK", "text/html", "<p/>"),
-         "Received content of invalid Content-Type setting: text/html - SOAP expects \"text/xml\"", 0,
-         "<p/>"},
+         "Received content of invalid Content-Type setting: text/html - SOAP expects \"text/xml\"",
+         0, "<p/>"},
         {HttpReply("200 OK", "TEXT/PLAIN", "hi"),
-         "Received content of invalid Content-Type setting: TEXT/PLAIN - SOAP expects \"text/xml\"", 0,
-         "hi"},
+         "Received content of invalid Content-Type setting: TEXT/PLAIN - SOAP expects \"text/xml\"",
+         0, "hi"},
         {HttpReply("200 OK", "text/html; charset=utf-8", "<p/>"), "", 0, "<p/>"},
         {HttpReply("200 OK", "", "<x/>"), "", 0, "<x/>"},
     };
@@ -192,7 +200,8 @@ TEST(THTTPReqResp, StatusAndContentTypeRules) {
             status = e.StatusCode();
         }
         std::string expected = c.error;
-        if (auto at = expected.find("%u"); at != std::string::npos) expected.replace(at, 2, server.Url());
+        if (auto at = expected.find("%u"); at != std::string::npos)
+            expected.replace(at, 2, server.Url());
         EXPECT_EQ(error, expected) << c.reply;
         if (!c.error.empty()) {
             EXPECT_EQ(status, c.status) << c.reply;
@@ -215,8 +224,8 @@ TEST(THTTPReqResp, MultipartBoundary) {
 
 TEST(THTTPReqResp, RefusedConnectionGoesThroughTheCheckRoutine) {
     soap::THTTPReqResp t;
-    const std::string url =
-        "http://127.0.0.1:" + std::to_string(testing_support::ClosedPort()) + "/ocrgate/ocrgate.asmx?WSDL";
+    const std::string url = "http://127.0.0.1:" + std::to_string(testing_support::ClosedPort()) +
+                            "/ocrgate/ocrgate.asmx?WSDL";
     Prepare(t, url);
     auto request = Body(10);
     soap::MemoryStream reply;
@@ -224,7 +233,8 @@ TEST(THTTPReqResp, RefusedConnectionGoesThroughTheCheckRoutine) {
         t.Exchange(request, reply);
         FAIL();
     } catch (const soap::ESOAPHTTPException& e) {
-        const std::string tail = " - URL:" + url + " - SOAPAction:http://quillory.org/ocrgate/quillory";
+        const std::string tail =
+            " - URL:" + url + " - SOAPAction:http://quillory.org/ocrgate/quillory";
         ASSERT_GT(e.Message().size(), tail.size());
         EXPECT_EQ(e.Message().substr(e.Message().size() - tail.size()), tail);
         EXPECT_EQ(e.StatusCode(), 0);
