@@ -81,7 +81,7 @@ TEST(THTTPReqResp, RefusesOtherSchemesBeforeAnyConnection) {
     LoopbackServer server({kOk});
     for (const std::string& url :
          {"ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x", std::string("not an address"),
-          std::string("file:///etc/hosts")}) {
+          std::string("file:///etc/hosts"), std::string("http://127.0.0.1/a\r\nX-Injected: 1")}) {
         soap::THTTPReqResp t;
         try {
             t.SetURL(url);
