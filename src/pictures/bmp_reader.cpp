@@ -82,6 +82,7 @@ std::uint32_t ImageSizeField(const QByteArray& raw) {
 std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
     if (Remaining(stream) == 0) return nullptr;
     auto s = std::make_shared<DibSection>();
+    const qint64 start = stream.pos();
     std::uint8_t fileHeader[14];
     ReadExact(stream, fileHeader, 14);
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') Invalid();
@@ -113,7 +114,9 @@ std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
     }
 
     std::uint64_t count = s->clrUsed;
-    if (count == 0 && s->bitCount <= 8) count = std::uint64_t(1) << s->bitCount;
+    if (count == 0 && (s->bitCount == 1 || s->bitCount == 4 || s->bitCount == 8)) {
+        count = std::uint64_t(1) << s->bitCount;
+    }
     const int entry = s->os2 ? 3 : 4;
     if (count * entry > std::uint64_t(Remaining(*in))) throw EReadError();
     QByteArray table(qint64(count * entry), Qt::Uninitialized);
@@ -133,6 +136,11 @@ std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
         s->palette = std::move(entries);
     }
 
+    // Pixels that the file places further on (a gap after the table) are taken from where
+    // the header says they start; an offset that points backwards or past the end is ignored.
+    const qint64 here = in == &stream ? stream.pos() - start : copy.pos();
+    const qint64 gap = qint64(Le32(fileHeader + 10)) - here;
+    if (gap > 0 && gap < Remaining(*in) && in->skip(gap) != gap) throw EReadError();
     std::int64_t imageSize = s->os2 ? 0 : ImageSizeField(raw);
     if (imageSize == 0) {
         imageSize = std::int64_t(DibSection::StrideFor(s->width, s->bitCount)) * s->AbsHeight();
