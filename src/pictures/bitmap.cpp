@@ -24,6 +24,8 @@ void TBitmap::SaveToStream(QIODevice& stream) const {
     if (section_) WriteBmp(*section_, stream);
 }
 
+qint64 TBitmap::SavedSize() const { return section_ ? BmpSize(*section_) : 0; }
+
 bool TBitmap::Empty() const { return !section_ || section_->width <= 0 || section_->height == 0; }
 int TBitmap::Width() const { return section_ ? section_->width : 0; }
 int TBitmap::Height() const { return section_ ? section_->AbsHeight() : 0; }

@@ -21,6 +21,7 @@ public:
     void Assign(const TGraphic& source) override;
     void LoadFromStream(QIODevice& stream) override;
     void SaveToStream(QIODevice& stream) const override;
+    qint64 SavedSize() const override;
     bool Empty() const override;
     int Width() const override;
     int Height() const override;

@@ -2,15 +2,10 @@
 #include "pictures/stream_io.h"
 
 namespace pictures {
+namespace {
 
-void WriteBmp(const DibSection& s, QIODevice& stream) {
-    if (!s.savedCopy.isEmpty()) {
-        WriteAll(stream, s.savedCopy);
-        return;
-    }
-    if (!s.HasPixels() || s.width <= 0 || s.height == 0) return;
-    const std::uint32_t imageSize = std::uint32_t(s.Stride() * std::size_t(s.AbsHeight()));
-
+// The header, masks and colour table between the file header and the pixels.
+QByteArray InfoBytes(const DibSection& s, std::uint32_t imageSize) {
     std::vector<std::uint32_t> table = s.colours;
     if (s.clrUsed != 0 && s.clrUsed < table.size()) table.resize(s.clrUsed);
     if (table.empty() && !s.os2 && !s.palette.empty()) table = s.palette;
@@ -49,6 +44,29 @@ void WriteBmp(const DibSection& s, QIODevice& stream) {
         }
         for (std::uint32_t c : table) PutLe32(info, c);
     }
+    return info;
+}
+
+std::uint32_t ImageSize(const DibSection& s) {
+    return std::uint32_t(s.Stride() * std::size_t(s.AbsHeight()));
+}
+
+}  // namespace
+
+qint64 BmpSize(const DibSection& s) {
+    if (!s.savedCopy.isEmpty()) return s.savedCopy.size();
+    if (!s.HasPixels() || s.width <= 0 || s.height == 0) return 0;
+    return 14 + InfoBytes(s, ImageSize(s)).size() + qint64(ImageSize(s));
+}
+
+void WriteBmp(const DibSection& s, QIODevice& stream) {
+    if (!s.savedCopy.isEmpty()) {
+        WriteAll(stream, s.savedCopy);
+        return;
+    }
+    if (!s.HasPixels() || s.width <= 0 || s.height == 0) return;
+    const std::uint32_t imageSize = ImageSize(s);
+    const QByteArray info = InfoBytes(s, imageSize);
 
     QByteArray header;
     header.append("BM");

@@ -29,6 +29,7 @@ void TGraphic::SaveToFile(const QString& path) const {
 
 QByteArray TGraphic::SaveToBytes() const {
     QByteArray bytes;
+    bytes.reserve(SavedSize());
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     SaveToStream(buffer);

@@ -41,6 +41,8 @@ public:
     virtual void SaveToStream(QIODevice& stream) const = 0;
     // SaveToStream into a byte array: the picture bytes sent for recognition.
     QByteArray SaveToBytes() const;
+    // Bytes SaveToStream will write, when the kind knows it in advance (0 otherwise).
+    virtual qint64 SavedSize() const { return 0; }
 
     virtual bool Empty() const = 0;
     virtual int Width() const = 0;

@@ -45,7 +45,7 @@ void TMetafile::LoadFromStream(QIODevice& stream) {
     if (n > 100 && Le32(p) == 1 && Le32(p + 40) == kEmfSignature) {
         // The header's own sizes must fit in the data, as the platform checks them.
         const std::uint32_t headerSize = Le32(p + 4), total = Le32(p + 48);
-        if (headerSize < kEmfHeaderMin || headerSize > total || total > n) Invalid();
+        if (headerSize < kEmfHeaderMin || headerSize > total || total > n || total <= 100) Invalid();
         const std::int64_t frameW = std::int64_t(std::int32_t(Le32(p + 32))) - std::int32_t(Le32(p + 24));
         const std::int64_t frameH = std::int64_t(std::int32_t(Le32(p + 36))) - std::int32_t(Le32(p + 28));
         records_ = data.left(total);
