@@ -26,10 +26,9 @@ void CheckGeometry(const DibSection& s) {
     if (s.compression == kBiRle8 && (s.bitCount != 8 || s.height < 0)) Invalid();
     if (s.compression == kBiRle4 && (s.bitCount != 4 || s.height < 0)) Invalid();
     const int bits = rle ? 8 : s.bitCount;
-    if (bits > 0) {
-        const std::int64_t memory =
-            std::int64_t(DibSection::StrideFor(s.width, bits)) * s.AbsHeight();
-        if (memory > kMaxPixelBytes) Invalid();
+    // Stride and height are checked apart so that their product cannot overflow.
+    if (bits > 0 && std::int64_t(DibSection::StrideFor(s.width, bits)) > kMaxPixelBytes / s.AbsHeight()) {
+        Invalid();
     }
 }
 

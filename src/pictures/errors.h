@@ -66,6 +66,7 @@ inline constexpr int kJpegOutOfMemory = 54;
 
 // Status codes of the PNG kind's failures.
 inline constexpr int kGdipInvalidParameter = 2;
+inline constexpr int kGdipOutOfMemory = 3;
 inline constexpr int kGdipWin32Error = 7;
 
 // Largest pixel memory a picture may claim; larger headers are refused as invalid.

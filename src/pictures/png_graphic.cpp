@@ -1,6 +1,7 @@
 #include "pictures/png_graphic.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QImageWriter>
 
 #include "pictures/bmp_format.h"
@@ -17,6 +18,11 @@ namespace {
 QImage FromBmp(QIODevice& stream) {
     const auto section = ReadBmp(stream);
     if (!section || !section->HasPixels()) throw EGdipError(kGdipInvalidParameter);
+    // The 32-bit copy obeys the same limit as QtGui's readers.
+    const qint64 limit = qint64(QImageReader::allocationLimit()) << 20;
+    if (limit > 0 && qint64(section->width) * section->AbsHeight() > limit / 4) {
+        throw EGdipError(kGdipOutOfMemory);
+    }
     QImage image = section->ToImage();
     if (image.isNull()) throw EGdipError(kGdipInvalidParameter);
     if (section->pixelBits == 32 && section->compression == kBiRgb) {

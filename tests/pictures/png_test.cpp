@@ -103,6 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ThirteenBytes", Encode(Pattern(2, 2), "png").left(13), "Invalid operation in GDI+ (Code: 2)"},
         FailureCase{"Garbage", QByteArray(200, 'x'), "Invalid operation in GDI+ (Code: 2)"},
         FailureCase{"TruncatedPng", Encode(Pattern(20, 20), "png").left(40), "Invalid operation in GDI+ (Code: 2)"},
+        FailureCase{"BmpOverPixelLimit",
+                    testing_bmp::Bmp{.width = 20000, .height = 15000, .bits = 8,
+                                     .table = testing_bmp::GreyTable(256), .pixels = QByteArray(16, 1)}.Build(),
+                    "Invalid operation in GDI+ (Code: 3)"},
         FailureCase{"BrokenBmp", QByteArray("BM") + QByteArray(14, '\0'), "Stream read error"}),
     [](const auto& info) { return std::string(info.param.name); });
 
