@@ -36,6 +36,16 @@ void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
         CheckPixels(extent->frame_pixels, " over its frames");
         return;
     }
+    if (format == IFF_BMP) {
+        // Leptonica's header reader decodes a BMP whole, too.
+        if (bytes.size() < 26) throw BadPicture("The BMP picture is damaged");
+        const auto read32 = [&](std::size_t at) {
+            return std::int32_t(std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 |
+                                std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24);
+        };
+        const std::int64_t width = read32(18), height = read32(22);
+        CheckPixels(std::uint64_t(width < 0 ? -width : width) * std::uint64_t(height < 0 ? -height : height), "");
+    }
     l_int32 w = 0, h = 0, bps = 0, spp = 0, cmap = 0, header_format = 0;
     if (pixReadHeaderMem(bytes.data(), bytes.size(), &header_format, &w, &h, &bps, &spp, &cmap) != 0 || w <= 0 ||
         h <= 0) {
