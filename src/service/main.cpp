@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,6 +20,13 @@
 
 int main(int argc, char** argv) {
     using namespace ocrgated;
+    // Each worker runs its own engine; the engines' OpenMP thread teams would only
+    // fight each other for the same cores. The OpenMP runtime reads its limit when
+    // it loads, so the limit is set and the program started again.
+    if (!std::getenv("OMP_THREAD_LIMIT")) {
+        setenv("OMP_THREAD_LIMIT", "1", 1);
+        execv("/proc/self/exe", argv);  // on failure, carry on with the default
+    }
     CommandLine line;
     try {
         line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -35,9 +43,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Each worker runs its own engine; the engines' inner thread teams would
-    // only fight each other for the same cores.
-    setenv("OMP_THREAD_LIMIT", "1", 0);
     ::signal(SIGPIPE, SIG_IGN);
     // Signals are taken by one thread with sigwait, never by a handler.
     sigset_t stop_signals;
