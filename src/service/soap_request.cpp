@@ -65,10 +65,15 @@ void CheckMarkupVolume(std::string_view body) {
     }
 }
 
+void Silent(void*, const char*, ...) {}
+
 std::unique_ptr<xmlDoc, DocFree> Parse(std::string_view body) {
     CheckMarkupVolume(body);
     static std::once_flag init;
     std::call_once(init, [] { xmlInitParser(); });
+    // The reason reaches the client in the fault; keep libxml2's own reports
+    // (encoding errors among them) off stderr. The handler is per thread.
+    xmlSetGenericErrorFunc(nullptr, Silent);
 
     std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
     if (!ctxt) throw ServerFault("Out of memory while reading the request");
