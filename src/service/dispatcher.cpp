@@ -62,10 +62,12 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
         if (picture->empty()) throw ClientFault("The img parameter is empty: no picture was sent");
         return Recognize(std::move(*picture));
     }
-    // quillory
-    if (argument.empty()) throw ClientFault("The url parameter is empty: no address was sent");
+    // quillory; an address pasted with surrounding blanks is still the address
+    const auto first = argument.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) throw ClientFault("The url parameter is empty: no address was sent");
+    const std::string url = argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     try {
-        return Recognize(FetchPicture(argument, fetch_));
+        return Recognize(FetchPicture(url, fetch_));
     } catch (const AddressRefused& error) {
         throw ClientFault(std::string("Address refused: ") + error.what());
     } catch (const FetchFailed& error) {

@@ -121,6 +121,14 @@ void HttpService::Route() {
                       res.set_content(std::move(result.envelope), "text/xml; charset=utf-8");
                   });
 
+    // A POST without a body never reaches the reader above.
+    server_->Post(std::string(ocrgate::kServicePath), [this](const httplib::Request& req, httplib::Response& res) {
+        DispatchResult result = dispatcher_.Dispatch(req.body, req.get_header_value("SOAPAction"));
+        t_request.operation = result.operation;
+        res.status = result.status;
+        res.set_content(std::move(result.envelope), "text/xml; charset=utf-8");
+    });
+
     server_->Get(std::string(ocrgate::kServicePath), [this](const httplib::Request& req, httplib::Response& res) {
         if (!AsksForWsdl(req)) {
             res.set_content("ocrgated: POST SOAP 1.1 requests here; GET ?WSDL for the service description.\n",

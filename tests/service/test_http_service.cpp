@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
     Service, Faults,
     ::testing::Values(
         FaultCase{"NotXml", "hello", "", "soap:Client", "not well-formed XML"},
+        FaultCase{"NoBody", "", "", "soap:Client", "not well-formed XML"},
+        FaultCase{"BlankAddress", SoapRequest("quillory", "url", " \n "), "", "soap:Client", "no address"},
         FaultCase{"NoEnvelope", "<Body/>", "", "soap:Client", "not a SOAP 1.1 Envelope"},
         FaultCase{"UnknownOperation", SoapRequest("Recognise"), "", "soap:Client", "Unknown operation"},
         FaultCase{"MissingParameter", SoapRequest("imgbase64totext"), "", "soap:Client", "Missing parameter img"},
