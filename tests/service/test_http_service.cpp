@@ -67,6 +67,9 @@ struct FaultCase {
     std::string says;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
+
 class Faults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(Faults, AnswerHttp500WithSoapFault) {

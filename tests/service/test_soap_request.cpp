@@ -26,6 +26,9 @@ struct Accepted {
     std::optional<std::string> argument;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Accepted& c, std::ostream* out) { *out << c.name; }
+
 class ReadsRequest : public testing::TestWithParam<Accepted> {};
 
 TEST_P(ReadsRequest, FindsOperationAndArgument) {
@@ -70,6 +73,9 @@ struct Refused {
     SoapFault::Code code;
     std::string says;  // part of the fault string
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Refused& c, std::ostream* out) { *out << c.name; }
 
 class RefusesRequest : public testing::TestWithParam<Refused> {};
 

@@ -61,6 +61,9 @@ struct Page {
     Rendering rendering;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Page& c, std::ostream* out) { *out << c.name; }
+
 class CleanRenders : public TesseractEngine, public ::testing::WithParamInterface<Page> {};
 
 TEST_P(CleanRenders, ReadsEveryLineInOrder) {
