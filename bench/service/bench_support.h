@@ -31,28 +31,35 @@ inline void LimitOpenMp(char** argv) {
 
 inline std::filesystem::path RenderPicture(int width, int height, int pointsize,
                                            const std::vector<std::string>& lines) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("ocrgated-bench-" + std::to_string(getpid()) + "-" + std::to_string(width) + ".png");
-    std::string command = "convert -size " + std::to_string(width) + "x" + std::to_string(height) +
-                          " xc:white -fill black -font /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
-                          " -pointsize " + std::to_string(pointsize);
+    const auto path =
+        std::filesystem::temp_directory_path() /
+        ("ocrgated-bench-" + std::to_string(getpid()) + "-" + std::to_string(width) + ".png");
+    std::string command =
+        "convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+        " xc:white -fill black -font /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
+        " -pointsize " +
+        std::to_string(pointsize);
     const int step = height / int(lines.size() + 1);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        command += " -annotate +" + std::to_string(pointsize / 2) + "+" + std::to_string(step * int(i + 1) + pointsize / 3) +
-                   " '" + lines[i] + "'";
+        command += " -annotate +" + std::to_string(pointsize / 2) + "+" +
+                   std::to_string(step * int(i + 1) + pointsize / 3) + " '" + lines[i] + "'";
     }
     command += " '" + path.string() + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("convert failed");
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("convert failed");
     return path;
 }
 
 inline std::string Base64File(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char* kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const auto at = [&](std::size_t k) { return k < bytes.size() ? std::uint32_t(std::uint8_t(bytes[k])) : 0u; };
+        const auto at = [&](std::size_t k) {
+            return k < bytes.size() ? std::uint32_t(std::uint8_t(bytes[k])) : 0u;
+        };
         const std::uint32_t group = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
         out += kAlphabet[group >> 18 & 63];
         out += kAlphabet[group >> 12 & 63];
@@ -63,13 +70,15 @@ inline std::string Base64File(const std::filesystem::path& path) {
 }
 
 inline std::string Request(const std::string& operation, const std::string& inner = "") {
-    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
-           "<SOAP-ENV:Body><" + operation + " xmlns=\"http://quillory.org/ocrgate/\">" + inner + "</" + operation +
+    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope "
+           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body><" +
+           operation + " xmlns=\"http://quillory.org/ocrgate/\">" + inner + "</" + operation +
            "></SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
 class Service {
-public:
+  public:
     Service(int threads, std::size_t queue) {
         ocrgated::ServiceOptions options;
         options.port = 0;
@@ -80,7 +89,8 @@ public:
             options, ocrgated::MakeEngineFactory("tesseract", {"chi_sim+eng"}));
         port_ = service_->Bind();
         thread_ = std::thread([this] { service_->Run(); });
-        while (!service_->running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        while (!service_->running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ~Service() {
         while (service_->running()) {
@@ -91,7 +101,7 @@ public:
     }
     int port() const { return port_; }
 
-private:
+  private:
     std::unique_ptr<ocrgated::HttpService> service_;
     std::thread thread_;
     int port_ = 0;
@@ -101,7 +111,8 @@ private:
 inline long RssKib() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
     }
     return -1;
 }

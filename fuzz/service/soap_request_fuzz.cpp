@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     try {
         const auto request = ocrgated::ReadSoapRequest(body);
-        if (request.argument) (void)ocrgated::DecodeBase64(*request.argument);
+        if (request.argument)
+            (void)ocrgated::DecodeBase64(*request.argument);
     } catch (const ocrgated::SoapFault&) {
         // Refusing is the expected answer to most inputs.
     }

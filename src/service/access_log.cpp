@@ -13,8 +13,8 @@ std::string FormatAccessLine(const AccessRecord& record) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
     char rest[160];
-    std::snprintf(rest, sizeof rest, " %d in=%zu out=%zu %.1fms", record.status, record.bytes_in, record.bytes_out,
-                  record.milliseconds);
+    std::snprintf(rest, sizeof rest, " %d in=%zu out=%zu %.1fms", record.status, record.bytes_in,
+                  record.bytes_out, record.milliseconds);
     return std::string(stamp) + " " + record.peer + " " + record.operation + rest;
 }
 

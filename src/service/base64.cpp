@@ -7,7 +7,8 @@ namespace {
 
 constexpr std::array<std::int8_t, 256> MakeTable() {
     std::array<std::int8_t, 256> table{};
-    for (auto& entry : table) entry = -1;
+    for (auto& entry : table)
+        entry = -1;
     constexpr std::string_view kAlphabet =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
@@ -18,7 +19,9 @@ constexpr std::array<std::int8_t, 256> MakeTable() {
 
 constexpr auto kTable = MakeTable();
 
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 }  // namespace
 
@@ -29,9 +32,11 @@ std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text) {
     int count = 0;    // characters in the current group
     int padding = 0;  // '=' seen; only whitespace may follow a padded group
     for (char c : text) {
-        if (IsXmlSpace(c)) continue;
+        if (IsXmlSpace(c))
+            continue;
         if (c == '=') {
-            if (count < 2 || ++padding + count > 4) return std::nullopt;
+            if (count < 2 || ++padding + count > 4)
+                return std::nullopt;
             if (padding + count == 4) {
                 if (count == 2) {
                     out.push_back(static_cast<std::uint8_t>(group >> 4));
@@ -44,7 +49,8 @@ std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text) {
             continue;
         }
         const std::int8_t value = kTable[static_cast<unsigned char>(c)];
-        if (value < 0 || padding > 0) return std::nullopt;
+        if (value < 0 || padding > 0)
+            return std::nullopt;
         group = (group << 6) | static_cast<std::uint32_t>(value);
         if (++count == 4) {
             out.push_back(static_cast<std::uint8_t>(group >> 16));
@@ -54,8 +60,10 @@ std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text) {
             count = 0;
         }
     }
-    if (padding > 0) return count == 4 ? std::optional(std::move(out)) : std::nullopt;
-    if (count != 0) return std::nullopt;
+    if (padding > 0)
+        return count == 4 ? std::optional(std::move(out)) : std::nullopt;
+    if (count != 0)
+        return std::nullopt;
     return out;
 }
 

@@ -12,8 +12,10 @@ namespace ocrgated {
 namespace {
 
 std::string_view Unquote(std::string_view action) {
-    while (!action.empty() && (action.front() == ' ' || action.front() == '\t')) action.remove_prefix(1);
-    while (!action.empty() && (action.back() == ' ' || action.back() == '\t')) action.remove_suffix(1);
+    while (!action.empty() && (action.front() == ' ' || action.front() == '\t'))
+        action.remove_prefix(1);
+    while (!action.empty() && (action.back() == ' ' || action.back() == '\t'))
+        action.remove_suffix(1);
     if (action.size() >= 2 && action.front() == '"' && action.back() == '"') {
         action = action.substr(1, action.size() - 2);
     }
@@ -22,11 +24,13 @@ std::string_view Unquote(std::string_view action) {
 
 void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
     const std::string_view action = Unquote(header);
-    if (action.empty()) return;  // no intent stated; the Body decides
+    if (action.empty())
+        return;  // no intent stated; the Body decides
     const std::string expected = ocrgate::SoapActionFor(operation.name);
     if (action != expected) {
-        throw ClientFault("The SOAPAction " + std::string(action) + " does not match the operation " +
-                          std::string(operation.name) + " in the Body (expected " + expected + ")");
+        throw ClientFault("The SOAPAction " + std::string(action) +
+                          " does not match the operation " + std::string(operation.name) +
+                          " in the Body (expected " + expected + ")");
     }
 }
 
@@ -43,29 +47,35 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         const SoapRequest request = ReadSoapRequest(body);
         result.operation = std::string(request.operation->name);
         CheckAction(soap_action, *request.operation);
-        result.envelope = WriteResultEnvelope(request.operation->name,
-                                              Run(*request.operation, request.argument.value_or("")));
+        result.envelope = WriteResultEnvelope(
+            request.operation->name, Run(*request.operation, request.argument.value_or("")));
     } catch (const SoapFault& fault) {
         result = {500, WriteFaultEnvelope(fault), result.operation};
     } catch (const std::exception& error) {
-        result = {500, WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
+        result = {500,
+                  WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
                   result.operation};
     }
     return result;
 }
 
 std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument) {
-    if (operation.name == "HelloWorld") return "Hello World";
+    if (operation.name == "HelloWorld")
+        return "Hello World";
     if (operation.name == "imgbase64totext") {
         auto picture = DecodeBase64(argument);
-        if (!picture) throw ClientFault("The img parameter is not valid base64");
-        if (picture->empty()) throw ClientFault("The img parameter is empty: no picture was sent");
+        if (!picture)
+            throw ClientFault("The img parameter is not valid base64");
+        if (picture->empty())
+            throw ClientFault("The img parameter is empty: no picture was sent");
         return Recognize(std::move(*picture));
     }
     // quillory; an address pasted with surrounding blanks is still the address
     const auto first = argument.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) throw ClientFault("The url parameter is empty: no address was sent");
-    const std::string url = argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
+    if (first == std::string::npos)
+        throw ClientFault("The url parameter is empty: no address was sent");
+    const std::string url =
+        argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     try {
         return Recognize(FetchPicture(url, fetch_));
     } catch (const AddressRefused& error) {

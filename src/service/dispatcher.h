@@ -15,19 +15,19 @@
 namespace ocrgated {
 
 struct DispatchResult {
-    int status = 200;        // 200, or 500 for a fault
-    std::string envelope;    // the reply body
-    std::string operation;   // for the access log; "-" when unknown
+    int status = 200;       // 200, or 500 for a fault
+    std::string envelope;   // the reply body
+    std::string operation;  // for the access log; "-" when unknown
 };
 
 class Dispatcher {
-public:
+  public:
     Dispatcher(RecognitionPool& pool, FetchOptions fetch) : pool_(pool), fetch_(std::move(fetch)) {}
 
     // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent.
     DispatchResult Dispatch(std::string_view body, std::string_view soap_action);
 
-private:
+  private:
     std::string Run(const ocrgate::Operation& operation, const std::string& argument);
     std::string Recognize(std::vector<std::uint8_t> picture);
 

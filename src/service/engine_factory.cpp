@@ -16,10 +16,13 @@ std::vector<std::string> EngineNames() {
 
 RecognizerFactory MakeEngineFactory(const std::string& engine, const EngineSettings& settings) {
     if (engine == "tesseract") {
-        return [languages = settings.languages] { return std::make_unique<TesseractRecognizer>(languages); };
+        return [languages = settings.languages] {
+            return std::make_unique<TesseractRecognizer>(languages);
+        };
     }
     std::string known;
-    for (const auto& name : EngineNames()) known += (known.empty() ? "" : ", ") + name;
+    for (const auto& name : EngineNames())
+        known += (known.empty() ? "" : ", ") + name;
     throw std::invalid_argument("Unknown engine \"" + engine + "\"; known engines: " + known);
 }
 

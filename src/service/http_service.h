@@ -18,8 +18,8 @@ namespace ocrgated {
 
 struct ServiceOptions {
     std::string host = "127.0.0.1";
-    int port = 8723;  // 0 picks a free port
-    int threads = 2;  // recognition workers
+    int port = 8723;                 // 0 picks a free port
+    int threads = 2;                 // recognition workers
     std::size_t queue_capacity = 8;  // recognitions waiting for a worker
     std::size_t max_body = 32u << 20;
     std::chrono::seconds read_timeout{15};
@@ -29,7 +29,7 @@ struct ServiceOptions {
 };
 
 class HttpService {
-public:
+  public:
     HttpService(ServiceOptions options, const RecognizerFactory& factory);
     ~HttpService();
     HttpService(const HttpService&) = delete;
@@ -45,7 +45,7 @@ public:
 
     const RecognitionPool& pool() const { return pool_; }
 
-private:
+  private:
     void Route();
 
     ServiceOptions options_;

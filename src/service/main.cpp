@@ -56,15 +56,17 @@ int main(int argc, char** argv) {
         const int port = service.Bind();
         const std::string& host = line.service.host;
         const std::string shown = host.find(':') == std::string::npos ? host : "[" + host + "]";
-        WriteLogLine("ocrgated " OCRGATED_VERSION ": listening on http://" + shown + ":" + std::to_string(port) +
-                     std::string(ocrgate::kServicePath) + " (engine " + service.pool().EngineName() + ", " +
-                     std::to_string(service.pool().threads()) + " threads)");
+        WriteLogLine("ocrgated " OCRGATED_VERSION ": listening on http://" + shown + ":" +
+                     std::to_string(port) + std::string(ocrgate::kServicePath) + " (engine " +
+                     service.pool().EngineName() + ", " + std::to_string(service.pool().threads()) +
+                     " threads)");
 
         std::atomic<bool> finished{false}, signalled{false};
         std::thread watcher([&] {
             int signal = 0;
             sigwait(&stop_signals, &signal);
-            if (finished) return;
+            if (finished)
+                return;
             signalled = true;
             WriteLogLine("ocrgated: stopping; finishing the requests in flight");
             // Stop until Run returns: a signal may come before the server listens.
@@ -75,7 +77,8 @@ int main(int argc, char** argv) {
         });
         service.Run();
         finished = true;
-        if (!signalled) pthread_kill(watcher.native_handle(), SIGTERM);
+        if (!signalled)
+            pthread_kill(watcher.native_handle(), SIGTERM);
         watcher.join();
         if (!signalled) {
             WriteLogLine("ocrgated: the server stopped unexpectedly");

@@ -9,12 +9,13 @@
 namespace ocrgated {
 namespace {
 
-long long ParseNumber(const std::string& option, const std::string& text, long long low, long long high) {
+long long ParseNumber(const std::string& option, const std::string& text, long long low,
+                      long long high) {
     long long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        throw std::invalid_argument(option + " needs a number from " + std::to_string(low) + " to " +
-                                    std::to_string(high) + ", not \"" + text + "\"");
+        throw std::invalid_argument(option + " needs a number from " + std::to_string(low) +
+                                    " to " + std::to_string(high) + ", not \"" + text + "\"");
     }
     return value;
 }
@@ -33,7 +34,8 @@ std::pair<std::string, int> ParseListenAddress(const std::string& text) {
     }
     std::string host = text.substr(0, colon);
     if (host.front() == '[') {
-        if (host.back() != ']') throw std::invalid_argument("--listen: unbalanced brackets in \"" + text + "\"");
+        if (host.back() != ']')
+            throw std::invalid_argument("--listen: unbalanced brackets in \"" + text + "\"");
         host = host.substr(1, host.size() - 2);
     }
     const int port = static_cast<int>(ParseNumber("--listen", text.substr(colon + 1), 0, 65535));
@@ -42,12 +44,14 @@ std::pair<std::string, int> ParseListenAddress(const std::string& text) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    std::tie(line.service.host, line.service.port) = ParseListenAddress(std::string(ocrgate::kDefaultListen));
+    std::tie(line.service.host, line.service.port) =
+        ParseListenAddress(std::string(ocrgate::kDefaultListen));
     line.service.threads = DefaultThreads();
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw std::invalid_argument(arg + " needs a value");
+            if (i + 1 >= args.size())
+                throw std::invalid_argument(arg + " needs a value");
             return args[++i];
         };
         if (arg == "--help" || arg == "-h") {
@@ -60,9 +64,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.service.threads = static_cast<int>(ParseNumber(arg, value(), 1, 256));
         } else if (arg == "--languages") {
             line.languages = value();
-            if (line.languages.empty()) throw std::invalid_argument("--languages needs a value");
+            if (line.languages.empty())
+                throw std::invalid_argument("--languages needs a value");
         } else if (arg == "--max-body") {
-            line.service.max_body = static_cast<std::size_t>(ParseNumber(arg, value(), 1024, 1LL << 34));
+            line.service.max_body =
+                static_cast<std::size_t>(ParseNumber(arg, value(), 1024, 1LL << 34));
         } else if (arg == "--allow-private-urls") {
             line.service.fetch.allow_private = true;
         } else if (arg == "--engine") {
@@ -85,7 +91,8 @@ std::string Usage() {
            ", one thread per core (at most 8),\n"
            "--languages chi_sim+eng, --max-body 33554432 (32 MiB).\n"
            "  --allow-private-urls  let `quillory` fetch from loopback and private networks\n"
-           "Endpoint: POST http://ADDR:PORT" + std::string(ocrgate::kServicePath) +
+           "Endpoint: POST http://ADDR:PORT" +
+           std::string(ocrgate::kServicePath) +
            "; its WSDL: GET the same with ?WSDL; health: GET /healthz.\n";
 }
 

@@ -24,7 +24,7 @@ class ServerBusy : public std::runtime_error {
 };
 
 class RecognitionPool {
-public:
+  public:
     // Creates every engine before returning, so that a broken engine shows at start.
     RecognitionPool(int threads, std::size_t queue_capacity, const RecognizerFactory& factory);
     ~RecognitionPool();  // finishes the queued work, then joins
@@ -38,7 +38,7 @@ public:
     int threads() const { return static_cast<int>(workers_.size()); }
     std::size_t waiting() const;
 
-private:
+  private:
     struct Job {
         std::vector<std::uint8_t> picture;
         std::promise<std::vector<RecognizedLine>> result;

@@ -9,8 +9,13 @@ std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLin
     for (const auto& line : lines) {
         words.push_back({
             {"words", line.words},
-            {"location", {{"left", line.left}, {"top", line.top}, {"width", line.width}, {"height", line.height}}},
-            {"probability", {{"average", line.average}, {"min", line.min}, {"variance", line.variance}}},
+            {"location",
+             {{"left", line.left},
+              {"top", line.top},
+              {"width", line.width},
+              {"height", line.height}}},
+            {"probability",
+             {{"average", line.average}, {"min", line.min}, {"variance", line.variance}}},
         });
     }
     nlohmann::ordered_json reply = {

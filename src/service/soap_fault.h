@@ -9,7 +9,7 @@
 namespace ocrgated {
 
 class SoapFault : public std::runtime_error {
-public:
+  public:
     enum class Code { Client, Server, MustUnderstand };
 
     SoapFault(Code code, const std::string& message) : std::runtime_error(message), code_(code) {}
@@ -19,14 +19,17 @@ public:
     // The qualified faultcode as written in the reply, with the envelope's prefix.
     std::string_view faultcode() const {
         switch (code_) {
-            case Code::Client: return "soap:Client";
-            case Code::Server: return "soap:Server";
-            case Code::MustUnderstand: return "soap:MustUnderstand";
+            case Code::Client:
+                return "soap:Client";
+            case Code::Server:
+                return "soap:Server";
+            case Code::MustUnderstand:
+                return "soap:MustUnderstand";
         }
         return "soap:Server";
     }
 
-private:
+  private:
     Code code_;
 };
 

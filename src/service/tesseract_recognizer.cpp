@@ -17,7 +17,7 @@ namespace {
 
 // Collects one line's text and character confidences as the iterator walks it.
 class LineBuilder {
-public:
+  public:
     void Start(int left, int top, int right, int bottom, double scale) {
         line_ = RecognizedLine{};
         line_.left = static_cast<int>(std::lround(left / scale));
@@ -28,28 +28,34 @@ public:
         open_ = true;
     }
     void AddSymbol(const char* text, bool starts_word, float confidence) {
-        if (!text || !*text) return;
-        if (starts_word && !line_.words.empty()) line_.words += ' ';
+        if (!text || !*text)
+            return;
+        if (starts_word && !line_.words.empty())
+            line_.words += ' ';
         line_.words += text;
         confidences_.push_back(std::clamp(confidence / 100.0, 0.0, 1.0));
     }
     void Finish(std::vector<RecognizedLine>& lines) {
-        if (!open_) return;
+        if (!open_)
+            return;
         open_ = false;
         line_.words = RemoveCjkSpaces(line_.words);
-        if (line_.words.empty() || confidences_.empty()) return;
+        if (line_.words.empty() || confidences_.empty())
+            return;
         double sum = 0.0, low = 1.0;
-        for (double c : confidences_) sum += c, low = std::min(low, c);
+        for (double c : confidences_)
+            sum += c, low = std::min(low, c);
         const double mean = sum / double(confidences_.size());
         double spread = 0.0;
-        for (double c : confidences_) spread += (c - mean) * (c - mean);
+        for (double c : confidences_)
+            spread += (c - mean) * (c - mean);
         line_.average = mean;
         line_.min = low;
         line_.variance = spread / double(confidences_.size());
         lines.push_back(std::move(line_));
     }
 
-private:
+  private:
     RecognizedLine line_;
     std::vector<double> confidences_;
     bool open_ = false;
@@ -71,16 +77,21 @@ TesseractRecognizer::TesseractRecognizer(const std::string& languages)
     api_->SetVariable("debug_file", "/dev/null");
 }
 
-TesseractRecognizer::~TesseractRecognizer() { api_->End(); }
+TesseractRecognizer::~TesseractRecognizer() {
+    api_->End();
+}
 
-std::string TesseractRecognizer::Name() const { return "tesseract " + languages_; }
+std::string TesseractRecognizer::Name() const {
+    return "tesseract " + languages_;
+}
 
 std::vector<RecognizedLine> TesseractRecognizer::Recognize(std::span<const std::uint8_t> picture) {
     PixPtr pix = DecodePicture(picture);
     const double scale = UpscaleFactor(pix.get());
     if (scale > 1.0) {
         PixPtr scaled(pixScale(pix.get(), static_cast<float>(scale), static_cast<float>(scale)));
-        if (!scaled) throw std::runtime_error("The picture could not be enlarged for recognition");
+        if (!scaled)
+            throw std::runtime_error("The picture could not be enlarged for recognition");
         pix = std::move(scaled);
     }
 

@@ -13,7 +13,7 @@ class TessBaseAPI;
 namespace ocrgated {
 
 class TesseractRecognizer final : public Recognizer {
-public:
+  public:
     // Loads the languages ("chi_sim+eng"); throws std::runtime_error when their
     // data cannot be loaded.
     explicit TesseractRecognizer(const std::string& languages);
@@ -24,7 +24,7 @@ public:
     std::vector<RecognizedLine> Recognize(std::span<const std::uint8_t> picture) override;
     std::string Name() const override;
 
-private:
+  private:
     std::unique_ptr<tesseract::TessBaseAPI> api_;
     std::string languages_;
 };

@@ -44,15 +44,18 @@ Target Parse(const std::string& url) {
     }
     const auto part = [&](CURLUPart which, unsigned flags) {
         char* text = nullptr;
-        if (curl_url_get(handle.get(), which, &text, flags) != CURLUE_OK) return std::string();
+        if (curl_url_get(handle.get(), which, &text, flags) != CURLUE_OK)
+            return std::string();
         std::unique_ptr<char, CurlText> owned(text);
         return std::string(text);
     };
-    Target target{url, part(CURLUPART_SCHEME, 0), part(CURLUPART_HOST, 0), part(CURLUPART_PORT, CURLU_DEFAULT_PORT)};
+    Target target{url, part(CURLUPART_SCHEME, 0), part(CURLUPART_HOST, 0),
+                  part(CURLUPART_PORT, CURLU_DEFAULT_PORT)};
     if (target.scheme != "http" && target.scheme != "https") {
         throw AddressRefused("Only http and https addresses are fetched, not " + target.scheme);
     }
-    if (target.host.empty()) throw AddressRefused("The address names no host: " + url);
+    if (target.host.empty())
+        throw AddressRefused("The address names no host: " + url);
     if (target.host.front() == '[') {
         target.host = target.host.substr(1, target.host.size() - 2);
         target.literal = true;
@@ -61,7 +64,8 @@ Target Parse(const std::string& url) {
 }
 
 bool Permitted(const sockaddr* address, const FetchOptions& options) {
-    if (options.allow_private) return address->sa_family == AF_INET || address->sa_family == AF_INET6;
+    if (options.allow_private)
+        return address->sa_family == AF_INET || address->sa_family == AF_INET6;
     return options.permit ? options.permit(address) : IsPublicAddress(address);
 }
 
@@ -70,10 +74,12 @@ sockaddr_storage Resolve(const Target& target, const FetchOptions& options) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    if (target.literal) hints.ai_flags = AI_NUMERICHOST;
+    if (target.literal)
+        hints.ai_flags = AI_NUMERICHOST;
     addrinfo* found = nullptr;
     const int rc = getaddrinfo(target.host.c_str(), nullptr, &hints, &found);
-    if (rc != 0) throw FetchFailed("Cannot resolve " + target.host + ": " + gai_strerror(rc));
+    if (rc != 0)
+        throw FetchFailed("Cannot resolve " + target.host + ": " + gai_strerror(rc));
     std::unique_ptr<addrinfo, AddrinfoFree> list(found);
     std::string refused;
     for (const addrinfo* info = list.get(); info; info = info->ai_next) {
@@ -89,13 +95,16 @@ sockaddr_storage Resolve(const Target& target, const FetchOptions& options) {
 }
 
 bool SameAddress(const sockaddr* a, const sockaddr_storage& b) {
-    if (a->sa_family != b.ss_family) return false;
+    if (a->sa_family != b.ss_family)
+        return false;
     if (a->sa_family == AF_INET) {
         return std::memcmp(&reinterpret_cast<const sockaddr_in*>(a)->sin_addr,
-                           &reinterpret_cast<const sockaddr_in*>(&b)->sin_addr, sizeof(in_addr)) == 0;
+                           &reinterpret_cast<const sockaddr_in*>(&b)->sin_addr,
+                           sizeof(in_addr)) == 0;
     }
     return std::memcmp(&reinterpret_cast<const sockaddr_in6*>(a)->sin6_addr,
-                       &reinterpret_cast<const sockaddr_in6*>(&b)->sin6_addr, sizeof(in6_addr)) == 0;
+                       &reinterpret_cast<const sockaddr_in6*>(&b)->sin6_addr,
+                       sizeof(in6_addr)) == 0;
 }
 
 struct Hop {
@@ -133,16 +142,20 @@ struct HopResult {
     std::vector<std::uint8_t> body;
 };
 
-HopResult FetchOnce(const Target& target, const FetchOptions& options, std::chrono::milliseconds left) {
+HopResult FetchOnce(const Target& target, const FetchOptions& options,
+                    std::chrono::milliseconds left) {
     Hop hop{&options, Resolve(target, options), {}, false, false};
     std::unique_ptr<CURL, CurlFree> curl(curl_easy_init());
-    if (!curl) throw FetchFailed("Cannot start a web request");
+    if (!curl)
+        throw FetchFailed("Cannot start a web request");
     std::unique_ptr<curl_slist, SlistFree> resolve;
     if (!target.literal) {
         // Pin the name to the address we checked, so a second lookup cannot move it.
         std::string address = AddressText(reinterpret_cast<const sockaddr*>(&hop.pinned));
-        if (hop.pinned.ss_family == AF_INET6) address = "[" + address + "]";
-        resolve.reset(curl_slist_append(nullptr, (target.host + ":" + target.port + ":" + address).c_str()));
+        if (hop.pinned.ss_family == AF_INET6)
+            address = "[" + address + "]";
+        resolve.reset(
+            curl_slist_append(nullptr, (target.host + ":" + target.port + ":" + address).c_str()));
     }
     char error[CURL_ERROR_SIZE] = {};
     CURL* c = curl.get();
@@ -155,8 +168,10 @@ HopResult FetchOnce(const Target& target, const FetchOptions& options, std::chro
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, left.count())));
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(1, left.count())));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS,
+                     static_cast<long>(std::max<long long>(1, left.count())));
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(std::max<long long>(1, left.count())));
     curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.max_bytes));
     curl_easy_setopt(c, CURLOPT_USERAGENT, "ocrgated/" OCRGATED_VERSION);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnData);
@@ -170,18 +185,21 @@ HopResult FetchOnce(const Target& target, const FetchOptions& options, std::chro
     if (hop.too_large || rc == CURLE_FILESIZE_EXCEEDED) {
         throw PictureTooLarge("The picture at " + target.url + " is larger than " + limit);
     }
-    if (hop.socket_refused) throw AddressRefused("The connection to " + target.host + " was refused by policy");
+    if (hop.socket_refused)
+        throw AddressRefused("The connection to " + target.host + " was refused by policy");
     if (rc == CURLE_OPERATION_TIMEDOUT) {
         throw FetchFailed("Fetching " + target.url + " took longer than " +
                           std::to_string(options.timeout.count() / 1000) + " s");
     }
     if (rc != CURLE_OK) {
-        throw FetchFailed("Fetching " + target.url + " failed: " + (*error ? error : curl_easy_strerror(rc)));
+        throw FetchFailed("Fetching " + target.url +
+                          " failed: " + (*error ? error : curl_easy_strerror(rc)));
     }
     HopResult result;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.status);
     char* location = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) result.location = location;
+    if (curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
+        result.location = location;
     result.body = std::move(hop.body);
     return result;
 }
@@ -196,7 +214,8 @@ std::vector<std::uint8_t> FetchPicture(const std::string& url, const FetchOption
     std::string next = url;
     for (int hop = 0;; ++hop) {
         const Target target = Parse(next);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             throw FetchFailed("Fetching " + url + " took longer than " +
                               std::to_string(options.timeout.count() / 1000) + " s");

@@ -13,7 +13,7 @@ namespace ocrgated::testing {
 
 // Work held here waits until Open; a test can count the waiting recognitions.
 class Gate {
-public:
+  public:
     void Pass() {
         std::unique_lock lock(mutex_);
         ++arrived_;
@@ -30,7 +30,7 @@ public:
         return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return arrived_ >= count; });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     int arrived_ = 0;
@@ -41,7 +41,7 @@ private:
 // throw BadPicture, PictureTooLarge and a plain engine error; "gate:..." waits
 // at the gate first.
 class FakeRecognizer final : public Recognizer {
-public:
+  public:
     explicit FakeRecognizer(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
 
     std::vector<RecognizedLine> Recognize(std::span<const std::uint8_t> picture) override {
@@ -50,23 +50,27 @@ public:
             gate_->Pass();
             text = text.substr(5);
         }
-        if (text == "bad") throw BadPicture("fake bad picture");
-        if (text == "large") throw PictureTooLarge("fake large picture");
-        if (text == "fail") throw std::runtime_error("fake engine failure");
+        if (text == "bad")
+            throw BadPicture("fake bad picture");
+        if (text == "large")
+            throw PictureTooLarge("fake large picture");
+        if (text == "fail")
+            throw std::runtime_error("fake engine failure");
         std::vector<RecognizedLine> lines;
-        if (text.rfind("lines:", 0) != 0) return lines;
+        if (text.rfind("lines:", 0) != 0)
+            return lines;
         std::size_t start = 6;
         while (start <= text.size()) {
             const std::size_t bar = std::min(text.find('|', start), text.size());
-            lines.push_back(RecognizedLine{text.substr(start, bar - start), 0, int(lines.size()) * 10, 100, 10,
-                                           0.9, 0.8, 0.001});
+            lines.push_back(RecognizedLine{text.substr(start, bar - start), 0,
+                                           int(lines.size()) * 10, 100, 10, 0.9, 0.8, 0.001});
             start = bar + 1;
         }
         return lines;
     }
     std::string Name() const override { return "fake"; }
 
-private:
+  private:
     std::shared_ptr<Gate> gate_;
 };
 

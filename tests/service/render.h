@@ -27,7 +27,8 @@ struct Rendering {
 
 inline std::string Quote(const std::string& text) {
     std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
@@ -38,17 +39,20 @@ inline std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
 
 inline std::vector<std::uint8_t> Render(const Rendering& r) {
     static int counter = 0;
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("ocrgated-render-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "." + r.format);
-    std::string command = "convert -size " + std::to_string(r.width) + "x" + std::to_string(r.height) +
-                          " xc:white -fill black -font " + Quote(r.font) + " -pointsize " + std::to_string(r.pointsize);
+    const auto path =
+        std::filesystem::temp_directory_path() / ("ocrgated-render-" + std::to_string(::getpid()) +
+                                                  "-" + std::to_string(++counter) + "." + r.format);
+    std::string command = "convert -size " + std::to_string(r.width) + "x" +
+                          std::to_string(r.height) + " xc:white -fill black -font " +
+                          Quote(r.font) + " -pointsize " + std::to_string(r.pointsize);
     const int step = r.height / int(r.lines.size() + 1);
     for (std::size_t i = 0; i < r.lines.size(); ++i) {
         command += " -annotate +" + std::to_string(r.pointsize / 2) + "+" +
                    std::to_string(step * int(i + 1) + r.pointsize / 3) + " " + Quote(r.lines[i]);
     }
     command += " " + r.output_options + " " + Quote(r.coder + path.string());
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("convert failed: " + command);
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("convert failed: " + command);
     auto bytes = ReadFile(path);
     std::filesystem::remove(path);
     return bytes;

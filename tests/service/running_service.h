@@ -12,7 +12,7 @@
 namespace ocrgated::testing {
 
 class RunningService {
-public:
+  public:
     RunningService(ServiceOptions options, const RecognizerFactory& factory) {
         options.host = "127.0.0.1";
         options.port = 0;
@@ -45,7 +45,7 @@ public:
         return client;
     }
 
-private:
+  private:
     std::unique_ptr<HttpService> service_;
     std::thread thread_;
     int port_ = 0;
@@ -54,10 +54,14 @@ private:
 // The request as the desktop client writes it.
 inline std::string SoapRequest(const std::string& operation, const std::string& parameter = "",
                                const std::string& value = "") {
-    std::string inner = parameter.empty() ? "" : "<" + parameter + ">" + value + "</" + parameter + ">";
-    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">"
-           "<SOAP-ENV:Body><" + operation + " xmlns=\"http://quillory.org/ocrgate/\">" + inner + "</" + operation +
+    std::string inner =
+        parameter.empty() ? "" : "<" + parameter + ">" + value + "</" + parameter + ">";
+    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope "
+           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">"
+           "<SOAP-ENV:Body><" +
+           operation + " xmlns=\"http://quillory.org/ocrgate/\">" + inner + "</" + operation +
            "></SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
@@ -68,12 +72,15 @@ struct SoapAnswer {
 };
 
 inline SoapAnswer PostSoap(const RunningService& running, const std::string& body,
-                           const std::string& action = "", const std::string& target = "/ocrgate/ocrgate.asmx?WSDL") {
+                           const std::string& action = "",
+                           const std::string& target = "/ocrgate/ocrgate.asmx?WSDL") {
     auto client = running.Client();
     httplib::Headers headers;
-    if (!action.empty()) headers.emplace("SOAPAction", action);
+    if (!action.empty())
+        headers.emplace("SOAPAction", action);
     auto result = client.Post(target.c_str(), headers, body, "text/xml; charset=\"utf-8\"");
-    if (!result) return {};
+    if (!result)
+        return {};
     return {result->status, result->get_header_value("Content-Type"), result->body};
 }
 

@@ -7,11 +7,14 @@
 
 namespace ocrgated::testing {
 
-inline std::string Between(const std::string& text, const std::string& open, const std::string& close) {
+inline std::string Between(const std::string& text, const std::string& open,
+                           const std::string& close) {
     const auto start = text.find(open);
-    if (start == std::string::npos) return "<missing " + open + ">";
+    if (start == std::string::npos)
+        return "<missing " + open + ">";
     const auto end = text.find(close, start + open.size());
-    if (end == std::string::npos) return "<missing " + close + ">";
+    if (end == std::string::npos)
+        return "<missing " + close + ">";
     return text.substr(start + open.size(), end - start - open.size());
 }
 
@@ -19,7 +22,8 @@ inline std::string Unescape(std::string text) {
     const std::pair<std::string, std::string> entities[] = {
         {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#13;", "\r"}, {"&amp;", "&"}};
     for (const auto& [entity, plain] : entities) {
-        for (auto at = text.find(entity); at != std::string::npos; at = text.find(entity, at + plain.size())) {
+        for (auto at = text.find(entity); at != std::string::npos;
+             at = text.find(entity, at + plain.size())) {
             text.replace(at, entity.size(), plain);
         }
     }
@@ -31,7 +35,8 @@ inline std::string ResultOf(const std::string& envelope, const std::string& oper
 }
 
 inline std::string Base64(const std::vector<std::uint8_t>& bytes) {
-    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char* kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         const std::uint32_t group = std::uint32_t(bytes[i]) << 16 |
@@ -41,11 +46,14 @@ inline std::string Base64(const std::vector<std::uint8_t>& bytes) {
         out += kAlphabet[group >> 12 & 63];
         out += i + 1 < bytes.size() ? kAlphabet[group >> 6 & 63] : '=';
         out += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-        if (out.size() % 78 == 76) out += "\r\n";  // lines of 76, as the client sends them
+        if (out.size() % 78 == 76)
+            out += "\r\n";  // lines of 76, as the client sends them
     }
     return out;
 }
 
-inline std::string Base64(const std::string& text) { return Base64(std::vector<std::uint8_t>(text.begin(), text.end())); }
+inline std::string Base64(const std::string& text) {
+    return Base64(std::vector<std::uint8_t>(text.begin(), text.end()));
+}
 
 }  // namespace ocrgated::testing

@@ -17,20 +17,17 @@ std::string Text(const std::optional<std::vector<std::uint8_t>>& bytes) {
 
 TEST(Base64, DecodesWhatToolkitsSend) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"YWJj", "abc"},
-        {"YQ==", "a"},
-        {"YWI=", "ab"},
-        {"YW\r\nJj\n", "abc"},
-        {" YWJj ZGVm\t", "abcdef"},
+        {"", ""},           {"YWJj", "abc"},       {"YQ==", "a"},
+        {"YWI=", "ab"},     {"YW\r\nJj\n", "abc"}, {" YWJj ZGVm\t", "abcdef"},
         {"YWI=\r\n", "ab"},
     };
-    for (const auto& [text, bytes] : cases) EXPECT_EQ(Text(DecodeBase64(text)), bytes) << text;
+    for (const auto& [text, bytes] : cases)
+        EXPECT_EQ(Text(DecodeBase64(text)), bytes) << text;
 }
 
 TEST(Base64, RefusesInvalidText) {
-    for (const char* text : {"YWJ", "Y", "YQ=", "Y===", "=YWJ", "YW=j", "YWI=YWJj", "YWJj!", "YWJj\x80", "YW-j",
-                             "YWI==", "YQ==="}) {
+    for (const char* text : {"YWJ", "Y", "YQ=", "Y===", "=YWJ", "YW=j", "YWI=YWJj", "YWJj!",
+                             "YWJj\x80", "YW-j", "YWI==", "YQ==="}) {
         EXPECT_FALSE(DecodeBase64(text).has_value()) << text;
     }
 }
@@ -48,14 +45,17 @@ TEST(CjkSpaces, RemovedBetweenCjkOnly) {
         {"", ""},
         {"a\xff b", "a\xff b"},  // invalid UTF-8 passes through
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(RemoveCjkSpaces(in), out) << in;
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(RemoveCjkSpaces(in), out) << in;
 }
 
 TEST(XmlEscape, MakesAnyTextSafeCharacterData) {
     EXPECT_EQ(XmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d\"e");
     EXPECT_EQ(XmlEscape("a\"b\n", true), "a&quot;b&#10;");
     EXPECT_EQ(XmlEscape("x\ry"), "x&#13;y");
-    EXPECT_EQ(XmlEscape(std::string("nul\0bel\x07", 8)), "nul\xEF\xBF\xBD" "bel\xEF\xBF\xBD");
+    EXPECT_EQ(XmlEscape(std::string("nul\0bel\x07", 8)),
+              "nul\xEF\xBF\xBD"
+              "bel\xEF\xBF\xBD");
     EXPECT_EQ(XmlEscape("bad\xC3("), "bad\xEF\xBF\xBD(");
     EXPECT_EQ(XmlEscape("中文"), "中文");
 }
@@ -68,7 +68,8 @@ TEST(ReplyJson, HasTheShapeTheClientReads) {
     ASSERT_EQ(reply["words_result"].size(), 2u);
     const auto& first = reply["words_result"][0];
     EXPECT_EQ(first["words"], "第一行 line");
-    EXPECT_EQ(first["location"], (nlohmann::json{{"left", 1}, {"top", 2}, {"width", 30}, {"height", 40}}));
+    EXPECT_EQ(first["location"],
+              (nlohmann::json{{"left", 1}, {"top", 2}, {"width", 30}, {"height", 40}}));
     EXPECT_DOUBLE_EQ(first["probability"]["average"].get<double>(), 0.9);
     EXPECT_DOUBLE_EQ(first["probability"]["min"].get<double>(), 0.5);
     EXPECT_DOUBLE_EQ(first["probability"]["variance"].get<double>(), 0.01);

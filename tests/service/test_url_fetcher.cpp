@@ -14,12 +14,13 @@ namespace ocrgated {
 namespace {
 
 class PictureServer {
-public:
+  public:
     PictureServer() {
         server_.Get("/pic.png", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string("\x89PNG fake picture bytes", 22), "image/png");
         });
-        server_.Get("/missing", [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+        server_.Get("/missing",
+                    [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
         server_.Get("/big", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string((20u << 20) + 1, 'x'), "image/png");
         });
@@ -29,7 +30,8 @@ public:
         });
         server_.Get(R"(/hop/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
             const int left = std::stoi(req.matches[1]);
-            res.set_redirect(left == 0 ? base() + "/pic.png" : base() + "/hop/" + std::to_string(left - 1));
+            res.set_redirect(left == 0 ? base() + "/pic.png"
+                                       : base() + "/hop/" + std::to_string(left - 1));
         });
         server_.Get("/to-other-loopback", [this](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("http://127.0.0.2:" + std::to_string(port_) + "/pic.png");
@@ -39,7 +41,8 @@ public:
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
-        for (int i = 0; i < 500 && !server_.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 500 && !server_.is_running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ~PictureServer() {
         server_.stop();
@@ -48,7 +51,7 @@ public:
     std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
     int port() const { return port_; }
 
-private:
+  private:
     httplib::Server server_;
     std::thread thread_;
     int port_ = 0;
@@ -65,7 +68,8 @@ FetchOptions OnlyLoopbackOne() {
     FetchOptions options;
     options.permit = [](const sockaddr* address) {
         return address->sa_family == AF_INET &&
-               reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr == htonl(INADDR_LOOPBACK);
+               reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr ==
+                   htonl(INADDR_LOOPBACK);
     };
     return options;
 }
@@ -73,7 +77,8 @@ FetchOptions OnlyLoopbackOne() {
 TEST(UrlFetcher, FetchesFromLoopbackWhenAllowed) {
     PictureServer server;
     const auto bytes = FetchPicture(server.base() + "/pic.png", AllowPrivate());
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string("\x89PNG fake picture bytes", 22));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              std::string("\x89PNG fake picture bytes", 22));
     // Three redirects are followed, each hop checked again.
     EXPECT_EQ(FetchPicture(server.base() + "/hop/2", AllowPrivate()).size(), 22u);
 }
@@ -81,17 +86,20 @@ TEST(UrlFetcher, FetchesFromLoopbackWhenAllowed) {
 TEST(UrlFetcher, RefusesInternalAddressesByDefault) {
     PictureServer server;
     const std::string port = std::to_string(server.port());
-    for (const std::string& url : std::vector<std::string>
-         {"http://127.0.0.1:" + port + "/pic.png", "http://localhost:" + port + "/pic.png", "http://10.1.2.3/a.png",
-          "http://169.254.169.254/latest/meta-data/", "http://[::1]:" + port + "/pic.png",
-          "http://[::ffff:127.0.0.1]:" + port + "/pic.png", "http://0x7f000001:" + port + "/pic.png",
-          "https://192.168.0.1/a.png", "http://224.0.0.1/a.png"}) {
+    for (const std::string& url : std::vector<std::string>{
+             "http://127.0.0.1:" + port + "/pic.png", "http://localhost:" + port + "/pic.png",
+             "http://10.1.2.3/a.png", "http://169.254.169.254/latest/meta-data/",
+             "http://[::1]:" + port + "/pic.png", "http://[::ffff:127.0.0.1]:" + port + "/pic.png",
+             "http://0x7f000001:" + port + "/pic.png", "https://192.168.0.1/a.png",
+             "http://224.0.0.1/a.png"}) {
         EXPECT_THROW(FetchPicture(url, FetchOptions{}), AddressRefused) << url;
     }
 }
 
 TEST(UrlFetcher, RefusesOtherSchemesAndNonsense) {
-    for (const std::string& url : std::vector<std::string>{"file:///etc/passwd", "ftp://example.com/a.png", "gopher://x/", "not a url", "http://"}) {
+    for (const std::string& url :
+         std::vector<std::string>{"file:///etc/passwd", "ftp://example.com/a.png", "gopher://x/",
+                                  "not a url", "http://"}) {
         EXPECT_THROW(FetchPicture(url, AllowPrivate()), AddressRefused) << url;
     }
 }
@@ -99,13 +107,15 @@ TEST(UrlFetcher, RefusesOtherSchemesAndNonsense) {
 TEST(UrlFetcher, ChecksEveryRedirectHop) {
     PictureServer server;
     EXPECT_EQ(FetchPicture(server.base() + "/pic.png", OnlyLoopbackOne()).size(), 22u);
-    EXPECT_THROW(FetchPicture(server.base() + "/to-other-loopback", OnlyLoopbackOne()), AddressRefused);
+    EXPECT_THROW(FetchPicture(server.base() + "/to-other-loopback", OnlyLoopbackOne()),
+                 AddressRefused);
     EXPECT_THROW(FetchPicture(server.base() + "/to-ftp", AllowPrivate()), AddressRefused);
 }
 
 TEST(UrlFetcher, EnforcesRedirectSizeAndTimeLimits) {
     PictureServer server;
-    EXPECT_THROW(FetchPicture(server.base() + "/hop/3", AllowPrivate()), FetchFailed);  // four redirects
+    EXPECT_THROW(FetchPicture(server.base() + "/hop/3", AllowPrivate()),
+                 FetchFailed);  // four redirects
     EXPECT_THROW(FetchPicture(server.base() + "/big", AllowPrivate()), PictureTooLarge);
     EXPECT_THROW(FetchPicture(server.base() + "/missing", AllowPrivate()), FetchFailed);
     FetchOptions hasty = AllowPrivate();
