@@ -87,21 +87,23 @@ ServiceProcess::~ServiceProcess() {
 }
 
 std::string ServiceProcess::Endpoint() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/ocrgate/ocrgate.asmx?WSDL";
+    return std::string("http://127.0.0.1:") + std::to_string(port_) + "/ocrgate/ocrgate.asmx?WSDL";
 }
 
 bool RenderText(const std::string& path, const std::vector<std::string>& lines) {
     const int pointsize = 48;
     const int height = 110 * static_cast<int>(lines.size()) + 60;
-    std::string command = "convert -size 900x" + std::to_string(height) +
+    std::string command = std::string("convert -size 900x") + std::to_string(height) +
                           " xc:white -fill black -font "
                           "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc -pointsize " +
                           std::to_string(pointsize);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        command += " -annotate +40+" + std::to_string(90 + 110 * static_cast<int>(i)) + " " +
-                   Quote(lines[i]);
+        command += std::string(" -annotate +40+") + std::to_string(90 + 110 * static_cast<int>(i)) +
+                   " " + Quote(lines[i]);
     }
-    command += " " + Quote(path) + " >/dev/null 2>&1";
+    command += ' ';
+    command += Quote(path);
+    command += " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 
