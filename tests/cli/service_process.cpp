@@ -54,6 +54,11 @@ ServiceProcess::ServiceProcess(const std::string& binary, int threads) {
     while (std::chrono::steady_clock::now() < deadline) {
         if (std::regex_search(output_, match, listening)) {
             port_ = std::stoi(match[1].str());
+            drain_ = std::thread([fd = out_] {
+                char buffer[4096];
+                while (read(fd, buffer, sizeof buffer) > 0) {
+                }
+            });
             return;
         }
         pollfd p{out_, POLLIN, 0};
@@ -82,6 +87,8 @@ ServiceProcess::~ServiceProcess() {
             waitpid(pid_, nullptr, 0);
         }
     }
+    if (drain_.joinable())
+        drain_.join();  // the pipe ends with the process
     if (out_ >= 0)
         close(out_);
 }
