@@ -21,8 +21,9 @@ class AgainstOcrgated : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         service_ = new testing_support::ServiceProcess(OCRGATED_BINARY, 2);
-        dir_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
-                                         ("quillory-ocr-service-" + std::to_string(::getpid())));
+        dir_ = new std::filesystem::path(
+            std::filesystem::temp_directory_path() /
+            (std::string("quillory-ocr-service-") + std::to_string(::getpid())));
         std::filesystem::create_directories(*dir_);
     }
     static void TearDownTestSuite() {
