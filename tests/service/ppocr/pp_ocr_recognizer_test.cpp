@@ -1,0 +1,1 @@
+// Placeholder, filled below.
