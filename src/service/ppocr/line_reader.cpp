@@ -1,5 +1,7 @@
 #include "service/ppocr/line_reader.h"
 
+#include "service/ppocr/word_spaces.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -16,12 +18,16 @@ int ScaledWidth(const cv::Mat& line, int height) {
     return std::max(1, static_cast<int>(std::ceil(static_cast<double>(line.cols) * height / line.rows)));
 }
 
-cv::Mat Blob(const cv::Mat& line, int height, int width) {
-    const int scaled = std::min(width, ScaledWidth(line, height));
+cv::Mat Scaled(const cv::Mat& line, int height, int width) {
     cv::Mat resized;
-    cv::resize(line, resized, cv::Size(scaled, height), 0, 0, cv::INTER_LINEAR);
-    cv::Mat padded(height, width, CV_32FC3, cv::Scalar::all(0));
-    resized.convertTo(padded(cv::Rect(0, 0, scaled, height)), CV_32FC3, 2.0 / 255, -1.0);
+    cv::resize(line, resized, cv::Size(std::min(width, ScaledWidth(line, height)), height), 0, 0,
+               cv::INTER_LINEAR);
+    return resized;
+}
+
+cv::Mat Blob(const cv::Mat& scaled, int width) {
+    cv::Mat padded(scaled.rows, width, CV_32FC3, cv::Scalar::all(0));
+    scaled.convertTo(padded(cv::Rect(0, 0, scaled.cols, scaled.rows)), CV_32FC3, 2.0 / 255, -1.0);
     return cv::dnn::blobFromImage(padded);
 }
 
@@ -34,7 +40,7 @@ int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>
     return buckets.back().first;
 }
 
-cv::Mat LineBlob(const cv::Mat& line, int bucket) { return Blob(line, kLineHeight, bucket); }
+cv::Mat LineBlob(const cv::Mat& line, int bucket) { return Blob(Scaled(line, kLineHeight, bucket), bucket); }
 
 LineReader::LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction)
     : models_(std::move(models)), classify_direction_(classify_direction) {
@@ -42,7 +48,7 @@ LineReader::LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_
 }
 
 bool LineReader::UpsideDown(const cv::Mat& line) {
-    classifier_.setInput(Blob(line, kLineHeight, kClassifierWidth));
+    classifier_.setInput(Blob(Scaled(line, kLineHeight, kClassifierWidth), kClassifierWidth));
     const cv::Mat scores = classifier_.forward();
     return scores.at<float>(0, 1) > kUpsideDownConfidence;
 }
@@ -66,10 +72,12 @@ std::vector<DecodedText> LineReader::Read(std::vector<cv::Mat> lines) {
     for (const auto& [bucket, indices] : by_bucket) {
         cv::dnn::Net& net = NetFor(bucket);
         for (std::size_t i : indices) {
-            net.setInput(LineBlob(lines[i], bucket));
+            const cv::Mat scaled = Scaled(lines[i], kLineHeight, bucket);
+            net.setInput(Blob(scaled, bucket));
             const cv::Mat scores = net.forward();  // 1 x steps x classes
             texts[i] = DecodeGreedy(scores.ptr<float>(), scores.size[1], scores.size[2],
                                     models_->characters);
+            RestoreWordSpaces(texts[i], scaled, bucket / scores.size[1]);
         }
     }
     return texts;

@@ -30,6 +30,7 @@ TEST(CtcDecoder, CollapsesRepeatsDropsBlanksAndTrimsSpaces) {
         {"blank separates repeats", {2, 0, 2}, "aa"},
         {"words keep their space", {2, 4, 3}, "a b"},
         {"space run collapses", {2, 4, 0, 4, 3}, "a b"},
+        {"separate blank-split spaces", {4, 0, 4, 2}, "a"},
         {"edge spaces trimmed", {4, 2, 3, 4}, "ab"},
         {"only spaces", {4, 0, 4}, ""},
         {"mixed", {0, 1, 1, 0, 2, 2, 4, 3, 0}, "中a b"},
@@ -48,6 +49,8 @@ TEST(CtcDecoder, GivesEachCharacterTheProbabilityOfItsFirstStep) {
     const auto decoded = DecodeGreedy(scores.data(), 6, 5, kCharacters);
     ASSERT_EQ(decoded.text, "a b");
     ASSERT_EQ(decoded.probabilities.size(), 3u);
+    EXPECT_EQ(decoded.steps, (std::vector<int>{1, 4, 5}));
+    EXPECT_EQ(decoded.bytes, (std::vector<std::size_t>{0, 1, 2}));
     EXPECT_FLOAT_EQ(decoded.probabilities[0], 0.51f);
     EXPECT_FLOAT_EQ(decoded.probabilities[1], 0.54f);
     EXPECT_FLOAT_EQ(decoded.probabilities[2], 0.55f);
