@@ -13,6 +13,9 @@ namespace {
 constexpr int kLineHeight = 48;
 constexpr int kClassifierWidth = 192;
 constexpr float kUpsideDownConfidence = 0.9f;
+// Each loaded width holds its weights and buffers (tens of MiB); the least
+// recently used one goes when a new width is needed.
+constexpr std::size_t kMaxLoadedRecognizers = 4;
 
 int ScaledWidth(const cv::Mat& line, int height) {
     return std::max(1, static_cast<int>(std::ceil(static_cast<double>(line.cols) * height / line.rows)));
@@ -34,9 +37,11 @@ cv::Mat Blob(const cv::Mat& scaled, int width) {
 }  // namespace
 
 int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>>& buckets) {
+    // Squeezing a line by up to a tenth reads as well and saves running the
+    // next wider network, whose time grows with its width.
     const int width = ScaledWidth(line, kLineHeight);
     for (const auto& [bucket, path] : buckets)
-        if (bucket >= width) return bucket;
+        if (bucket * 11 >= width * 10) return bucket;
     return buckets.back().first;
 }
 
@@ -54,12 +59,21 @@ bool LineReader::UpsideDown(const cv::Mat& line) {
 }
 
 cv::dnn::Net& LineReader::NetFor(int width) {
+    ++clock_;
     auto it = recognizers_.find(width);
-    if (it != recognizers_.end()) return it->second;
+    if (it != recognizers_.end()) {
+        it->second.last_use = clock_;
+        return it->second.net;
+    }
+    if (recognizers_.size() >= kMaxLoadedRecognizers) {
+        recognizers_.erase(std::min_element(recognizers_.begin(), recognizers_.end(), [](const auto& a, const auto& b) {
+            return a.second.last_use < b.second.last_use;
+        }));
+    }
     const auto& buckets = models_->recognition;
     const auto model = std::find_if(buckets.begin(), buckets.end(),
                                     [&](const auto& bucket) { return bucket.first == width; });
-    return recognizers_.emplace(width, cv::dnn::readNetFromONNX(model->second)).first->second;
+    return recognizers_.emplace(width, Loaded{cv::dnn::readNetFromONNX(model->second), clock_}).first->second.net;
 }
 
 std::vector<DecodedText> LineReader::Read(std::vector<cv::Mat> lines) {

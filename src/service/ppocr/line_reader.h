@@ -16,7 +16,8 @@ class LineReader {
 public:
     LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction);
     // lines: 8-bit BGR, upright. Lines of the same width bucket run through
-    // that bucket's network one after another; each network loads on first use.
+    // that bucket's network one after another; each network loads on first
+    // use and at most four stay loaded.
     std::vector<DecodedText> Read(std::vector<cv::Mat> lines);
 
 private:
@@ -26,11 +27,17 @@ private:
     std::shared_ptr<const PpOcrModels> models_;
     bool classify_direction_;
     cv::dnn::Net classifier_;
-    std::map<int, cv::dnn::Net> recognizers_;
+    struct Loaded {
+        cv::dnn::Net net;
+        unsigned long last_use = 0;
+    };
+    std::map<int, Loaded> recognizers_;
+    unsigned long clock_ = 0;
 };
 
 // The line scaled to the network's height of 48, its width rounded up to a
-// bucket (the widest bucket squeezes longer lines), padded on the right, and
+// bucket (lines up to a tenth wider, and any line wider than the widest
+// bucket, are squeezed), padded on the right, and
 // normalised to [-1, 1]: a 1 x 3 x 48 x bucket blob.
 cv::Mat LineBlob(const cv::Mat& line, int bucket);
 int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>>& buckets);

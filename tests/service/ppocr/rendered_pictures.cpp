@@ -12,8 +12,14 @@ const std::string kSansBold = "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.t
 
 std::string Quote(const std::string& argument) {
     std::string quoted = "'";
-    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    for (char c : argument) {
+        if (c == '\'')
+            quoted.append("'\\''");
+        else
+            quoted.push_back(c);
+    }
+    quoted.push_back('\'');
+    return quoted;
 }
 
 struct Style {
@@ -28,7 +34,9 @@ RenderedPicture Render(const Style& style, const std::vector<std::string>& lines
                              std::to_string(style.pointsize), "-fill", style.colour});
     int y = style.line_gap;
     for (const auto& line : lines) {
-        args.insert(args.end(), {"-annotate", "+" + std::to_string(style.pointsize / 2) + "+" + std::to_string(y), line});
+        std::string offset = "+";
+        offset.append(std::to_string(style.pointsize / 2)).append("+").append(std::to_string(y));
+        args.insert(args.end(), {"-annotate", offset, line});
         y += style.line_gap;
     }
     args.insert(args.end(), style.after.begin(), style.after.end());
@@ -39,7 +47,7 @@ RenderedPicture Render(const Style& style, const std::vector<std::string>& lines
 
 std::vector<std::uint8_t> RenderPng(const std::vector<std::string>& arguments) {
     std::string command = "convert";
-    for (const auto& argument : arguments) command += " " + Quote(argument);
+    for (const auto& argument : arguments) command.append(" ").append(Quote(argument));
     command += " png:- 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     if (!pipe) throw std::runtime_error("cannot run convert");
