@@ -13,7 +13,8 @@ namespace {
 
 std::vector<std::string> Words(const std::vector<ocrgated::RecognizedLine>& lines) {
     std::vector<std::string> words;
-    for (const auto& line : lines) words.push_back(line.words);
+    for (const auto& line : lines)
+        words.push_back(line.words);
     return words;
 }
 
@@ -30,14 +31,14 @@ int main() {
         quillory::testing::ErrorCount p, t;
         p.Add(picture.lines, ppocr_read);
         t.Add(picture.lines, tesseract_read);
-        std::printf("%-20s ppocr %6.2f%%  tesseract %6.2f%%\n", picture.style.c_str(), 100 * p.Rate(),
-                    100 * t.Rate());
+        std::printf("%-20s ppocr %6.2f%%  tesseract %6.2f%%\n", picture.style.c_str(),
+                    100 * p.Rate(), 100 * t.Rate());
         ppocr_errors.Add(picture.lines, ppocr_read);
         tesseract_errors.Add(picture.lines, tesseract_read);
     }
-    std::printf("overall: ppocr %.2f%% (%zu of %zu), tesseract %.2f%% (%zu of %zu)\n", 100 * ppocr_errors.Rate(),
-                ppocr_errors.edits, ppocr_errors.reference, 100 * tesseract_errors.Rate(), tesseract_errors.edits,
-                tesseract_errors.reference);
+    std::printf("overall: ppocr %.2f%% (%zu of %zu), tesseract %.2f%% (%zu of %zu)\n",
+                100 * ppocr_errors.Rate(), ppocr_errors.edits, ppocr_errors.reference,
+                100 * tesseract_errors.Rate(), tesseract_errors.edits, tesseract_errors.reference);
     // Guard the ratio against a perfect peer.
     const double peer = std::max(tesseract_errors.Rate(), 1e-9);
     std::printf("ratio ppocr_vs_tesseract_cer=%.3f\n", ppocr_errors.Rate() / peer);

@@ -13,13 +13,13 @@ class TessBaseAPI;
 namespace quillory::bench {
 
 class TesseractPeer final : public ocrgated::Recognizer {
-public:
+  public:
     TesseractPeer();
     ~TesseractPeer() override;
     std::vector<ocrgated::RecognizedLine> Recognize(std::span<const std::uint8_t> picture) override;
     std::string Name() const override { return "tesseract"; }
 
-private:
+  private:
     std::unique_ptr<tesseract::TessBaseAPI> api_;
 };
 

@@ -11,12 +11,15 @@ DecodedText DecodeGreedy(const float* scores, int steps, int classes,
     for (int t = 0; t < steps; ++t) {
         const float* row = scores + static_cast<std::ptrdiff_t>(t) * classes;
         const int best = static_cast<int>(std::max_element(row, row + classes) - row);
-        const bool fires = best != 0 && best != previous && best < static_cast<int>(characters.size());
+        const bool fires =
+            best != 0 && best != previous && best < static_cast<int>(characters.size());
         previous = best;
-        if (!fires) continue;
+        if (!fires)
+            continue;
         const std::string& text = characters[static_cast<std::size_t>(best)];
         // Single spaces between words only: none leading or doubled.
-        if (text == " " && (decoded.text.empty() || decoded.text.back() == ' ')) continue;
+        if (text == " " && (decoded.text.empty() || decoded.text.back() == ' '))
+            continue;
         decoded.bytes.push_back(decoded.text.size());
         decoded.text += text;
         decoded.probabilities.push_back(row[best]);

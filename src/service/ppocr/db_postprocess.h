@@ -19,7 +19,7 @@ struct DbOptions {
     float box_threshold = 0.6f;  // a box is text above this mean probability
     float unclip_ratio = 1.5f;   // how far a shrunk text kernel grows back
     int max_candidates = 1000;
-    float min_size = 3;          // shortest side, in map pixels
+    float min_size = 3;  // shortest side, in map pixels
 };
 
 // probabilities: CV_32F map of the resized picture; picture: the original size

@@ -20,7 +20,8 @@ cv::Mat CropLine(const cv::Mat& picture, const TextBox& box) {
     cv::Mat line;
     cv::warpPerspective(picture, line, transform, cv::Size(width, height), cv::INTER_CUBIC,
                         cv::BORDER_REPLICATE);
-    if (height >= width * 3 / 2) cv::rotate(line, line, cv::ROTATE_90_COUNTERCLOCKWISE);
+    if (height >= width * 3 / 2)
+        cv::rotate(line, line, cv::ROTATE_90_COUNTERCLOCKWISE);
     return line;
 }
 
@@ -39,7 +40,8 @@ std::vector<std::size_t> ReadingOrder(const std::vector<cv::Rect>& boxes) {
         while (end < order.size()) {
             const cv::Rect& next = boxes[order[end]];
             const int overlap = std::min(first.y + first.height, next.y + next.height) - next.y;
-            if (overlap * 2 < std::min(first.height, next.height)) break;
+            if (overlap * 2 < std::min(first.height, next.height))
+                break;
             ++end;
         }
         std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(start),

@@ -18,7 +18,8 @@ constexpr float kUpsideDownConfidence = 0.9f;
 constexpr std::size_t kMaxLoadedRecognizers = 4;
 
 int ScaledWidth(const cv::Mat& line, int height) {
-    return std::max(1, static_cast<int>(std::ceil(static_cast<double>(line.cols) * height / line.rows)));
+    return std::max(
+        1, static_cast<int>(std::ceil(static_cast<double>(line.cols) * height / line.rows)));
 }
 
 cv::Mat Scaled(const cv::Mat& line, int height, int width) {
@@ -41,15 +42,19 @@ int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>
     // next wider network, whose time grows with its width.
     const int width = ScaledWidth(line, kLineHeight);
     for (const auto& [bucket, path] : buckets)
-        if (bucket * 11 >= width * 10) return bucket;
+        if (bucket * 11 >= width * 10)
+            return bucket;
     return buckets.back().first;
 }
 
-cv::Mat LineBlob(const cv::Mat& line, int bucket) { return Blob(Scaled(line, kLineHeight, bucket), bucket); }
+cv::Mat LineBlob(const cv::Mat& line, int bucket) {
+    return Blob(Scaled(line, kLineHeight, bucket), bucket);
+}
 
 LineReader::LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction)
     : models_(std::move(models)), classify_direction_(classify_direction) {
-    if (classify_direction_) classifier_ = cv::dnn::readNetFromONNX(models_->classification);
+    if (classify_direction_)
+        classifier_ = cv::dnn::readNetFromONNX(models_->classification);
 }
 
 bool LineReader::UpsideDown(const cv::Mat& line) {
@@ -66,20 +71,22 @@ cv::dnn::Net& LineReader::NetFor(int width) {
         return it->second.net;
     }
     if (recognizers_.size() >= kMaxLoadedRecognizers) {
-        recognizers_.erase(std::min_element(recognizers_.begin(), recognizers_.end(), [](const auto& a, const auto& b) {
-            return a.second.last_use < b.second.last_use;
-        }));
+        recognizers_.erase(std::min_element(
+            recognizers_.begin(), recognizers_.end(),
+            [](const auto& a, const auto& b) { return a.second.last_use < b.second.last_use; }));
     }
     const auto& buckets = models_->recognition;
     const auto model = std::find_if(buckets.begin(), buckets.end(),
                                     [&](const auto& bucket) { return bucket.first == width; });
-    return recognizers_.emplace(width, Loaded{cv::dnn::readNetFromONNX(model->second), clock_}).first->second.net;
+    return recognizers_.emplace(width, Loaded{cv::dnn::readNetFromONNX(model->second), clock_})
+        .first->second.net;
 }
 
 std::vector<DecodedText> LineReader::Read(std::vector<cv::Mat> lines) {
     std::map<int, std::vector<std::size_t>> by_bucket;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (classify_direction_ && UpsideDown(lines[i])) cv::rotate(lines[i], lines[i], cv::ROTATE_180);
+        if (classify_direction_ && UpsideDown(lines[i]))
+            cv::rotate(lines[i], lines[i], cv::ROTATE_180);
         by_bucket[BucketFor(lines[i], models_->recognition)].push_back(i);
     }
     std::vector<DecodedText> texts(lines.size());

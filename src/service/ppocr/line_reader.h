@@ -13,14 +13,14 @@
 namespace ocrgated::ppocr {
 
 class LineReader {
-public:
+  public:
     LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction);
     // lines: 8-bit BGR, upright. Lines of the same width bucket run through
     // that bucket's network one after another; each network loads on first
     // use and at most four stay loaded.
     std::vector<DecodedText> Read(std::vector<cv::Mat> lines);
 
-private:
+  private:
     bool UpsideDown(const cv::Mat& line);
     cv::dnn::Net& NetFor(int width);
 

@@ -18,11 +18,13 @@ constexpr std::size_t kDictionarySize = 6623;
 
 std::vector<std::string> ReadCharacters(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw ModelsUnavailable("PP-OCR dictionary missing: " + path.string());
+    if (!in)
+        throw ModelsUnavailable("PP-OCR dictionary missing: " + path.string());
     std::vector<std::string> characters{""};
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         characters.push_back(line);
     }
     if (characters.size() != kDictionarySize + 1)
@@ -32,11 +34,31 @@ std::vector<std::string> ReadCharacters(const fs::path& path) {
     return characters;
 }
 
+// Every file the manifest lists has the size it was written with.
+void CheckManifest(const fs::path& dir) {
+    std::ifstream manifest(dir / "manifest");
+    if (!manifest)
+        throw ModelsUnavailable("PP-OCR models incomplete: no manifest in " + dir.string());
+    std::string name;
+    std::uintmax_t size = 0;
+    while (manifest >> name >> size) {
+        std::error_code error;
+        const auto actual = fs::file_size(dir / name, error);
+        if (error)
+            throw ModelsUnavailable("PP-OCR model missing: " + (dir / name).string());
+        if (actual != size)
+            throw ModelsUnavailable("PP-OCR model damaged: " + (dir / name).string() + " has " +
+                                    std::to_string(actual) + " bytes, not " + std::to_string(size));
+    }
+}
+
 void CheckLoads(const std::string& path) {
-    if (!fs::is_regular_file(path)) throw ModelsUnavailable("PP-OCR model missing: " + path);
+    if (!fs::is_regular_file(path))
+        throw ModelsUnavailable("PP-OCR model missing: " + path);
     try {
         cv::dnn::Net net = cv::dnn::readNetFromONNX(path);
-        if (net.empty()) throw ModelsUnavailable("PP-OCR model empty: " + path);
+        if (net.empty())
+            throw ModelsUnavailable("PP-OCR model empty: " + path);
     } catch (const cv::Exception& e) {
         throw ModelsUnavailable("PP-OCR model damaged: " + path + ": " + e.err);
     }
@@ -45,7 +67,8 @@ void CheckLoads(const std::string& path) {
 }  // namespace
 
 std::string DefaultModelDirectory() {
-    if (const char* dir = std::getenv("QUILLORY_PPOCR_MODELS"); dir && *dir) return dir;
+    if (const char* dir = std::getenv("QUILLORY_PPOCR_MODELS"); dir && *dir)
+        return dir;
     return QUILLORY_PPOCR_MODELS;
 }
 
@@ -70,9 +93,12 @@ std::shared_ptr<const PpOcrModels> LoadPpOcrModels(const std::string& directory)
     std::sort(models->recognition.begin(), models->recognition.end());
     models->characters = ReadCharacters(dir / "keys.txt");
 
+    CheckManifest(dir);
+    // Loading a network is the full check; the narrowest recognition network
+    // stands for its wider copies, which differ only in fixed shapes.
     CheckLoads(models->detection);
     CheckLoads(models->classification);
-    for (const auto& [width, path] : models->recognition) CheckLoads(path);
+    CheckLoads(models->recognition.front().second);
     return models;
 }
 

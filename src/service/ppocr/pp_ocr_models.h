@@ -28,8 +28,8 @@ struct PpOcrModels {
 // QUILLORY_PPOCR_MODELS from the environment, else the build tree's models.
 std::string DefaultModelDirectory();
 
-// Checks every file by loading it once. Throws ModelsUnavailable saying what
-// is wrong.
+// Checks every file against the sizes fetch-models recorded and loads the
+// networks once. Throws ModelsUnavailable saying what is wrong.
 std::shared_ptr<const PpOcrModels> LoadPpOcrModels(const std::string& directory);
 
 }  // namespace ocrgated::ppocr

@@ -14,13 +14,13 @@ class Mat;
 namespace ocrgated::ppocr {
 
 struct PpOcrOptions {
-    bool classify_direction = true;  // turn upside-down lines before reading
+    bool classify_direction = true;    // turn upside-down lines before reading
     float min_line_confidence = 0.5f;  // lines read with less are dropped as noise
     long long max_pixels = 40'000'000;
 };
 
 class PpOcrRecognizer final : public Recognizer {
-public:
+  public:
     explicit PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOcrOptions options = {});
     ~PpOcrRecognizer() override;
     PpOcrRecognizer(const PpOcrRecognizer&) = delete;
@@ -31,7 +31,7 @@ public:
     std::vector<RecognizedLine> Recognize(const cv::Mat& picture);
     std::string Name() const override { return "ppocr"; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -11,7 +11,8 @@ namespace ocrgated::ppocr {
 
 cv::Size DetectionSize(cv::Size picture, const DetectorOptions& options) {
     const int longer = std::max(picture.width, picture.height);
-    const double ratio = longer > options.max_side ? static_cast<double>(options.max_side) / longer : 1.0;
+    const double ratio =
+        longer > options.max_side ? static_cast<double>(options.max_side) / longer : 1.0;
     auto side = [&](int length) {
         const int rounded = static_cast<int>(std::lround(length * ratio / 32.0)) * 32;
         return std::max({rounded, options.min_side, 32});
@@ -34,7 +35,8 @@ std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
     // The network was trained on ImageNet-normalised channels in BGR order.
     cv::subtract(resized, cv::Scalar(0.485, 0.456, 0.406), resized);
     cv::divide(resized, cv::Scalar(0.229, 0.224, 0.225), resized);
-    if (size != net_size_ && !net_size_.empty()) net_ = cv::dnn::readNetFromONNX(model_.data(), model_.size());
+    if (size != net_size_ && !net_size_.empty())
+        net_ = cv::dnn::readNetFromONNX(model_.data(), model_.size());
     net_size_ = size;
     net_.setInput(cv::dnn::blobFromImage(resized));
     const cv::Mat output = net_.forward();

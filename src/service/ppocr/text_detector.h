@@ -17,14 +17,14 @@ struct DetectorOptions {
 };
 
 class TextDetector {
-public:
+  public:
     TextDetector(const std::string& model, const DetectorOptions& options);
     // picture: 8-bit BGR. OpenCV 4.6 keeps state from the first input size in
     // this graph's upsampling layers, so a new input size gets a fresh network
     // (about 35 ms from the bytes held here).
     std::vector<TextBox> Detect(const cv::Mat& picture);
 
-private:
+  private:
     std::vector<char> model_;
     cv::dnn::Net net_;
     cv::Size net_size_;

@@ -8,8 +8,10 @@ namespace ocrgated::ppocr {
 namespace {
 
 bool IsAsciiGlyph(const DecodedText& decoded, std::size_t i) {
-    const std::size_t end = i + 1 < decoded.bytes.size() ? decoded.bytes[i + 1] : decoded.text.size();
-    if (end - decoded.bytes[i] != 1) return false;
+    const std::size_t end =
+        i + 1 < decoded.bytes.size() ? decoded.bytes[i + 1] : decoded.text.size();
+    if (end - decoded.bytes[i] != 1)
+        return false;
     const auto c = static_cast<unsigned char>(decoded.text[decoded.bytes[i]]);
     return c > ' ' && c < 0x7F;
 }
@@ -20,10 +22,13 @@ std::vector<bool> InkColumns(const cv::Mat& line) {
     cv::Mat grey, binary;
     cv::cvtColor(line, grey, cv::COLOR_BGR2GRAY);
     cv::threshold(grey, binary, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
-    const double border = (cv::mean(binary.row(0))[0] + cv::mean(binary.row(binary.rows - 1))[0]) / 2;
-    if (border > 127) cv::bitwise_not(binary, binary);
+    const double border =
+        (cv::mean(binary.row(0))[0] + cv::mean(binary.row(binary.rows - 1))[0]) / 2;
+    if (border > 127)
+        cv::bitwise_not(binary, binary);
     std::vector<bool> ink(static_cast<std::size_t>(binary.cols));
-    for (int x = 0; x < binary.cols; ++x) ink[static_cast<std::size_t>(x)] = cv::countNonZero(binary.col(x)) >= 2;
+    for (int x = 0; x < binary.cols; ++x)
+        ink[static_cast<std::size_t>(x)] = cv::countNonZero(binary.col(x)) >= 2;
     return ink;
 }
 
@@ -42,21 +47,26 @@ int WidestGap(const std::vector<bool>& ink, int from, int to) {
 
 void RestoreWordSpaces(DecodedText& decoded, const cv::Mat& line, int step_width) {
     const std::size_t count = decoded.bytes.size();
-    if (count < 2 || line.empty()) return;
+    if (count < 2 || line.empty())
+        return;
     const std::vector<bool> ink = InkColumns(line);
     std::vector<int> gaps(count, -1);  // before character i, between ASCII glyphs
     std::vector<int> measured;
     for (std::size_t i = 1; i < count; ++i) {
-        if (!IsAsciiGlyph(decoded, i - 1) || !IsAsciiGlyph(decoded, i)) continue;
-        gaps[i] = WidestGap(ink, decoded.steps[i - 1] * step_width, (decoded.steps[i] + 1) * step_width);
+        if (!IsAsciiGlyph(decoded, i - 1) || !IsAsciiGlyph(decoded, i))
+            continue;
+        gaps[i] =
+            WidestGap(ink, decoded.steps[i - 1] * step_width, (decoded.steps[i] + 1) * step_width);
         measured.push_back(gaps[i]);
     }
-    if (measured.empty()) return;
+    if (measured.empty())
+        return;
     // Letter spacing varies with the font and with how tightly the line was
     // cut, so a word gap is judged against the line's own letter gaps.
     int threshold = line.rows * 7 / 20;
     if (measured.size() >= 3) {
-        std::nth_element(measured.begin(), measured.begin() + static_cast<std::ptrdiff_t>(measured.size() / 2),
+        std::nth_element(measured.begin(),
+                         measured.begin() + static_cast<std::ptrdiff_t>(measured.size() / 2),
                          measured.end());
         threshold = std::max(measured[measured.size() / 2] * 9 / 5 + 1, line.rows * 3 / 20);
     }

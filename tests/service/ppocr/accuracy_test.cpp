@@ -14,13 +14,15 @@ namespace {
 
 std::vector<std::string> Words(const std::vector<ocrgated::RecognizedLine>& lines) {
     std::vector<std::string> words;
-    for (const auto& line : lines) words.push_back(line.words);
+    for (const auto& line : lines)
+        words.push_back(line.words);
     return words;
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
-    for (const auto& line : lines) text += (text.empty() ? "" : " | ") + line;
+    for (const auto& line : lines)
+        text += (text.empty() ? "" : " | ") + line;
     return text;
 }
 
@@ -45,7 +47,8 @@ TEST(PpOcrAccuracy, BeatsTesseractOnEveryStyle) {
                     100 * tesseract_by_style[style].Rate());
         EXPECT_LE(count.Rate(), tesseract_by_style[style].Rate()) << style;
     }
-    std::printf("%-20s %7.2f%% %9.2f%%\n", "overall", 100 * ppocr_total.Rate(), 100 * tesseract_total.Rate());
+    std::printf("%-20s %7.2f%% %9.2f%%\n", "overall", 100 * ppocr_total.Rate(),
+                100 * tesseract_total.Rate());
     EXPECT_LE(ppocr_total.Rate(), 0.02);
 }
 

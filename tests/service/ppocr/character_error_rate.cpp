@@ -13,7 +13,8 @@ std::u32string DecodeUtf8(const std::string& text) {
         const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
         char32_t code = length == 1 ? c : c & (0x3F >> (length - 1));
         for (int k = 1; k < length && i + static_cast<std::size_t>(k) < text.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+            code = (code << 6) |
+                   (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
         out += code;
         i += static_cast<std::size_t>(length);
     }
@@ -26,9 +27,12 @@ std::u32string NormalisedText(const std::vector<std::string>& lines) {
     std::u32string out;
     for (const auto& line : lines) {
         for (char32_t c : DecodeUtf8(line)) {
-            if (c >= 0xFF01 && c <= 0xFF5E) c -= 0xFEE0;  // full-width ASCII forms
-            if (c == 0xFFE5) c = U'¥';
-            if (c == U' ' || c == U'\t' || c == 0x3000) continue;
+            if (c >= 0xFF01 && c <= 0xFF5E)
+                c -= 0xFEE0;  // full-width ASCII forms
+            if (c == 0xFFE5)
+                c = U'¥';
+            if (c == U' ' || c == U'\t' || c == 0x3000)
+                continue;
             out += c;
         }
     }
@@ -50,7 +54,8 @@ std::size_t EditDistance(const std::u32string& a, const std::u32string& b) {
     return row[b.size()];
 }
 
-void ErrorCount::Add(const std::vector<std::string>& expected, const std::vector<std::string>& read) {
+void ErrorCount::Add(const std::vector<std::string>& expected,
+                     const std::vector<std::string>& read) {
     const std::u32string reference_text = NormalisedText(expected);
     edits += EditDistance(reference_text, NormalisedText(read));
     reference += reference_text.size();

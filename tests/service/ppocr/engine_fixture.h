@@ -12,9 +12,10 @@ namespace quillory::testing {
 // not be obtained. Models that were fetched but fail to load are a failure.
 ocrgated::ppocr::PpOcrRecognizer* SharedEngine(std::string& why_missing);
 
-#define QUILLORY_REQUIRE_PPOCR(engine)                                   \
-    std::string why_missing_;                                            \
-    auto* engine = ::quillory::testing::SharedEngine(why_missing_);      \
-    if (!engine) GTEST_SKIP() << why_missing_
+#define QUILLORY_REQUIRE_PPOCR(engine)                              \
+    std::string why_missing_;                                       \
+    auto* engine = ::quillory::testing::SharedEngine(why_missing_); \
+    if (!engine)                                                    \
+    GTEST_SKIP() << why_missing_
 
 }  // namespace quillory::testing

@@ -14,12 +14,17 @@ TEST(ReadingOrder, RowsTopToBottomThenLeftToRight) {
     } cases[] = {
         {"none", {}, {}},
         {"stacked lines", {{0, 50, 100, 20}, {0, 10, 100, 20}}, {1, 0}},
-        {"one row out of order", {{200, 12, 50, 20}, {0, 10, 80, 20}, {100, 14, 50, 20}}, {1, 2, 0}},
-        {"two rows of two", {{300, 60, 50, 20}, {0, 62, 50, 20}, {300, 10, 50, 20}, {0, 8, 50, 20}}, {3, 2, 1, 0}},
+        {"one row out of order",
+         {{200, 12, 50, 20}, {0, 10, 80, 20}, {100, 14, 50, 20}},
+         {1, 2, 0}},
+        {"two rows of two",
+         {{300, 60, 50, 20}, {0, 62, 50, 20}, {300, 10, 50, 20}, {0, 8, 50, 20}},
+         {3, 2, 1, 0}},
         {"slight overlap is a new row", {{300, 0, 50, 20}, {0, 15, 50, 20}}, {0, 1}},
         {"small text beside a tall heading", {{200, 20, 40, 12}, {0, 0, 150, 60}}, {1, 0}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ReadingOrder(c.boxes), c.order) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadingOrder(c.boxes), c.order) << c.name;
 }
 
 TEST(CropLine, StraightensARotatedBox) {
@@ -39,7 +44,8 @@ TEST(CropLine, StraightensARotatedBox) {
 
 TEST(CropLine, TurnsVerticalTextToLieAlongTheLine) {
     cv::Mat picture(200, 100, CV_8UC3, cv::Scalar::all(255));
-    const TextBox box{{cv::Point2f(40, 10), cv::Point2f(60, 10), cv::Point2f(60, 190), cv::Point2f(40, 190)}, 1};
+    const TextBox box{
+        {cv::Point2f(40, 10), cv::Point2f(60, 10), cv::Point2f(60, 190), cv::Point2f(40, 190)}, 1};
     const cv::Mat line = CropLine(picture, box);
     EXPECT_EQ(line.cols, 180);
     EXPECT_EQ(line.rows, 20);

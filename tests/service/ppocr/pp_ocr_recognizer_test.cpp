@@ -1,10 +1,10 @@
 #include "engine_fixture.h"
 #include "rendered_pictures.h"
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <unistd.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
@@ -53,7 +53,8 @@ TEST(PpOcrRecognizer, RejectsWhatIsNotAPicture) {
         {'h', 'e', 'l', 'l', 'o'},
         std::vector<std::uint8_t>(png.begin(), png.begin() + 40),  // cut inside the header
     };
-    for (const auto& bytes : cases) EXPECT_THROW(engine->Recognize(bytes), BadPicture) << bytes.size();
+    for (const auto& bytes : cases)
+        EXPECT_THROW(engine->Recognize(bytes), BadPicture) << bytes.size();
     EXPECT_THROW(engine->Recognize(cv::Mat()), BadPicture);
 }
 
@@ -66,10 +67,11 @@ TEST(PpOcrRecognizer, RefusesPicturesBeyondTheLimit) {
 
 TEST(PpOcrRecognizer, ReadsLinesInOrderWithTheirPlaceAndConfidence) {
     QUILLORY_REQUIRE_PPOCR(engine);
-    const auto png = RenderPng({"-size", "900x260", "xc:white", "-font",
-                                "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", "-pointsize", "40",
-                                "-fill", "black", "-annotate", "+500+70", "右侧标签", "-annotate", "+20+70",
-                                "左侧标题", "-annotate", "+20+200", "Quick brown fox jumps"});
+    const auto png =
+        RenderPng({"-size", "900x260", "xc:white", "-font",
+                   "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", "-pointsize", "40",
+                   "-fill", "black", "-annotate", "+500+70", "右侧标签", "-annotate", "+20+70",
+                   "左侧标题", "-annotate", "+20+200", "Quick brown fox jumps"});
     const auto lines = engine->Recognize(png);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].words, "左侧标题");
@@ -89,25 +91,28 @@ TEST(PpOcrRecognizer, ReadsLinesInOrderWithTheirPlaceAndConfidence) {
 
 TEST(PpOcrRecognizer, ReadsUpsideDownText) {
     QUILLORY_REQUIRE_PPOCR(engine);
-    const auto png = RenderPng({"-size", "600x100", "xc:white", "-font",
-                                "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", "-pointsize", "40",
-                                "-fill", "black", "-annotate", "+20+65", "订单已发货", "-rotate", "180"});
+    const auto png =
+        RenderPng({"-size", "600x100", "xc:white", "-font",
+                   "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", "-pointsize", "40",
+                   "-fill", "black", "-annotate", "+20+65", "订单已发货", "-rotate", "180"});
     const auto lines = engine->Recognize(png);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].words, "订单已发货");
 }
 
 class PpOcrModelFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string why;
-        if (!quillory::testing::SharedEngine(why)) GTEST_SKIP() << why;
+        if (!quillory::testing::SharedEngine(why))
+            GTEST_SKIP() << why;
         dir_ = fs::temp_directory_path() / ("quillory-models-" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::copy(DefaultModelDirectory(), dir_);
     }
     void TearDown() override {
-        if (!dir_.empty()) fs::remove_all(dir_);
+        if (!dir_.empty())
+            fs::remove_all(dir_);
     }
     fs::path dir_;
 };
@@ -124,9 +129,13 @@ TEST_F(PpOcrModelFiles, MissingOrDamagedFilesMakeTheEngineUnavailable) {
         {"recognition truncated", [&] { fs::resize_file(dir_ / "rec_320.onnx", 1000); }},
         {"classifier garbage", [&] { std::ofstream(dir_ / "cls.onnx") << "not a model"; }},
         {"dictionary short", [&] { std::ofstream(dir_ / "keys.txt") << "a\nb\n"; }},
-        {"no recognition at all", [&] {
+        {"manifest missing", [&] { fs::remove(dir_ / "manifest"); }},
+        {"wide recognition missing", [&] { fs::remove(dir_ / "rec_2560.onnx"); }},
+        {"no recognition at all",
+         [&] {
              for (const auto& e : fs::directory_iterator(dir_))
-                 if (e.path().filename().string().starts_with("rec_")) fs::remove(e.path());
+                 if (e.path().filename().string().starts_with("rec_"))
+                     fs::remove(e.path());
          }},
     };
     for (const auto& c : cases) {

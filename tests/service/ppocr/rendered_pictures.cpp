@@ -47,26 +47,36 @@ RenderedPicture Render(const Style& style, const std::vector<std::string>& lines
 
 std::vector<std::uint8_t> RenderPng(const std::vector<std::string>& arguments) {
     std::string command = "convert";
-    for (const auto& argument : arguments) command.append(" ").append(Quote(argument));
+    for (const auto& argument : arguments)
+        command.append(" ").append(Quote(argument));
     command += " png:- 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) throw std::runtime_error("cannot run convert");
+    if (!pipe)
+        throw std::runtime_error("cannot run convert");
     std::vector<std::uint8_t> png;
     std::uint8_t buffer[65536];
     for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
         png.insert(png.end(), buffer, buffer + n);
-    if (pclose(pipe.release()) != 0 || png.empty()) throw std::runtime_error("convert failed: " + command);
+    if (pclose(pipe.release()) != 0 || png.empty())
+        throw std::runtime_error("convert failed: " + command);
     return png;
 }
 
 std::vector<RenderedPicture> RenderTestSet() {
-    const Style product{"white-on-gradient", "760x190", "gradient:#ff5fa2-#8e3bef", kSansBold, "white", 46, 75, {}};
+    const Style product{
+        "white-on-gradient", "760x190", "gradient:#ff5fa2-#8e3bef", kSansBold, "white", 46, 75, {}};
     const Style price{"red-on-yellow", "560x170", "xc:#ffd83a", kSansBold, "#e02020", 42, 70, {}};
     const Style small{"small-ui", "320x110", "xc:#ffffff", kSans, "#333333", 14, 24, {}};
     const Style dark{"dark-mode", "560x150", "xc:#1e1e1e", kSans, "#d4d4d4", 30, 55, {}};
-    const Style photo{"rotated-noisy-photo", "760x200", "xc:#efe6d2", kSans, "#2a2a2a", 38, 70,
-                      {"-background", "#efe6d2", "-rotate", "2.5", "-attenuate", "0.6", "+noise", "Gaussian",
-                       "-blur", "0x0.7"}};
+    const Style photo{"rotated-noisy-photo",
+                      "760x200",
+                      "xc:#efe6d2",
+                      kSans,
+                      "#2a2a2a",
+                      38,
+                      70,
+                      {"-background", "#efe6d2", "-rotate", "2.5", "-attenuate", "0.6", "+noise",
+                       "Gaussian", "-blur", "0x0.7"}};
     const Style mixed{"mixed-scripts", "820x170", "xc:#f7f7f7", kSans, "#111111", 34, 60, {}};
     return {
         Render(product, {"限时特惠 全场五折起", "新品上市 买一送一"}),
@@ -79,7 +89,8 @@ std::vector<RenderedPicture> RenderTestSet() {
 }
 
 RenderedPicture RenderBenchPicture() {
-    const Style poster{"bench", "1000x300", "gradient:#ffffff-#e8eef8", kSans, "#202020", 48, 110, {}};
+    const Style poster{"bench", "1000x300", "gradient:#ffffff-#e8eef8", kSans, "#202020", 48,
+                       110,     {}};
     return Render(poster, {"春季新品发布会 限时优惠进行中", "Free shipping on orders over ¥99"});
 }
 

@@ -7,7 +7,7 @@
 namespace quillory::testing {
 
 class TesseractCli final : public ocrgated::Recognizer {
-public:
+  public:
     std::vector<ocrgated::RecognizedLine> Recognize(std::span<const std::uint8_t> picture) override;
     std::string Name() const override { return "tesseract"; }
 };
