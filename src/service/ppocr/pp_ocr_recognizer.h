@@ -16,7 +16,7 @@ namespace ocrgated::ppocr {
 struct PpOcrOptions {
     bool classify_direction = true;    // turn upside-down lines before reading
     float min_line_confidence = 0.5f;  // lines read with less are dropped as noise
-    long long max_pixels = 40'000'000;
+    long long max_pixels = 50'000'000;  // the service's own limit
 };
 
 class PpOcrRecognizer final : public Recognizer {
