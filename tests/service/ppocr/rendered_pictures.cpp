@@ -43,6 +43,37 @@ RenderedPicture Render(const Style& style, const std::vector<std::string>& lines
     return {style.name, lines, RenderPng(args)};
 }
 
+// Two sizes and colours of bold text over a gradient with translucent shapes.
+RenderedPicture RenderPoster() {
+    return {"white-on-gradient",
+            {"双十一狂欢 满300减50", "爆款直降 手慢无"},
+            RenderPng({"-size",
+                       "760x200",
+                       "gradient:#ff9a3c-#ff3c7d",
+                       "-fill",
+                       "#ffffff40",
+                       "-draw",
+                       "circle 120,100 200,160",
+                       "-draw",
+                       "circle 600,60 700,120",
+                       "-font",
+                       kSansBold,
+                       "-pointsize",
+                       "50",
+                       "-fill",
+                       "white",
+                       "-annotate",
+                       "+25+80",
+                       "双十一狂欢 满300减50",
+                       "-pointsize",
+                       "30",
+                       "-fill",
+                       "#fff5a0",
+                       "-annotate",
+                       "+25+150",
+                       "爆款直降 手慢无"})};
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> RenderPng(const std::vector<std::string>& arguments) {
@@ -77,13 +108,24 @@ std::vector<RenderedPicture> RenderTestSet() {
                       70,
                       {"-background", "#efe6d2", "-rotate", "2.5", "-attenuate", "0.6", "+noise",
                        "Gaussian", "-blur", "0x0.7"}};
+    const Style rougher_photo{"rotated-noisy-photo",
+                              "700x180",
+                              "xc:#e8e0cc",
+                              kSans,
+                              "#303030",
+                              36,
+                              70,
+                              {"-background", "#e8e0cc", "-rotate", "-4", "-attenuate", "1.0",
+                               "+noise", "Gaussian", "-blur", "0x1.0"}};
     const Style mixed{"mixed-scripts", "820x170", "xc:#f7f7f7", kSans, "#111111", 34, 60, {}};
     return {
         Render(product, {"限时特惠 全场五折起", "新品上市 买一送一"}),
+        RenderPoster(),
         Render(price, {"¥199.00 包邮", "到手价 ¥89.90"}),
         Render(small, {"账户设置", "修改登录密码", "隐私与安全 通知管理"}),
         Render(dark, {"消息通知已开启", "夜间模式 Dark Mode"}),
         Render(photo, {"欢迎光临本店", "营业时间 9:00-21:00"}),
+        Render(rougher_photo, {"停车场入口", "请勿占用消防通道"}),
         Render(mixed, {"iPhone 15 Pro 256GB 仅售 7999 元", "Wi-Fi 6 双频路由器 AX3000"}),
     };
 }
