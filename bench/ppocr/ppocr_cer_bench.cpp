@@ -4,7 +4,7 @@
 #include "character_error_rate.h"
 #include "rendered_pictures.h"
 #include "service/ppocr/pp_ocr_recognizer.h"
-#include "tesseract_peer.h"
+#include "service/tesseract_recognizer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +23,7 @@ std::vector<std::string> Words(const std::vector<ocrgated::RecognizedLine>& line
 int main() {
     ocrgated::ppocr::PpOcrRecognizer ppocr(
         ocrgated::ppocr::LoadPpOcrModels(ocrgated::ppocr::DefaultModelDirectory()));
-    quillory::bench::TesseractPeer tesseract;
+    ocrgated::TesseractRecognizer tesseract("chi_sim+eng");
     quillory::testing::ErrorCount ppocr_errors, tesseract_errors;
     for (const auto& picture : quillory::testing::RenderTestSet()) {
         const auto ppocr_read = Words(ppocr.Recognize(picture.png));

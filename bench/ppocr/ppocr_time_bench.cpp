@@ -4,7 +4,7 @@
 
 #include "rendered_pictures.h"
 #include "service/ppocr/pp_ocr_recognizer.h"
-#include "tesseract_peer.h"
+#include "service/tesseract_recognizer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -50,7 +50,7 @@ int main() {
     for (const auto& line : ppocr.Recognize(picture.png))
         std::printf("  ppocr: %s\n", line.words.c_str());
 
-    quillory::bench::TesseractPeer tesseract;
+    ocrgated::TesseractRecognizer tesseract("chi_sim+eng");
     const double tesseract_seconds = MedianSeconds(tesseract, picture.png, 5);
     for (const auto& line : tesseract.Recognize(picture.png))
         std::printf("  tesseract: %s\n", line.words.c_str());

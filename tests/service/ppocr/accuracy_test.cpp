@@ -4,7 +4,7 @@
 #include "character_error_rate.h"
 #include "engine_fixture.h"
 #include "rendered_pictures.h"
-#include "tesseract_cli.h"
+#include "service/tesseract_recognizer.h"
 
 #include <cstdio>
 #include <map>
@@ -28,7 +28,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 TEST(PpOcrAccuracy, BeatsTesseractOnEveryStyle) {
     QUILLORY_REQUIRE_PPOCR(ppocr);
-    TesseractCli tesseract;
+    ocrgated::TesseractRecognizer tesseract("chi_sim+eng");
     std::map<std::string, ErrorCount> ppocr_by_style, tesseract_by_style;
     ErrorCount ppocr_total, tesseract_total;
     for (const auto& picture : RenderTestSet()) {
