@@ -1,10 +1,11 @@
 #include "service/ppocr/pp_ocr_recognizer.h"
 
+#include "service/picture_decoder.h"
 #include "service/ppocr/line_geometry.h"
 #include "service/ppocr/line_reader.h"
 #include "service/ppocr/text_detector.h"
 
-#include <opencv2/imgcodecs.hpp>
+#include <leptonica/allheaders.h>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -14,49 +15,29 @@
 namespace ocrgated::ppocr {
 namespace {
 
-// Any picture OpenCV decodes, as 8-bit BGR; transparent parts show white,
-// the way a viewer shows them.
-cv::Mat DecodePicture(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty())
-        throw BadPicture("empty picture");
-    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        throw PictureTooLarge("picture too large");
-    const cv::Mat buffer(1, static_cast<int>(bytes.size()), CV_8U,
-                         const_cast<std::uint8_t*>(bytes.data()));
-    cv::Mat picture;
-    try {
-        picture = cv::imdecode(buffer, cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION);
-    } catch (const cv::Exception& e) {
-        throw BadPicture(std::string("undecodable picture: ") + e.err);
-    }
-    if (picture.empty())
-        throw BadPicture("undecodable picture");
-    if (picture.depth() != CV_8U) {
-        const double scale = picture.depth() == CV_16U ? 1.0 / 257 : 1.0;
-        picture.convertTo(picture, CV_8U, scale);
-    }
-    switch (picture.channels()) {
-        case 1:
-            cv::cvtColor(picture, picture, cv::COLOR_GRAY2BGR);
-            break;
-        case 3:
-            break;
-        case 4: {
-            cv::Mat channels[4];
-            cv::split(picture, channels);
-            cv::Mat alpha;
-            channels[3].convertTo(alpha, CV_32F, 1.0 / 255);
-            for (int c = 0; c < 3; ++c) {
-                cv::Mat colour;
-                channels[c].convertTo(colour, CV_32F);
-                colour = colour.mul(alpha) + (1.0 - alpha) * 255.0;
-                colour.convertTo(channels[c], CV_8U);
+// The service's decoder refuses oversized pictures from their header, before
+// any pixel is decoded, and gives 8-bit grey or 32-bit RGB without alpha.
+cv::Mat DecodeToBgr(std::span<const std::uint8_t> bytes) {
+    const PixPtr pix = DecodePicture(bytes);
+    const int width = pixGetWidth(pix.get()), height = pixGetHeight(pix.get());
+    const int words_per_line = pixGetWpl(pix.get());
+    const bool grey = pixGetDepth(pix.get()) == 8;
+    cv::Mat picture(height, width, CV_8UC3);
+    for (int y = 0; y < height; ++y) {
+        const l_uint32* line =
+            pixGetData(pix.get()) + static_cast<std::ptrdiff_t>(y) * words_per_line;
+        auto* out = picture.ptr<cv::Vec3b>(y);
+        for (int x = 0; x < width; ++x) {
+            if (grey) {
+                const auto value = static_cast<std::uint8_t>(GET_DATA_BYTE(line, x));
+                out[x] = {value, value, value};
+            } else {
+                const l_uint32 rgb = line[x];
+                out[x] = {static_cast<std::uint8_t>(rgb >> L_BLUE_SHIFT),
+                          static_cast<std::uint8_t>(rgb >> L_GREEN_SHIFT),
+                          static_cast<std::uint8_t>(rgb >> L_RED_SHIFT)};
             }
-            cv::merge(channels, 3, picture);
-            break;
         }
-        default:
-            throw BadPicture("unsupported picture channels");
     }
     return picture;
 }
@@ -95,7 +76,7 @@ PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOc
 PpOcrRecognizer::~PpOcrRecognizer() = default;
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint8_t> picture) {
-    return Recognize(DecodePicture(picture));
+    return Recognize(DecodeToBgr(picture));
 }
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {

@@ -2,6 +2,7 @@
 // The PP-OCR engine: detection, optional direction classification and
 // recognition networks on OpenCV's DNN module.
 
+#include "service/picture_decoder.h"
 #include "service/ppocr/pp_ocr_models.h"
 #include "service/recognizer.h"
 
@@ -16,7 +17,8 @@ namespace ocrgated::ppocr {
 struct PpOcrOptions {
     bool classify_direction = true;    // turn upside-down lines before reading
     float min_line_confidence = 0.5f;  // lines read with less are dropped as noise
-    long long max_pixels = 50'000'000;  // the service's own limit
+    // For decoded pictures handed in directly; bytes meet the decoder's own check.
+    long long max_pixels = static_cast<long long>(kMaxPicturePixels);
 };
 
 class PpOcrRecognizer final : public Recognizer {

@@ -60,8 +60,17 @@ TEST(PpOcrRecognizer, RejectsWhatIsNotAPicture) {
 
 TEST(PpOcrRecognizer, RefusesPicturesBeyondTheLimit) {
     QUILLORY_REQUIRE_PPOCR(engine);
-    // Header-only check: the limit is on pixels, before any network runs.
-    const cv::Mat huge(8000, 6000, CV_8UC3, cv::Scalar::all(255));
+    // A PNG whose header claims 20000 x 20000: refused before any pixel is
+    // decoded (the body is a 64 x 64 picture's).
+    auto png = Png(cv::Mat(64, 64, CV_8UC3, cv::Scalar::all(255)));
+    for (int at : {16, 20}) {
+        png[static_cast<std::size_t>(at)] = 0;
+        png[static_cast<std::size_t>(at) + 1] = 0;
+        png[static_cast<std::size_t>(at) + 2] = 0x4E;
+        png[static_cast<std::size_t>(at) + 3] = 0x20;
+    }
+    EXPECT_THROW(engine->Recognize(png), PictureTooLarge);
+    const cv::Mat huge(5001, 10000, CV_8UC3, cv::Scalar::all(255));
     EXPECT_THROW(engine->Recognize(huge), PictureTooLarge);
 }
 
