@@ -3,7 +3,7 @@
 namespace pictures {
 
 EPictureError::EPictureError(const QString& message)
-    : std::runtime_error(message.toUtf8().toStdString()) {}
+    : quillory::Exception(message.toUtf8().toStdString()) {}
 
 EJPEG::EJPEG(int code) : EPictureError(QStringLiteral("JPEG error #%1").arg(code)), code_(code) {}
 

@@ -3,12 +3,13 @@
 // the fixed ones the window shows to the user.
 
 #include <QString>
-#include <stdexcept>
+
+#include "reply/exception.h"
 
 namespace pictures {
 
-// Base of every picture error: carries the message shown to the user.
-class EPictureError : public std::runtime_error {
+// Base of every picture error, under the system's one error base.
+class EPictureError : public quillory::Exception {
 public:
     explicit EPictureError(const QString& message);
     QString Message() const { return QString::fromUtf8(what()); }
