@@ -33,7 +33,7 @@ bench: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release -j $(JOBS)
 	@set -e; for b in build/release/benches/*; do \
-		[ -x "$$b" ] || continue; echo "== $$(basename $$b)"; "$$b"; done
+		[ -x "$$b" ] || continue; echo "== $$(basename $$b)"; QT_QPA_PLATFORM=offscreen "$$b"; done
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null
