@@ -9,10 +9,10 @@ all: build
 deps:
 	@scripts/install-deps
 
-build/dev/build.ninja: CMakeLists.txt CMakePresets.json
+# Configure every time: modules are picked up by the folders that exist, which
+# CMake cannot watch by itself.
+build: deps
 	cmake --preset dev >/dev/null
-
-build: deps build/dev/build.ninja
 	cmake --build --preset dev -j $(JOBS)
 
 run: build
