@@ -37,7 +37,7 @@ int main(int argc, char* argv[]) {
     const QString picture = dir.filePath(QStringLiteral("发票.png"));
     testing_support::RenderText({QStringLiteral("增值税普通发票"), QStringLiteral("购买方名称：青禾文具有限公司"),
                                  QStringLiteral("金额合计：¥ 1,280.00"), QStringLiteral("开票日期：2026年12月8日")},
-                                40)
+                                48)
         .save(picture, "PNG");
 
     TForm1 form(TForm1::Settings{service.Endpoint(), QStringLiteral("about:blank"), dir.path()});
