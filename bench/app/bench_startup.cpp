@@ -28,9 +28,12 @@ double TimeToShown(const QString& program) {
     clock.start();
     process.start(program, {});
     QByteArray out;
-    while (!out.contains("shown") && process.waitForReadyRead(60000)) out += process.readAllStandardOutput();
+    while (!out.contains("shown") && process.waitForReadyRead(30000)) out += process.readAllStandardOutput();
     const double elapsed = double(clock.nsecsElapsed()) / 1e6;
-    process.waitForFinished(30000);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
     return out.contains("shown") ? elapsed : -1;
 }
 
