@@ -20,7 +20,7 @@ MessageBoxSeen WatchMessageBox(const std::function<void()>& action) {
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
-        seen = {true, box->windowTitle(), box->text()};
+        seen = {true, box->windowTitle(), box->text(), seen.count + 1};
         box->done(QMessageBox::Ok);
     });
     poll.start();

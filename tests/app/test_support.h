@@ -16,9 +16,10 @@ struct MessageBoxSeen {
     bool shown = false;
     QString caption;
     QString text;
+    int count = 0;
 };
 
-// Runs `action`; a message box it opens is read and closed.
+// Runs `action`; every message box it opens is read and closed; the last one is kept.
 MessageBoxSeen WatchMessageBox(const std::function<void()>& action);
 
 // Answers the next run of a file dialog with `path`, typed into its name field.

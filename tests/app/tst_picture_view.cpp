@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QImageWriter>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +25,7 @@ private slots:
     void deleteAndCutLeaveNothingToSend();
     void pasteSendsABitmap();
     void keyboardShortcuts();
+    void drawErrorIsReportedOnce();
 
 private:
     QString SavePicture(const QString& name, const char* format, QSize size);
@@ -163,6 +165,44 @@ void PictureViewTest::keyboardShortcuts() {
     QVERIFY(!view.HoldsPicture());
     QTest::keyClick(&view, Qt::Key_V, Qt::ControlModifier);
     QVERIFY(view.PictureBytes().startsWith("BM"));
+}
+
+void PictureViewTest::drawErrorIsReportedOnce() {
+    // A progressive JPEG whose second scan has impossible parameters: the header reads,
+    // the decoding at the first draw fails.
+    QImage source(64, 64, QImage::Format_RGB32);
+    source.fill(Qt::gray);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QVERIFY(writer.write(source));
+    const qsizetype first = bytes.indexOf("\xff\xda");
+    const qsizetype second = bytes.indexOf("\xff\xda", first + 2);
+    QVERIFY(second > 0);
+    const int components = uchar(bytes[second + 4]);
+    const qsizetype ss = second + 5 + 2 * components;
+    bytes[ss] = 0;        // an AC scan that starts at the DC coefficient,
+    bytes[ss + 1] = 63;   // over the whole block: not a valid progression
+    const QString path = dir_.filePath("damaged.jpg");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    quillory::PictureView view;
+    view.resize(100, 100);
+    view.LoadFromFile(path);  // loads: the header is sound
+    QVERIFY(view.HoldsPicture());
+    const auto seen = testing_support::WatchMessageBox([&] {
+        for (int i = 0; i < 4; ++i) {
+            view.grab();  // a repaint each time
+            QTest::qWait(30);
+        }
+    });
+    QCOMPARE(seen.count, 1);
+    QVERIFY2(seen.text.startsWith(QStringLiteral("JPEG error #")), qPrintable(seen.text));
 }
 
 QTEST_MAIN(PictureViewTest)
