@@ -1,0 +1,27 @@
+#pragma once
+// One line per request on stderr: time, peer, operation, status, bytes in and
+// out, milliseconds.
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ocrgated {
+
+struct AccessRecord {
+    std::chrono::system_clock::time_point time;
+    std::string peer;  // "127.0.0.1:50412"
+    std::string operation;
+    int status = 0;
+    std::size_t bytes_in = 0, bytes_out = 0;
+    double milliseconds = 0.0;
+};
+
+// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms"
+std::string FormatAccessLine(const AccessRecord& record);
+
+// Writes the line and a newline atomically with respect to other log lines.
+void WriteLogLine(std::string_view line);
+
+}  // namespace ocrgated

@@ -1,0 +1,28 @@
+#pragma once
+// The command line of ocrgated.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "service/http_service.h"
+
+namespace ocrgated {
+
+struct CommandLine {
+    ServiceOptions service;
+    std::string engine = "tesseract";
+    std::string languages = "chi_sim+eng";
+    bool help = false;
+    bool version = false;
+};
+
+// Throws std::invalid_argument with a message fit for the user.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Splits "127.0.0.1:8723" or "[::1]:8723" into host and port.
+std::pair<std::string, int> ParseListenAddress(const std::string& text);
+
+std::string Usage();
+
+}  // namespace ocrgated

@@ -1,0 +1,17 @@
+#pragma once
+// Tidies a recognised line: engines put spaces between CJK characters that the
+// writing system does not have; spaces between Latin words stay.
+
+#include <string>
+#include <string_view>
+
+namespace ocrgated {
+
+// True for Han ideographs, kana, Hangul, and CJK and full-width punctuation.
+bool IsCjk(char32_t c);
+
+// Removes every run of spaces whose neighbours on both sides are CJK, and trims
+// the line. Invalid UTF-8 passes through unchanged.
+std::string RemoveCjkSpaces(std::string_view line);
+
+}  // namespace ocrgated

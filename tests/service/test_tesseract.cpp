@@ -1,0 +1,279 @@
+// The Tesseract engine on pictures rendered here: accuracy on clean text in two
+// fonts and sizes, reading order, and refusal of hostile or broken pictures.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <memory>
+
+#include <leptonica/allheaders.h>
+
+#include "render.h"
+#include "service/picture_decoder.h"
+#include "service/tesseract_recognizer.h"
+#include "service/text_cleanup.h"
+
+namespace ocrgated::testing {
+namespace {
+
+std::u32string Codepoints(const std::string& utf8) {
+    std::u32string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length && i + k < utf8.size(); ++k)
+            code = code << 6 | (utf8[i + k] & 0x3F);
+        if (code != U' ')
+            out += code;
+        i += length;
+    }
+    return out;
+}
+
+// 1 - edit distance / expected length, over characters other than spaces.
+double CharacterAccuracy(const std::string& expected, const std::string& got) {
+    const auto a = Codepoints(expected), b = Codepoints(got);
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t next =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = row[j];
+            row[j] = next;
+        }
+    }
+    return 1.0 - double(row[b.size()]) / double(a.size());
+}
+
+class TesseractEngine : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { engine_ = std::make_unique<TesseractRecognizer>("chi_sim+eng"); }
+    static void TearDownTestSuite() { engine_.reset(); }
+    static std::unique_ptr<TesseractRecognizer> engine_;
+};
+std::unique_ptr<TesseractRecognizer> TesseractEngine::engine_;
+
+struct Page {
+    const char* name;
+    Rendering rendering;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Page& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class CleanRenders : public TesseractEngine, public ::testing::WithParamInterface<Page> {};
+
+TEST_P(CleanRenders, ReadsEveryLineInOrder) {
+    const Rendering& r = GetParam().rendering;
+    const auto lines = engine_->Recognize(Render(r));
+    ASSERT_EQ(lines.size(), r.lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_GE(CharacterAccuracy(r.lines[i], lines[i].words), 0.95)
+            << "expected " << r.lines[i] << "\n     got " << lines[i].words;
+        if (i > 0) {
+            EXPECT_GT(lines[i].top, lines[i - 1].top + lines[i - 1].height / 2);
+        }
+        EXPECT_GT(lines[i].width, 0);
+        EXPECT_LE(lines[i].left + lines[i].width, r.width + 2);
+        EXPECT_LE(lines[i].top + lines[i].height, r.height + 2);
+        EXPECT_GT(lines[i].min, 0.0);
+        EXPECT_LE(lines[i].min, lines[i].average);
+        EXPECT_LE(lines[i].average, 1.0);
+        EXPECT_GE(lines[i].variance, 0.0);
+        EXPECT_EQ(RemoveCjkSpaces(lines[i].words), lines[i].words);  // no space left between CJK
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, CleanRenders,
+    ::testing::Values(
+        Page{"SansLarge",
+             {1000,
+              300,
+              kSansCjk,
+              44,
+              {"今天天气很好，我们去公园散步。", "The quick brown fox jumps over 13 lazy dogs."}}},
+        Page{"SerifMedium",
+             {900,
+              200,
+              kSerifCjk,
+              30,
+              {"识别图片中的文字并返回每一行", "Recognition service answers in JSON"}}},
+        // Small print is enlarged before recognition.
+        Page{"SansSmall",
+             {420, 70, kSansCjk, 13, {"小号字体的中文句子", "Small print on one line"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TesseractEngine, BlankPictureHasNoLines) {
+    EXPECT_TRUE(engine_->Recognize(Render({300, 100, kSansCjk, 20, {}, "png"})).empty());
+}
+
+TEST_F(TesseractEngine, DecodesEveryAcceptedFormat) {
+    const std::pair<const char*, const char*> formats[] = {
+        {"jpg", ""},  {"png", ""},           {"gif", ""},
+        {"webp", ""}, {"tif", "-alpha off"}, {"bmp", "-type truecolor"}};
+    for (const auto& [format, options] : formats) {
+        Rendering r{200,     60,     kSansCjk, 20,
+                    {"abc"}, format, options,  std::string(format) == "bmp" ? "bmp3:" : ""};
+        PixPtr pix = DecodePicture(Render(r));
+        ASSERT_TRUE(pix) << format;
+        EXPECT_EQ(pixGetWidth(pix.get()), 200) << format;
+        EXPECT_EQ(pixGetHeight(pix.get()), 60) << format;
+    }
+}
+
+std::vector<std::uint8_t> PngChunk(const std::string& type, const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> chunk;
+    const auto put32 = [&](std::uint32_t v) {
+        for (int s = 24; s >= 0; s -= 8)
+            chunk.push_back(std::uint8_t(v >> s));
+    };
+    put32(std::uint32_t(data.size()));
+    chunk.insert(chunk.end(), type.begin(), type.end());
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    put32(std::uint32_t(crc32(0, chunk.data() + 4, uInt(chunk.size() - 4))));
+    return chunk;
+}
+
+// A greyscale PNG whose pixels are all zero: tiny on the wire, huge decoded.
+std::vector<std::uint8_t> PngBomb(std::uint32_t width, std::uint32_t height, bool with_pixels) {
+    std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> ihdr = {std::uint8_t(width >> 24),
+                                      std::uint8_t(width >> 16),
+                                      std::uint8_t(width >> 8),
+                                      std::uint8_t(width),
+                                      std::uint8_t(height >> 24),
+                                      std::uint8_t(height >> 16),
+                                      std::uint8_t(height >> 8),
+                                      std::uint8_t(height),
+                                      8,
+                                      0,
+                                      0,
+                                      0,
+                                      0};
+    const auto append = [&](const std::vector<std::uint8_t>& chunk) {
+        png.insert(png.end(), chunk.begin(), chunk.end());
+    };
+    append(PngChunk("IHDR", ihdr));
+    if (with_pixels) {
+        const std::vector<std::uint8_t> raw(std::size_t(width + 1) * height, 0);
+        uLongf size = compressBound(uLong(raw.size()));
+        std::vector<std::uint8_t> packed(size);
+        compress2(packed.data(), &size, raw.data(), uLong(raw.size()), 9);
+        packed.resize(size);
+        append(PngChunk("IDAT", packed));
+    }
+    append(PngChunk("IEND", {}));
+    return png;
+}
+
+std::vector<std::uint8_t> GifFrames(std::uint16_t screen_w, std::uint16_t screen_h, int frames,
+                                    std::uint16_t w, std::uint16_t h) {
+    std::vector<std::uint8_t> gif = {'G',
+                                     'I',
+                                     'F',
+                                     '8',
+                                     '9',
+                                     'a',
+                                     std::uint8_t(screen_w),
+                                     std::uint8_t(screen_w >> 8),
+                                     std::uint8_t(screen_h),
+                                     std::uint8_t(screen_h >> 8),
+                                     0x80,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     255,
+                                     255,
+                                     255};
+    for (int f = 0; f < frames; ++f) {
+        const std::uint8_t descriptor[] = {0x2C,
+                                           0,
+                                           0,
+                                           0,
+                                           0,
+                                           std::uint8_t(w),
+                                           std::uint8_t(w >> 8),
+                                           std::uint8_t(h),
+                                           std::uint8_t(h >> 8),
+                                           0,
+                                           2,
+                                           2,
+                                           0x4C,
+                                           0x01,
+                                           0};
+        gif.insert(gif.end(), std::begin(descriptor), std::end(descriptor));
+    }
+    gif.push_back(0x3B);
+    return gif;
+}
+
+// A BMP file header and info header that promise far more pixels than follow.
+std::vector<std::uint8_t> BmpHeader(std::int32_t width, std::int32_t height) {
+    std::vector<std::uint8_t> bmp(54 + 64, 0);
+    const auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            bmp[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+    };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put(2, std::uint32_t(bmp.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, std::uint32_t(width), 4);
+    put(22, std::uint32_t(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    return bmp;
+}
+
+TEST_F(TesseractEngine, RefusesOversizedPicturesBeforeDecoding) {
+    const std::vector<std::uint8_t> pictures[] = {
+        PngBomb(100000, 100000, false),  // huge declared size
+        PngBomb(10000, 6000, true),      // 60 MP of zeros in ~60 KB
+        GifFrames(65535, 65535, 1, 16, 16),
+        GifFrames(7000, 1000, 8, 7000, 1000),  // each frame fits, all together do not
+        BmpHeader(60000, -60000),
+    };
+    for (const auto& picture : pictures) {
+        EXPECT_LT(picture.size(), 1u << 20);
+        EXPECT_THROW(engine_->Recognize(picture), PictureTooLarge);
+    }
+}
+
+TEST_F(TesseractEngine, RefusesBrokenAndForeignData) {
+    const auto png = Render({300, 80, kSansCjk, 20, {"truncated"}, "png"});
+    const std::string texts[] = {"", "short", "This is plain text, not a picture at all.",
+                                 "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\n",
+                                 "P5\n2 2\n255\n\0\0\0\0"};
+    for (const auto& text : texts) {
+        EXPECT_THROW(engine_->Recognize(std::vector<std::uint8_t>(text.begin(), text.end())),
+                     BadPicture)
+            << text;
+    }
+    EXPECT_THROW(engine_->Recognize(
+                     std::vector<std::uint8_t>(png.begin(), png.begin() + long(png.size() / 2))),
+                 BadPicture);
+    EXPECT_THROW(engine_->Recognize(std::vector<std::uint8_t>(png.begin(), png.begin() + 40)),
+                 BadPicture);
+    // A truncated JPEG may decode as far as it goes; it must not bring anything down.
+    const auto jpeg = Render({300, 80, kSansCjk, 20, {"truncated"}, "jpg"});
+    try {
+        engine_->Recognize(
+            std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2)));
+    } catch (const BadPicture&) {
+    }
+}
+
+}  // namespace
+}  // namespace ocrgated::testing

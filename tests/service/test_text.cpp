@@ -1,0 +1,89 @@
+// Base64 decoding, CJK space removal, XML escaping and the reply JSON.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "service/base64.h"
+#include "service/reply_json.h"
+#include "service/soap_response.h"
+#include "service/text_cleanup.h"
+
+namespace ocrgated {
+namespace {
+
+std::string Text(const std::optional<std::vector<std::uint8_t>>& bytes) {
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<invalid>";
+}
+
+TEST(Base64, DecodesWhatToolkitsSend) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},           {"YWJj", "abc"},       {"YQ==", "a"},
+        {"YWI=", "ab"},     {"YW\r\nJj\n", "abc"}, {" YWJj ZGVm\t", "abcdef"},
+        {"YWI=\r\n", "ab"},
+    };
+    for (const auto& [text, bytes] : cases)
+        EXPECT_EQ(Text(DecodeBase64(text)), bytes) << text;
+}
+
+TEST(Base64, RefusesInvalidText) {
+    for (const char* text : {"YWJ", "Y", "YQ=", "Y===", "=YWJ", "YW=j", "YWI=YWJj", "YWJj!",
+                             "YWJj\x80", "YW-j", "YWI==", "YQ==="}) {
+        EXPECT_FALSE(DecodeBase64(text).has_value()) << text;
+    }
+}
+
+TEST(CjkSpaces, RemovedBetweenCjkOnly) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"今 天 天 气", "今天天气"},
+        {"你好 ， 世界 。", "你好，世界。"},
+        {"  前后  ", "前后"},
+        {"The quick  brown fox", "The quick  brown fox"},
+        {"版本 5 发布", "版本 5 发布"},  // a Latin or digit neighbour keeps the space
+        {"中文 English 中文", "中文 English 中文"},
+        {"「引号」 与 《书名》", "「引号」与《书名》"},
+        {"ｶﾀｶﾅ かな カナ", "ｶﾀｶﾅ かなカナ"},
+        {"", ""},
+        {"a\xff b", "a\xff b"},  // invalid UTF-8 passes through
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(RemoveCjkSpaces(in), out) << in;
+}
+
+TEST(XmlEscape, MakesAnyTextSafeCharacterData) {
+    EXPECT_EQ(XmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d\"e");
+    EXPECT_EQ(XmlEscape("a\"b\n", true), "a&quot;b&#10;");
+    EXPECT_EQ(XmlEscape("x\ry"), "x&#13;y");
+    EXPECT_EQ(XmlEscape(std::string("nul\0bel\x07", 8)),
+              "nul\xEF\xBF\xBD"
+              "bel\xEF\xBF\xBD");
+    EXPECT_EQ(XmlEscape("bad\xC3("), "bad\xEF\xBF\xBD(");
+    EXPECT_EQ(XmlEscape("中文"), "中文");
+}
+
+TEST(ReplyJson, HasTheShapeTheClientReads) {
+    RecognizedLine line{"第一行 line", 1, 2, 30, 40, 0.9, 0.5, 0.01};
+    const auto reply = nlohmann::json::parse(WriteReplyJson(42, {line, line}));
+    EXPECT_EQ(reply["log_id"], 42u);
+    EXPECT_EQ(reply["words_result_num"], 2);
+    ASSERT_EQ(reply["words_result"].size(), 2u);
+    const auto& first = reply["words_result"][0];
+    EXPECT_EQ(first["words"], "第一行 line");
+    EXPECT_EQ(first["location"],
+              (nlohmann::json{{"left", 1}, {"top", 2}, {"width", 30}, {"height", 40}}));
+    EXPECT_DOUBLE_EQ(first["probability"]["average"].get<double>(), 0.9);
+    EXPECT_DOUBLE_EQ(first["probability"]["min"].get<double>(), 0.5);
+    EXPECT_DOUBLE_EQ(first["probability"]["variance"].get<double>(), 0.01);
+}
+
+TEST(ReplyJson, NoTextGivesEmptyArrayAndInvalidUtf8IsReplaced) {
+    const auto empty = nlohmann::json::parse(WriteReplyJson(1, {}));
+    EXPECT_TRUE(empty["words_result"].is_array());
+    EXPECT_TRUE(empty["words_result"].empty());
+    EXPECT_EQ(empty["words_result_num"], 0);
+    RecognizedLine broken{"ab\xff", 0, 0, 0, 0, 0, 0, 0};
+    const auto reply = nlohmann::json::parse(WriteReplyJson(1, {broken}));
+    EXPECT_EQ(reply["words_result"][0]["words"], "ab\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace ocrgated
