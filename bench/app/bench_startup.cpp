@@ -5,9 +5,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -18,17 +18,20 @@ constexpr int kRuns = 7;
 double TimeToShown(const QString& program) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")) && !environment.contains(QStringLiteral("DISPLAY"))) {
+    if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")) &&
+        !environment.contains(QStringLiteral("DISPLAY"))) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
-    if (geteuid() == 0) environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    if (geteuid() == 0)
+        environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     QElapsedTimer clock;
     clock.start();
     process.start(program, {});
     QByteArray out;
-    while (!out.contains("shown") && process.waitForReadyRead(30000)) out += process.readAllStandardOutput();
+    while (!out.contains("shown") && process.waitForReadyRead(30000))
+        out += process.readAllStandardOutput();
     const double elapsed = double(clock.nsecsElapsed()) / 1e6;
     if (!process.waitForFinished(10000)) {
         process.kill();

@@ -8,13 +8,14 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <unistd.h>
 #include <cstdio>
 #include <functional>
-#include <unistd.h>
 
 class FirstPaint : public QObject {
-public:
-    FirstPaint(QWidget* window, std::function<bool()> ready) : window_(window), ready_(std::move(ready)) {
+  public:
+    FirstPaint(QWidget* window, std::function<bool()> ready)
+        : window_(window), ready_(std::move(ready)) {
         // Any widget of the window counts: a browser view paints through a child of its own.
         qApp->installEventFilter(this);
         connect(&poll_, &QTimer::timeout, this, [this] { Check(); });
@@ -24,14 +25,16 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             const auto* widget = qobject_cast<const QWidget*>(watched);
-            if (widget && widget->window() == window_) painted_ = true;
+            if (widget && widget->window() == window_)
+                painted_ = true;
         }
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     void Check() {
-        if (!painted_ || !ready_()) return;
+        if (!painted_ || !ready_())
+            return;
         std::fputs("shown\n", stdout);
         std::fflush(stdout);
         _exit(0);

@@ -5,7 +5,8 @@
 namespace quillory {
 
 EFCreateError::EFCreateError(const QString& path, const QString& reason)
-    : std::runtime_error(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason).toStdString()) {}
+    : std::runtime_error(
+          QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason).toStdString()) {}
 
 ENavigationError::ENavigationError(const QString& address)
     : std::runtime_error(QStringLiteral("无法打开地址“%1”").arg(address).toStdString()) {}

@@ -10,13 +10,13 @@ namespace quillory {
 
 // A file the window writes could not be created: "Cannot create file "%s". %s".
 class EFCreateError : public std::runtime_error {
-public:
+  public:
     EFCreateError(const QString& path, const QString& reason);
 };
 
 // A browser pane refused an address.
 class ENavigationError : public std::runtime_error {
-public:
+  public:
     explicit ENavigationError(const QString& address);
 };
 

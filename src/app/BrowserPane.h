@@ -9,7 +9,7 @@ namespace quillory {
 
 class BrowserPane : public QWebEngineView {
     Q_OBJECT
-public:
+  public:
     explicit BrowserPane(QWidget* parent = nullptr);
 
     // Starts loading a web address or a file path and returns at once. Throws
@@ -20,7 +20,7 @@ public:
     QString LastAddress() const { return lastAddress_; }
     int NavigationCount() const { return navigations_; }
 
-private:
+  private:
     QString lastAddress_;
     int navigations_ = 0;
 };

@@ -9,17 +9,17 @@ namespace quillory {
 
 class ButtonEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit ButtonEdit(QWidget* parent = nullptr);
     QToolButton* Button() const { return button_; }
 
-signals:
+  signals:
     void buttonClicked();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QToolButton* button_;
 };
 

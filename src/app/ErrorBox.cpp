@@ -12,18 +12,21 @@ QString ApplicationTitle() {
 }
 
 QString ErrorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > u'.') return message + u'.';
+    if (!message.isEmpty() && message.back() > u'.')
+        return message + u'.';
     return message;
 }
 
 QString MessageOf(const std::exception_ptr& error) {
-    if (IsSilentAbort(error)) return {};
+    if (IsSilentAbort(error))
+        return {};
     return DescribeError(error);
 }
 
 void ShowError(const std::exception_ptr& error) {
     const QString message = MessageOf(error);
-    if (message.isNull()) return;
+    if (message.isNull())
+        return;
     QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle(), ErrorBoxText(message));
 }
 

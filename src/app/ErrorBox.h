@@ -27,7 +27,7 @@ void RunGuarded(const std::function<void()>& handler);
 
 // Catches what leaves any event handler, so an exception never ends the process.
 class Application : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -39,7 +39,8 @@ QVBoxLayout* FillWith(QWidget* parent, QWidget* child) {
     auto* layout = new QVBoxLayout(parent);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    if (child) layout->addWidget(child);
+    if (child)
+        layout->addWidget(child);
     return layout;
 }
 

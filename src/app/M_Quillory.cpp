@@ -36,7 +36,8 @@ TForm1::Settings TForm1::DefaultSettings() {
 TForm1::TForm1(const QString& endpoint, QWidget* parent)
     : TForm1(Settings{endpoint, DefaultSettings().startPage, QString()}, parent) {}
 
-TForm1::TForm1(Settings settings, QWidget* parent) : QWidget(parent), settings_(std::move(settings)) {
+TForm1::TForm1(Settings settings, QWidget* parent)
+    : QWidget(parent), settings_(std::move(settings)) {
     setObjectName(QStringLiteral("Form1"));
     CreateControls();
 }
@@ -45,8 +46,10 @@ TForm1::~TForm1() = default;
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (event->spontaneous()) return;  // restored from the task bar: not shown anew
-    if (!shownBefore_) CentreOnScreen();
+    if (event->spontaneous())
+        return;  // restored from the task bar: not shown anew
+    if (!shownBefore_)
+        CentreOnScreen();
     shownBefore_ = true;
     // After the show has finished, so that an error box opens over a visible window.
     QTimer::singleShot(0, this, [this] { quillory::RunGuarded([this] { FormShow(); }); });
@@ -54,7 +57,8 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::CentreOnScreen() {
     const QScreen* where = screen();
-    if (!where) return;
+    if (!where)
+        return;
     QRect frame = frameGeometry();
     frame.moveCenter(where->geometry().center());
     move(frame.topLeft());
@@ -63,7 +67,8 @@ void TForm1::CentreOnScreen() {
 QString TForm1::HelpPagePath() const {
     QString directory = settings_.helpDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
                                                           : settings_.helpDirectory;
-    if (!directory.endsWith(u'/')) directory += u'/';
+    if (!directory.endsWith(u'/'))
+        directory += u'/';
     return directory + texts::kHelpFileName;
 }
 
@@ -81,9 +86,11 @@ void TForm1::FormShow() {
 }
 
 void TForm1::edt_imgPropertiesButtonClick() {
-    if (OpenDialog1->exec() != QDialog::Accepted) return;
+    if (OpenDialog1->exec() != QDialog::Accepted)
+        return;
     const QString chosen = OpenDialog1->selectedFiles().value(0);
-    if (chosen.isEmpty()) return;
+    if (chosen.isEmpty())
+        return;
     WebBrowser1->Navigate(chosen);
     edt_img->setText(chosen);
     cxImage1->setVisible(true);
@@ -139,6 +146,10 @@ void TForm1::StartRecognition(const RecognitionRequest& request, QPushButton* bu
     watcher->setFuture(QtConcurrent::run(quillory::Recognize, request));
 }
 
-void TForm1::ShowStatus(const QString& text) { statusLine_->setText(text); }
+void TForm1::ShowStatus(const QString& text) {
+    statusLine_->setText(text);
+}
 
-QString TForm1::StatusText() const { return statusLine_->text(); }
+QString TForm1::StatusText() const {
+    return statusLine_->text();
+}

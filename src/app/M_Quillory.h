@@ -25,7 +25,7 @@ struct RecognitionRequest;
 
 class TForm1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     // What the program fixes; tests point a window at their own service and directory.
     struct Settings {
         QString endpoint;       // where recognition requests are posted
@@ -48,14 +48,14 @@ public:
     QString StatusText() const;
     int PendingRecognitions() const { return pending_; }
 
-signals:
+  signals:
     // A recognition ended, whatever its outcome; the memo and status line are up to date.
     void recognitionFinished();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void CreateControls();
     QWidget* CreateLocalTab();
     QWidget* CreateWebTab();

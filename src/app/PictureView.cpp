@@ -40,7 +40,8 @@ void PictureView::CreateMenu() {
     menu_->setObjectName(QStringLiteral("pictureMenu"));
     const auto add = [this](const QString& text, void (PictureView::*command)()) {
         QAction* action = menu_->addAction(text);
-        connect(action, &QAction::triggered, this, [this, command] { RunGuarded([&] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, command] { RunGuarded([&] { (this->*command)(); }); });
         return action;
     };
     cut_ = add(QStringLiteral("Cu&t"), &PictureView::Cut);
@@ -73,12 +74,17 @@ void PictureView::LoadFromFile(const QString& path) {
     PictureChanged();
 }
 
-bool PictureView::HoldsPicture() const { return !picture_->Empty(); }
+bool PictureView::HoldsPicture() const {
+    return !picture_->Empty();
+}
 
-QByteArray PictureView::PictureBytes() const { return picture_->SaveToBytes(); }
+QByteArray PictureView::PictureBytes() const {
+    return picture_->SaveToBytes();
+}
 
 QRect PictureView::DrawnRect() const {
-    if (!HoldsPicture()) return {};
+    if (!HoldsPicture())
+        return {};
     return FitPictureRect(size(), QSize(picture_->Width(), picture_->Height()));
 }
 
@@ -88,20 +94,24 @@ bool PictureView::CanPaste() const {
 }
 
 void PictureView::Cut() {
-    if (!HoldsPicture()) return;
+    if (!HoldsPicture())
+        return;
     Copy();
     Delete();
 }
 
 void PictureView::Copy() {
-    if (!HoldsPicture()) return;
+    if (!HoldsPicture())
+        return;
     const QImage image = picture_->ClipboardImage();
-    if (!image.isNull()) QApplication::clipboard()->setImage(image);
+    if (!image.isNull())
+        QApplication::clipboard()->setImage(image);
 }
 
 void PictureView::Paste() {
     const QImage image = QApplication::clipboard()->image();
-    if (image.isNull()) return;
+    if (image.isNull())
+        return;
     picture_->PasteImage(image);
     PictureChanged();
 }
@@ -114,13 +124,16 @@ void PictureView::Delete() {
 void PictureView::Load() {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开图片"), QString(),
                                                       QStringLiteral("位图 (*.bmp)"));
-    if (!path.isEmpty()) LoadFromFile(path);
+    if (!path.isEmpty())
+        LoadFromFile(path);
 }
 
 void PictureView::SaveAs() {
-    if (!HoldsPicture()) return;
+    if (!HoldsPicture())
+        return;
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("图片另存为"));
-    if (!path.isEmpty()) picture_->Graphic()->SaveToFile(path);
+    if (!path.isEmpty())
+        picture_->Graphic()->SaveToFile(path);
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
@@ -132,11 +145,13 @@ void PictureView::paintEvent(QPaintEvent*) {
         painter.drawRect(client.adjusted(0, 0, -1, -1));
         painter.setClipRect(client.adjusted(1, 1, -1, -1));
     }
-    if (!HoldsPicture()) return;
+    if (!HoldsPicture())
+        return;
     try {
         picture_->Draw(painter, DrawnRect());
     } catch (...) {
-        if (drawErrorShown_) return;
+        if (drawErrorShown_)
+            return;
         drawErrorShown_ = true;
         // Not from inside the paint: the error box runs its own event loop.
         QTimer::singleShot(0, this, [error = std::current_exception()] { ShowError(error); });
@@ -145,14 +160,16 @@ void PictureView::paintEvent(QPaintEvent*) {
 
 void PictureView::contextMenuEvent(QContextMenuEvent* event) {
     UpdateActions();
-    const QPoint where = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(10, 10))
-                                                                         : event->globalPos();
+    const QPoint where = event->reason() == QContextMenuEvent::Keyboard
+                             ? mapToGlobal(QPoint(10, 10))
+                             : event->globalPos();
     menu_->popup(where);
 }
 
 void PictureView::keyPressEvent(QKeyEvent* event) {
     const auto run = [](const std::function<void()>& command) { RunGuarded(command); };
-    if (Matches(event, Qt::ControlModifier, Qt::Key_Insert) || Matches(event, Qt::ControlModifier, Qt::Key_C)) {
+    if (Matches(event, Qt::ControlModifier, Qt::Key_Insert) ||
+        Matches(event, Qt::ControlModifier, Qt::Key_C)) {
         run([this] { Copy(); });
     } else if (Matches(event, Qt::ShiftModifier, Qt::Key_Insert) ||
                Matches(event, Qt::ControlModifier, Qt::Key_V)) {

@@ -19,7 +19,7 @@ namespace quillory {
 
 class PictureView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PictureView(QWidget* parent = nullptr);
     ~PictureView() override;
 
@@ -45,14 +45,14 @@ public:
     bool CanPaste() const;
     QMenu* ContextMenu() const { return menu_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-private:
+  private:
     void CreateMenu();
     void UpdateActions();
     void PictureChanged();

@@ -13,9 +13,11 @@ void ShowResult(QString reply, QPlainTextEdit* memo) {
         // From here on a failure leaves the memo empty: the reply is no longer kept.
         reply.clear();
         memo->clear();
-        if (!document) return;
+        if (!document)
+            return;
         const reply::ReplyPtr lines = reply::ArrayMember(document, u"words_result");
-        if (!lines) return;
+        if (!lines)
+            return;
         // Gathered first and set at once: an empty line stays a line of its own.
         QStringList shown;
         const std::size_t count = reply::ElementCount(lines);

@@ -16,27 +16,33 @@ Splitter::Splitter(QWidget* parent) : QWidget(parent) {
 }
 
 void Splitter::DragBy(int dx) {
-    if (control_) Resize(control_->width() - dx);
+    if (control_)
+        Resize(control_->width() - dx);
 }
 
 void Splitter::Resize(int width) {
-    const int room = parentWidget() ? parentWidget()->width() - this->width() - kMinimumPanel : width;
+    const int room =
+        parentWidget() ? parentWidget()->width() - this->width() - kMinimumPanel : width;
     control_->setFixedWidth(std::clamp(width, kMinimumPanel, std::max(kMinimumPanel, room)));
 }
 
 void Splitter::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !control_) return;
+    if (event->button() != Qt::LeftButton || !control_)
+        return;
     dragging_ = true;
     pressX_ = event->globalPosition().toPoint().x();
     startWidth_ = control_->width();
 }
 
 void Splitter::mouseMoveEvent(QMouseEvent* event) {
-    if (!dragging_ || !control_) return;
+    if (!dragging_ || !control_)
+        return;
     const int dx = event->globalPosition().toPoint().x() - pressX_;
     Resize(startWidth_ - dx);
 }
 
-void Splitter::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void Splitter::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+}
 
 }  // namespace quillory

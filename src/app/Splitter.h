@@ -9,7 +9,7 @@ namespace quillory {
 
 class Splitter : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Splitter(QWidget* parent = nullptr);
 
     // The right-docked panel this bar resizes, or none.
@@ -19,12 +19,12 @@ public:
     // Moves the bar by dx pixels (negative: to the left, widening the panel).
     void DragBy(int dx);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void Resize(int width);
 
     QPointer<QWidget> control_;

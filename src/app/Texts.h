@@ -18,8 +18,8 @@ inline const QString kRecognise = QStringLiteral("识别");
 inline const QString kUrlHint = QStringLiteral("复制网络图片点击识别，如这里复制的是淘宝图片");
 
 // An example product picture on a shopping site; the user replaces it with any address.
-inline const QString kExampleUrl =
-    QStringLiteral("https://img.alicdn.com/imgextra/i4/2206686532409/O1CN01ZfQnVa1TfMoqd7E9D_!!2206686532409.jpg");
+inline const QString kExampleUrl = QStringLiteral(
+    "https://img.alicdn.com/imgextra/i4/2206686532409/O1CN01ZfQnVa1TfMoqd7E9D_!!2206686532409.jpg");
 
 // Home page shown in the web tab's browser pane at start.
 inline const QString kStartPage = QStringLiteral("http://www.taobao.com");
@@ -29,12 +29,14 @@ inline const QStringList kNotes = {
     QStringLiteral("但由于这是调用百度技术，百度有限额，所以只要不超越百度限额都是免费，"),
     QStringLiteral("如果您的调用量大可以自行申请API 我这边提供技术支持。"),
     QString(),
-    QStringLiteral("承接各类软件定制开发（联系方式：网站 quillory.org，邮箱 support@quillory.org）"),
+    QStringLiteral(
+        "承接各类软件定制开发（联系方式：网站 quillory.org，邮箱 support@quillory.org）"),
     QStringLiteral("更多软件正在陆续推出，敬请关注，欢迎加入交流群：quillory.org/chat"),
 };
 
 // Description and pattern pairs of the picture file dialog, the first one selected.
-inline const QString kOpenFilter = QStringLiteral("jpg文件|*.jpg|jpeg文件|*.jpeg|png文件|*.png|bmp文件|*.bmp");
+inline const QString kOpenFilter =
+    QStringLiteral("jpg文件|*.jpg|jpeg文件|*.jpeg|png文件|*.png|bmp文件|*.bmp");
 inline const QString kDefaultSuffix = QStringLiteral("jpg");
 
 inline const QString kHelpFileName = QStringLiteral("help.html");

@@ -19,7 +19,8 @@ MessageBoxSeen WatchMessageBox(const std::function<void()>& action) {
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
+        if (!box)
+            return;
         seen = {true, box->windowTitle(), box->text(), seen.count + 1};
         box->done(QMessageBox::Ok);
     });
@@ -38,7 +39,8 @@ void ChooseInDialog(QFileDialog* dialog, const QString& path) {
 
 QByteArray Encode(const QString& text, const char* codePage) {
     iconv_t converter = iconv_open(codePage, "UTF-8");
-    if (converter == iconv_t(-1)) return {};
+    if (converter == iconv_t(-1))
+        return {};
     QByteArray in = text.toUtf8();
     QByteArray out(in.size() * 4 + 16, '\0');
     char* inPtr = in.data();
@@ -46,7 +48,8 @@ QByteArray Encode(const QString& text, const char* codePage) {
     size_t inLeft = size_t(in.size()), outLeft = size_t(out.size());
     const size_t done = iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
     iconv_close(converter);
-    if (done == size_t(-1)) return {};
+    if (done == size_t(-1))
+        return {};
     out.truncate(out.size() - qsizetype(outLeft));
     return out;
 }
@@ -56,9 +59,11 @@ QImage RenderText(const QStringList& lines, int pixelSize) {
     font.setPixelSize(pixelSize);
     const QFontMetrics metrics(font);
     int width = 0;
-    for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
     const int lineHeight = metrics.height() * 2;
-    QImage image(width + 2 * pixelSize, lineHeight * int(lines.size()) + pixelSize, QImage::Format_RGB32);
+    QImage image(width + 2 * pixelSize, lineHeight * int(lines.size()) + pixelSize,
+                 QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(font);

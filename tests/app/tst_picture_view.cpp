@@ -15,7 +15,7 @@
 
 class PictureViewTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void fitRect_data();
     void fitRect();
@@ -27,7 +27,7 @@ private slots:
     void keyboardShortcuts();
     void drawErrorIsReportedOnce();
 
-private:
+  private:
     QString SavePicture(const QString& name, const char* format, QSize size);
     QTemporaryDir dir_;
 };
@@ -41,7 +41,8 @@ QString PictureViewTest::SavePicture(const QString& name, const char* format, QS
     QImage image(size, QImage::Format_RGB32);
     image.fill(QColor(20, 90, 200));
     const QString path = dir_.filePath(name);
-    if (!image.save(path, format)) return {};
+    if (!image.save(path, format))
+        return {};
     return path;
 }
 
@@ -49,13 +50,19 @@ void PictureViewTest::fitRect_data() {
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QRect>("drawn");
-    QTest::newRow("wide, shrunk to the width") << QSize(700, 500) << QSize(2000, 1000) << QRect(0, 75, 700, 350);
-    QTest::newRow("tall, shrunk to the height") << QSize(700, 500) << QSize(1000, 2000) << QRect(225, 0, 250, 500);
-    QTest::newRow("small, natural size") << QSize(700, 500) << QSize(300, 200) << QRect(200, 150, 300, 200);
+    QTest::newRow("wide, shrunk to the width")
+        << QSize(700, 500) << QSize(2000, 1000) << QRect(0, 75, 700, 350);
+    QTest::newRow("tall, shrunk to the height")
+        << QSize(700, 500) << QSize(1000, 2000) << QRect(225, 0, 250, 500);
+    QTest::newRow("small, natural size")
+        << QSize(700, 500) << QSize(300, 200) << QRect(200, 150, 300, 200);
     QTest::newRow("exact fit") << QSize(700, 500) << QSize(700, 500) << QRect(0, 0, 700, 500);
-    QTest::newRow("odd margins truncate") << QSize(701, 501) << QSize(300, 200) << QRect(200, 150, 300, 200);
-    QTest::newRow("divisions truncate") << QSize(100, 100) << QSize(300, 200) << QRect(0, 17, 100, 66);
-    QTest::newRow("only higher than the area") << QSize(700, 500) << QSize(100, 1000) << QRect(325, 0, 50, 500);
+    QTest::newRow("odd margins truncate")
+        << QSize(701, 501) << QSize(300, 200) << QRect(200, 150, 300, 200);
+    QTest::newRow("divisions truncate")
+        << QSize(100, 100) << QSize(300, 200) << QRect(0, 17, 100, 66);
+    QTest::newRow("only higher than the area")
+        << QSize(700, 500) << QSize(100, 1000) << QRect(325, 0, 50, 500);
     QTest::newRow("empty area") << QSize(0, 0) << QSize(30, 20) << QRect(0, 0, 0, 0);
 }
 
@@ -87,7 +94,7 @@ void PictureViewTest::parentBackgroundShowsAround() {
     view->setGeometry(0, 0, 200, 100);
     view->LoadFromFile(SavePicture("centre.bmp", "BMP", QSize(50, 50)));
     const QImage shot = parent.grab().toImage();
-    QCOMPARE(shot.pixelColor(5, 50), QColor(Qt::red));       // beside the picture
+    QCOMPARE(shot.pixelColor(5, 50), QColor(Qt::red));        // beside the picture
     QCOMPARE(shot.pixelColor(100, 50), QColor(20, 90, 200));  // the picture, centred
 }
 
@@ -95,17 +102,21 @@ void PictureViewTest::menuItemsAndEnabling() {
     quillory::PictureView view;
     QApplication::clipboard()->clear();
     QStringList texts;
-    for (QAction* action : view.ContextMenu()->actions()) texts << (action->isSeparator() ? "-" : action->text());
-    QCOMPARE(texts, (QStringList{"Cu&t", "&Copy", "&Paste", "&Delete", "-", "&Load...", "Save &As..."}));
+    for (QAction* action : view.ContextMenu()->actions())
+        texts << (action->isSeparator() ? "-" : action->text());
+    QCOMPARE(texts,
+             (QStringList{"Cu&t", "&Copy", "&Paste", "&Delete", "-", "&Load...", "Save &As..."}));
 
     const auto enabled = [&] {
         // The menu refreshes its items when it is asked for.
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0), view.mapToGlobal(QPoint(0, 0)));
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                                view.mapToGlobal(QPoint(0, 0)));
         QApplication::sendEvent(&view, &event);
         view.ContextMenu()->hide();
         QString flags;
         for (QAction* action : view.ContextMenu()->actions()) {
-            if (!action->isSeparator()) flags += action->isEnabled() ? u'1' : u'0';
+            if (!action->isSeparator())
+                flags += action->isEnabled() ? u'1' : u'0';
         }
         return flags;
     };
@@ -183,8 +194,8 @@ void PictureViewTest::drawErrorIsReportedOnce() {
     QVERIFY(second > 0);
     const int components = uchar(bytes[second + 4]);
     const qsizetype ss = second + 5 + 2 * components;
-    bytes[ss] = 0;        // an AC scan that starts at the DC coefficient,
-    bytes[ss + 1] = 63;   // over the whole block: not a valid progression
+    bytes[ss] = 0;       // an AC scan that starts at the DC coefficient,
+    bytes[ss + 1] = 63;  // over the whole block: not a valid progression
     const QString path = dir_.filePath("damaged.jpg");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));

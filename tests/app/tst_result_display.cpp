@@ -9,7 +9,7 @@
 
 class ResultDisplayTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void fillsTheMemo_data();
     void fillsTheMemo();
     void keepsFullUnicode();
@@ -19,7 +19,8 @@ void ResultDisplayTest::fillsTheMemo_data() {
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("memo");
 
-    QTest::newRow("two lines") << QStringLiteral(R"({"words_result":[{"words":"A"},{"words":"B"}]})")
+    QTest::newRow("two lines") << QStringLiteral(
+                                      R"({"words_result":[{"words":"A"},{"words":"B"}]})")
                                << QStringLiteral("A\n\nB\n");
     QTest::newRow("empty array") << QStringLiteral(R"({"words_result":[]})") << QString();
     QTest::newRow("top value an array") << QStringLiteral(R"([{"words":"A"}])") << QString();
@@ -37,7 +38,8 @@ void ResultDisplayTest::fillsTheMemo_data() {
         << QStringLiteral(R"({"words_result":[{"words":true},{"words":2.50},{"words":null}]})")
         << QStringLiteral("true\n\n2.5\n\nnull\n");
     QTest::newRow("other members ignored")
-        << QStringLiteral(R"({"log_id":1,"words_result_num":1,"words_result":[{"location":{},"words":"第一行"}]})")
+        << QStringLiteral(
+               R"({"log_id":1,"words_result_num":1,"words_result":[{"location":{},"words":"第一行"}]})")
         << QStringLiteral("第一行\n");
     // The reader's one error: the memo shows the reply as it came.
     const QString overflow = QStringLiteral(R"({"words_result":[{"words":"A"}],"x":1e999})");

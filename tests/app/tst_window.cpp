@@ -29,30 +29,32 @@ using testing_support::Child;
 namespace {
 
 const std::set<QString> kSpecNames = {
-    "Form1", "cxPageControl1", "cxTabSheet1", "Panel1", "Label1", "edt_img", "cxButton1", "Panel2",
-    "Panel3", "cxMemo1", "cxImage1", "Panel7", "WebBrowser1", "cxSplitter2", "cxTabSheet2",
-    "Panel4", "Label2", "Label3", "edt_Url", "cxButton2", "Panel5", "WebBrowser2", "Panel6",
-    "cxMemo2", "cxSplitter1", "cxTabSheet3", "cxMemo3", "OpenDialog1"};
+    "Form1",       "cxPageControl1", "cxTabSheet1", "Panel1",      "Label1",   "edt_img",
+    "cxButton1",   "Panel2",         "Panel3",      "cxMemo1",     "cxImage1", "Panel7",
+    "WebBrowser1", "cxSplitter2",    "cxTabSheet2", "Panel4",      "Label2",   "Label3",
+    "edt_Url",     "cxButton2",      "Panel5",      "WebBrowser2", "Panel6",   "cxMemo2",
+    "cxSplitter1", "cxTabSheet3",    "cxMemo3",     "OpenDialog1"};
 
 // The nearest ancestor that is one of the window's own controls.
 QString ControlParent(const QObject* control) {
     for (const QObject* up = control->parent(); up; up = up->parent()) {
-        if (kSpecNames.count(up->objectName())) return up->objectName();
+        if (kSpecNames.count(up->objectName()))
+            return up->objectName();
     }
     return {};
 }
 
 TForm1::Settings TestSettings(const QString& helpDirectory) {
     // Nothing listens on port 9 of the loopback; the panes load nothing from outside.
-    return {QStringLiteral("http://127.0.0.1:9/ocrgate/ocrgate.asmx?WSDL"), QStringLiteral("about:blank"),
-            helpDirectory};
+    return {QStringLiteral("http://127.0.0.1:9/ocrgate/ocrgate.asmx?WSDL"),
+            QStringLiteral("about:blank"), helpDirectory};
 }
 
 }  // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void controlTree_data();
     void controlTree();
@@ -74,7 +76,7 @@ private slots:
     void recognisingWithoutAPictureSendsNothing();
     void webRecognitionWithEmptyAddressShowsAnError();
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
@@ -88,7 +90,8 @@ void WindowTest::controlTree_data() {
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("parent");
     const auto row = [](const char* name, const char* cls, const char* parent) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls) << QString::fromLatin1(parent);
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls)
+                            << QString::fromLatin1(parent);
     };
     row("cxPageControl1", "QTabWidget", "Form1");
     row("cxTabSheet1", "QWidget", "cxPageControl1");
@@ -169,11 +172,13 @@ void WindowTest::textsAndFonts() {
         QCOMPARE(font.family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(font.pixelSize(), 16);
     }
-    QCOMPARE(Child<QPlainTextEdit>(&form, "cxMemo1")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(Child<QPlainTextEdit>(&form, "cxMemo1")->verticalScrollBarPolicy(),
+             Qt::ScrollBarAlwaysOn);
     const QStringList notes = Child<QPlainTextEdit>(&form, "cxMemo3")->toPlainText().split(u'\n');
     QCOMPARE(notes.size(), 6);
     QCOMPARE(notes[0], QStringLiteral("本软件为免费软件。没有收费的打算会一直免费使用，"));
-    QCOMPARE(notes[1], QStringLiteral("但由于这是调用百度技术，百度有限额，所以只要不超越百度限额都是免费，"));
+    QCOMPARE(notes[1], QStringLiteral(
+                           "但由于这是调用百度技术，百度有限额，所以只要不超越百度限额都是免费，"));
     QCOMPARE(notes[2], QStringLiteral("如果您的调用量大可以自行申请API 我这边提供技术支持。"));
     QCOMPARE(notes[3], QString());
     QVERIFY(!notes[4].isEmpty() && !notes[5].isEmpty());
@@ -204,8 +209,9 @@ void WindowTest::placedGeometry() {
 void WindowTest::fileDialogFilter() {
     TForm1 form(TestSettings(dir_.path()));
     auto* dialog = Child<QFileDialog>(&form, "OpenDialog1");
-    const QStringList expected = {QStringLiteral("jpg文件 (*.jpg)"), QStringLiteral("jpeg文件 (*.jpeg)"),
-                                  QStringLiteral("png文件 (*.png)"), QStringLiteral("bmp文件 (*.bmp)")};
+    const QStringList expected = {
+        QStringLiteral("jpg文件 (*.jpg)"), QStringLiteral("jpeg文件 (*.jpeg)"),
+        QStringLiteral("png文件 (*.png)"), QStringLiteral("bmp文件 (*.bmp)")};
     QCOMPARE(dialog->nameFilters(), expected);
     QCOMPARE(dialog->selectedNameFilter(), expected.first());
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("jpg"));
@@ -221,7 +227,9 @@ void WindowTest::opensCentredOnTheFirstTab() {
     const QPoint centre = form.screen()->geometry().center();
     // Within the window frame's few pixels, which the platform adds after the first show.
     QVERIFY2((form.frameGeometry().center() - centre).manhattanLength() <= 4,
-             qPrintable(QStringLiteral("centre at %1,%2").arg(form.frameGeometry().center().x()).arg(form.frameGeometry().center().y())));
+             qPrintable(QStringLiteral("centre at %1,%2")
+                            .arg(form.frameGeometry().center().x())
+                            .arg(form.frameGeometry().center().y())));
     QCOMPARE(Child<QTabWidget>(&form, "cxPageControl1")->currentIndex(), 0);
 }
 
@@ -271,8 +279,10 @@ void WindowTest::helpPageBytes() {
         expected += line + "\r\n";
     }
     QCOMPARE(bytes, expected);
-    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->LastAddress(), where.filePath("help.html"));
-    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->LastAddress(), QStringLiteral("about:blank"));
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->LastAddress(),
+             where.filePath("help.html"));
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->LastAddress(),
+             QStringLiteral("about:blank"));
 }
 
 void WindowTest::helpPageReplacesALongerFile() {
@@ -284,7 +294,8 @@ void WindowTest::helpPageReplacesALongerFile() {
     TForm1 form(TestSettings(where.path() + u'/'));  // a trailing delimiter is not doubled
     form.FormShow();
     QCOMPARE(QFileInfo(where.filePath("help.html")).size(), 214);
-    QVERIFY(!QFileInfo::exists(where.path() + "//help.html") || QFileInfo(where.filePath("help.html")).size() == 214);
+    QVERIFY(!QFileInfo::exists(where.path() + "//help.html") ||
+            QFileInfo(where.filePath("help.html")).size() == 214);
 }
 
 void WindowTest::readOnlyDirectoryShowsTheErrorBox() {
@@ -297,14 +308,17 @@ void WindowTest::readOnlyDirectoryShowsTheErrorBox() {
         directory = QStringLiteral("/sys");
     }
     TForm1 form(TestSettings(directory));
-    const auto seen = testing_support::WatchMessageBox([&] { quillory::RunGuarded([&] { form.FormShow(); }); });
-    QFile::setPermissions(where.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const auto seen =
+        testing_support::WatchMessageBox([&] { quillory::RunGuarded([&] { form.FormShow(); }); });
+    QFile::setPermissions(where.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     QVERIFY(seen.shown);
     QCOMPARE(seen.caption, quillory::ApplicationTitle());
     QCOMPARE(seen.caption, QStringLiteral("tst_window"));
     const QString path = directory + QStringLiteral("/help.html");
-    QVERIFY2(seen.text.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)), qPrintable(seen.text));
+    QVERIFY2(seen.text.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)),
+             qPrintable(seen.text));
     QVERIFY(seen.text.endsWith(u'.'));
     QVERIFY(seen.text.size() > QStringLiteral("Cannot create file \"%1\". .").arg(path).size());
     QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 0);
@@ -314,12 +328,18 @@ void WindowTest::readOnlyDirectoryShowsTheErrorBox() {
 void WindowTest::errorBoxText_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Stream read error" << "Stream read error.";
-    QTest::newRow("already a period") << "Done." << "Done.";
-    QTest::newRow("closing parenthesis sorts before") << "Bad (x)" << "Bad (x)";
-    QTest::newRow("digit sorts after") << "JPEG error #53" << "JPEG error #53.";
-    QTest::newRow("Chinese") << "无法打开" << "无法打开.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Stream read error"
+                            << "Stream read error.";
+    QTest::newRow("already a period") << "Done."
+                                      << "Done.";
+    QTest::newRow("closing parenthesis sorts before") << "Bad (x)"
+                                                      << "Bad (x)";
+    QTest::newRow("digit sorts after") << "JPEG error #53"
+                                       << "JPEG error #53.";
+    QTest::newRow("Chinese") << "无法打开"
+                             << "无法打开.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void WindowTest::errorBoxText() {
@@ -333,7 +353,8 @@ void WindowTest::errorBoxText() {
 }
 
 void WindowTest::silentAbortIsNeverShown() {
-    const auto seen = testing_support::WatchMessageBox([] { quillory::RunGuarded([] { throw soap::EAbort(); }); });
+    const auto seen = testing_support::WatchMessageBox(
+        [] { quillory::RunGuarded([] { throw soap::EAbort(); }); });
     QVERIFY(!seen.shown);
 }
 
@@ -366,6 +387,11 @@ void WindowTest::chosenPictureIsLoaded() {
         QCOMPARE(view->PictureBytes(), onDisk);  // a JPEG goes out as it lies on disk
     }
     QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 2);
+
+    // A name typed without an extension gets "jpg".
+    testing_support::ChooseInDialog(Child<QFileDialog>(&form, "OpenDialog1"), dir_.filePath("chosen"));
+    form.edt_imgPropertiesButtonClick();
+    QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), path);
 }
 
 void WindowTest::badPictureKeepsThePreviousOne() {
@@ -406,7 +432,8 @@ void WindowTest::recognisingWithoutAPictureSendsNothing() {
 void WindowTest::webRecognitionWithEmptyAddressShowsAnError() {
     TForm1 form(TestSettings(dir_.path()));
     Child<QLineEdit>(&form, "edt_Url")->clear();
-    const auto seen = testing_support::WatchMessageBox([&] { quillory::RunGuarded([&] { form.cxButton2Click(); }); });
+    const auto seen = testing_support::WatchMessageBox(
+        [&] { quillory::RunGuarded([&] { form.cxButton2Click(); }); });
     QVERIFY(seen.shown);
     QCOMPARE(form.PendingRecognitions(), 0);
 }

@@ -17,7 +17,9 @@ PictureServer::PictureServer(Mode mode, QByteArray body, QByteArray contentType)
     });
 }
 
-bool PictureServer::Listen() { return listen(QHostAddress::LocalHost, 0); }
+bool PictureServer::Listen() {
+    return listen(QHostAddress::LocalHost, 0);
+}
 
 QString PictureServer::Url(const QString& path) const {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
@@ -26,13 +28,15 @@ QString PictureServer::Url(const QString& path) const {
 void PictureServer::Answer(QTcpSocket* socket) {
     socket->readAll();
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + contentType_ +
-                  "\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body_.size()) + "\r\n\r\n" + body_);
+                  "\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body_.size()) +
+                  "\r\n\r\n" + body_);
     socket->disconnectFromHost();
 }
 
 void PictureServer::Release() {
     for (const QPointer<QTcpSocket>& socket : held_) {
-        if (socket) socket->abort();
+        if (socket)
+            socket->abort();
     }
     held_.clear();
 }

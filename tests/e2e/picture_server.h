@@ -12,7 +12,7 @@ namespace testing_support {
 
 class PictureServer : public QTcpServer {
     Q_OBJECT
-public:
+  public:
     enum class Mode { Serve, Stall };
     explicit PictureServer(Mode mode, QByteArray body = {}, QByteArray contentType = "image/png");
 
@@ -22,7 +22,7 @@ public:
     // Closes every stalled connection.
     void Release();
 
-private:
+  private:
     void Answer(QTcpSocket* socket);
 
     Mode mode_;

@@ -35,9 +35,10 @@ int main(int argc, char* argv[]) {
     }
     QTemporaryDir dir;
     const QString picture = dir.filePath(QStringLiteral("发票.png"));
-    testing_support::RenderText({QStringLiteral("增值税普通发票"), QStringLiteral("购买方名称：青禾文具有限公司"),
-                                 QStringLiteral("金额合计：¥ 1,280.00"), QStringLiteral("开票日期：2026年12月8日")},
-                                48)
+    testing_support::RenderText(
+        {QStringLiteral("增值税普通发票"), QStringLiteral("购买方名称：青禾文具有限公司"),
+         QStringLiteral("金额合计：¥ 1,280.00"), QStringLiteral("开票日期：2026年12月8日")},
+        48)
         .save(picture, "PNG");
 
     TForm1 form(TForm1::Settings{service.Endpoint(), QStringLiteral("about:blank"), dir.path()});
@@ -55,7 +56,8 @@ int main(int argc, char* argv[]) {
     }
     QTest::qWait(500);  // let the last paint land
     const QPixmap shot = form.screen()->grabWindow(form.winId());
-    if (!shot.save(QString::fromLocal8Bit(argv[1]))) return 1;
+    if (!shot.save(QString::fromLocal8Bit(argv[1])))
+        return 1;
     std::printf("saved %s (%dx%d)\n", argv[1], shot.width(), shot.height());
     return 0;
 }

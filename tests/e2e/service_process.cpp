@@ -6,10 +6,13 @@
 
 namespace testing_support {
 
-ServiceProcess::ServiceProcess() { process_.setProcessChannelMode(QProcess::SeparateChannels); }
+ServiceProcess::ServiceProcess() {
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+}
 
 ServiceProcess::~ServiceProcess() {
-    if (process_.state() == QProcess::NotRunning) return;
+    if (process_.state() == QProcess::NotRunning)
+        return;
     process_.terminate();
     if (!process_.waitForFinished(10000)) {
         process_.kill();
@@ -18,11 +21,14 @@ ServiceProcess::~ServiceProcess() {
 }
 
 bool ServiceProcess::Start() {
-    process_.start(QStringLiteral(OCRGATED_PATH),
-                   {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--threads"),
-                    QStringLiteral("1"), QStringLiteral("--allow-private-urls")});
-    if (!process_.waitForStarted(10000)) return false;
-    static const QRegularExpression listening(QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)/"));
+    process_.start(
+        QStringLiteral(OCRGATED_PATH),
+        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--threads"),
+         QStringLiteral("1"), QStringLiteral("--allow-private-urls")});
+    if (!process_.waitForStarted(10000))
+        return false;
+    static const QRegularExpression listening(
+        QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)/"));
     const QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
         process_.waitForReadyRead(200);

@@ -7,7 +7,7 @@
 namespace testing_support {
 
 class ServiceProcess {
-public:
+  public:
     ServiceProcess();
     ~ServiceProcess();
     ServiceProcess(const ServiceProcess&) = delete;
@@ -18,7 +18,7 @@ public:
     QString Endpoint() const;
     QString Log() const { return log_; }
 
-private:
+  private:
     QProcess process_;
     QString log_;
     int port_ = 0;

@@ -33,7 +33,8 @@ const QStringList kWebPicture = {QStringLiteral("网络图片测试")};
 // The memo text the window shows for these recognised lines.
 QString MemoFor(const QStringList& lines) {
     QString text;
-    for (const QString& line : lines) text += line + QStringLiteral("\n\n");
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\n\n");
     text.chop(1);
     return text;
 }
@@ -55,7 +56,7 @@ bool WaitForRecognition(TForm1& form) {
 
 class RecognitionTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void localPictureFillsTheMemo();
     void pastedPictureIsWhatIsSent();
@@ -63,7 +64,7 @@ private slots:
     void serviceDownKeepsTheMemo();
     void stalledServiceKeepsTheWindowResponsive();
 
-private:
+  private:
     TForm1::Settings SettingsFor(const QString& endpoint) const {
         return {endpoint, QStringLiteral("about:blank"), dir_.path()};
     }
@@ -118,7 +119,8 @@ void RecognitionTest::pastedPictureIsWhatIsSent() {
 
 void RecognitionTest::webPictureFillsTheMemo() {
     testing_support::PictureServer web(testing_support::PictureServer::Mode::Serve,
-                                       Encoded(testing_support::RenderText(kWebPicture), "JPEG"), "image/jpeg");
+                                       Encoded(testing_support::RenderText(kWebPicture), "JPEG"),
+                                       "image/jpeg");
     QVERIFY(web.Listen());
     TForm1 form(SettingsFor(service_.Endpoint()));
     const QString address = web.Url(QStringLiteral("/item/picture.jpg"));
@@ -145,7 +147,8 @@ void RecognitionTest::serviceDownKeepsTheMemo() {
     form.cxButton1Click();
     QVERIFY(WaitForRecognition(form));
     QCOMPARE(memo1->toPlainText(), QStringLiteral("上次的结果"));
-    QVERIFY2(form.StatusText().startsWith(QStringLiteral("识别失败：")), qPrintable(form.StatusText()));
+    QVERIFY2(form.StatusText().startsWith(QStringLiteral("识别失败：")),
+             qPrintable(form.StatusText()));
     QVERIFY(form.StatusText().size() > QStringLiteral("识别失败：").size());
 
     Child<QLineEdit>(&form, "edt_Url")->setText(QStringLiteral("http://127.0.0.1:9/none.jpg"));
