@@ -204,6 +204,8 @@ QWidget* TForm1::CreateStatusLine() {
     auto* bar = Named(new QWidget(this), "statusBar");
     statusLine_ = Named(new QLabel(bar), "statusLine");
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long failure text is cut at the window's edge rather than widening the window.
+    statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     busyIndicator_ = Named(new QProgressBar(bar), "busyIndicator");
     busyIndicator_->setRange(0, 0);  // no known length: it just moves
     busyIndicator_->setFixedSize(160, 14);

@@ -148,6 +148,7 @@ void TForm1::StartRecognition(const RecognitionRequest& request, QPushButton* bu
 
 void TForm1::ShowStatus(const QString& text) {
     statusLine_->setText(text);
+    statusLine_->setToolTip(text);
 }
 
 QString TForm1::StatusText() const {
