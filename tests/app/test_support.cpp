@@ -37,6 +37,11 @@ void ChooseInDialog(QFileDialog* dialog, const QString& path) {
     });
 }
 
+TForm1::Settings OfflineSettings(const QString& helpDirectory) {
+    return {QStringLiteral("http://127.0.0.1:9/ocrgate/ocrgate.asmx?WSDL"),
+            QStringLiteral("about:blank"), helpDirectory};
+}
+
 QByteArray Encode(const QString& text, const char* codePage) {
     iconv_t converter = iconv_open(codePage, "UTF-8");
     if (converter == iconv_t(-1))

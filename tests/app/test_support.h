@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include "M_Quillory.h"
+
 class QFileDialog;
 
 namespace testing_support {
@@ -27,6 +29,10 @@ void ChooseInDialog(QFileDialog* dialog, const QString& path);
 
 // `text` encoded by the C library's iconv, as an independent check of stored bytes.
 QByteArray Encode(const QString& text, const char* codePage);
+
+// Window settings that reach nothing outside: a service port where nothing listens, a blank
+// start page, and the help page in `helpDirectory`.
+TForm1::Settings OfflineSettings(const QString& helpDirectory);
 
 // A white picture with black lines of text, large enough for any recogniser.
 QImage RenderText(const QStringList& lines, int pixelSize = 48);
