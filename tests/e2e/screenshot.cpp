@@ -11,6 +11,7 @@
 #include <QtTest/QTest>
 
 #include <cstdio>
+#include <unistd.h>
 
 #include "M_Quillory.h"
 #include "ocrgate/ocrgate.h"
@@ -25,6 +26,9 @@ int main(int argc, char* argv[]) {
     }
     pictures::RegisterPictureKinds();
     ocrgate::RegisterOcrgateSoap();
+    // The browser panes refuse to start as root with their sandbox on.
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
 
