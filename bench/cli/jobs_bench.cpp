@@ -34,13 +34,13 @@ double Seconds(const std::vector<std::string>& args) {
 
 int main() {
     const auto dir = std::filesystem::temp_directory_path() /
-                     ("quillory-jobs-bench-" + std::to_string(::getpid()));
+                     (std::string("quillory-jobs-bench-") + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::vector<std::string> pictures;
     for (int i = 0; i < kPictures; ++i) {
-        const std::string path = (dir / ("p" + std::to_string(i) + ".png")).string();
-        if (!testing_support::RenderText(
-                path, {"PICTURE NUMBER " + std::to_string(i), "QUILLORY COMMAND LINE"})) {
+        const std::string path = (dir / (std::string("p") + std::to_string(i) + ".png")).string();
+        if (!testing_support::RenderText(path, {std::string("PICTURE NUMBER ") + std::to_string(i),
+                                                "QUILLORY COMMAND LINE"})) {
             std::fprintf(stderr, "cannot render %s\n", path.c_str());
             return 1;
         }

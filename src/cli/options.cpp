@@ -15,8 +15,8 @@ int ParseJobs(const std::string& text) {
     int jobs = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), jobs);
     if (ec != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs) {
-        throw UsageError("--jobs needs a number from 1 to " + std::to_string(kMaxJobs) +
-                         ", not \"" + text + "\"");
+        throw UsageError(std::string("--jobs needs a number from 1 to ") +
+                         std::to_string(kMaxJobs) + ", not \"" + text + "\"");
     }
     return jobs;
 }

@@ -52,7 +52,11 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
     try {
-        HttpService service(line.service, MakeEngineFactory(line.engine, {line.languages}));
+        std::string warning;
+        RecognizerFactory engine = ChooseEngine(line.engine, {line.languages}, warning);
+        if (!warning.empty())
+            WriteLogLine("ocrgated: warning: " + warning);
+        HttpService service(line.service, engine);
         const int port = service.Bind();
         const std::string& host = line.service.host;
         const std::string shown = host.find(':') == std::string::npos ? host : "[" + host + "]";

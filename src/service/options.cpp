@@ -83,13 +83,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string Usage() {
     return "Usage: ocrgated [--listen ADDR:PORT] [--threads N] [--languages chi_sim+eng]\n"
-           "                [--max-body BYTES] [--allow-private-urls] [--engine tesseract]\n"
+           "                [--max-body BYTES] [--allow-private-urls] [--engine ppocr|tesseract]\n"
            "                [--help] [--version]\n"
            "\n"
            "The SOAP 1.1 text recognition service. Defaults: --listen " +
            std::string(ocrgate::kDefaultListen) +
            ", one thread per core (at most 8),\n"
-           "--languages chi_sim+eng, --max-body 33554432 (32 MiB).\n"
+           "--languages chi_sim+eng, --max-body 33554432 (32 MiB), --engine ppocr when its\n"
+           "models are present (else tesseract, with a warning).\n"
            "  --allow-private-urls  let `quillory` fetch from loopback and private networks\n"
            "Endpoint: POST http://ADDR:PORT" +
            std::string(ocrgate::kServicePath) +

@@ -11,7 +11,7 @@ namespace ocrgated {
 
 struct CommandLine {
     ServiceOptions service;
-    std::string engine = "tesseract";
+    std::string engine;  // empty: ppocr when its models are usable, else tesseract
     std::string languages = "chi_sim+eng";
     bool help = false;
     bool version = false;

@@ -42,7 +42,7 @@ class Pictures {
   public:
     Pictures()
         : dir_(std::filesystem::temp_directory_path() /
-               ("quillory-ocr-test-" + std::to_string(::getpid()))) {
+               (std::string("quillory-ocr-test-") + std::to_string(::getpid()))) {
         std::filesystem::create_directories(dir_);
     }
     ~Pictures() { std::filesystem::remove_all(dir_); }
@@ -152,8 +152,8 @@ TEST(QuilloryOcr, JobsRunAtOnceAndKeepTheOrder) {
             const int index = b64 == "MA==" ? 0 : b64 == "MQ==" ? 1 : b64 == "Mg==" ? 2 : 3;
             std::this_thread::sleep_for(std::chrono::milliseconds(300 - 80 * index));
             --inFlight;
-            return Answer("{\"words_result\":[{\"words\":\"picture " + std::to_string(index) +
-                          "\"}]}");
+            return Answer(std::string("{\"words_result\":[{\"words\":\"picture ") +
+                          std::to_string(index) + "\"}]}");
         },
         testing_support::ServerOptions{});
     Pictures pictures;
@@ -164,8 +164,8 @@ TEST(QuilloryOcr, JobsRunAtOnceAndKeepTheOrder) {
     EXPECT_EQ(run.status, 0) << run.err;
     std::string expected;
     for (int i = 0; i < 4; ++i) {
-        expected +=
-            (i ? "\n==> " : "==> ") + args[4 + i] + " <==\npicture " + std::to_string(i) + "\n";
+        expected += (i ? "\n==> " : "==> ") + args[4 + i] + std::string(" <==\npicture ") +
+                    std::to_string(i) + "\n";
     }
     EXPECT_EQ(run.out, expected);
     EXPECT_GE(most.load(), 2);

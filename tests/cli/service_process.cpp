@@ -54,6 +54,11 @@ ServiceProcess::ServiceProcess(const std::string& binary, int threads) {
     while (std::chrono::steady_clock::now() < deadline) {
         if (std::regex_search(output_, match, listening)) {
             port_ = std::stoi(match[1].str());
+            drain_ = std::thread([fd = out_] {
+                char buffer[4096];
+                while (read(fd, buffer, sizeof buffer) > 0) {
+                }
+            });
             return;
         }
         pollfd p{out_, POLLIN, 0};
@@ -82,26 +87,30 @@ ServiceProcess::~ServiceProcess() {
             waitpid(pid_, nullptr, 0);
         }
     }
+    if (drain_.joinable())
+        drain_.join();  // the pipe ends with the process
     if (out_ >= 0)
         close(out_);
 }
 
 std::string ServiceProcess::Endpoint() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/ocrgate/ocrgate.asmx?WSDL";
+    return std::string("http://127.0.0.1:") + std::to_string(port_) + "/ocrgate/ocrgate.asmx?WSDL";
 }
 
 bool RenderText(const std::string& path, const std::vector<std::string>& lines) {
     const int pointsize = 48;
     const int height = 110 * static_cast<int>(lines.size()) + 60;
-    std::string command = "convert -size 900x" + std::to_string(height) +
+    std::string command = std::string("convert -size 900x") + std::to_string(height) +
                           " xc:white -fill black -font "
                           "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc -pointsize " +
                           std::to_string(pointsize);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        command += " -annotate +40+" + std::to_string(90 + 110 * static_cast<int>(i)) + " " +
-                   Quote(lines[i]);
+        command += std::string(" -annotate +40+") + std::to_string(90 + 110 * static_cast<int>(i)) +
+                   " " + Quote(lines[i]);
     }
-    command += " " + Quote(path) + " >/dev/null 2>&1";
+    command += ' ';
+    command += Quote(path);
+    command += " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 

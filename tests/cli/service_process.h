@@ -3,6 +3,7 @@
 // ImageMagick so that their text is known.
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -25,6 +26,7 @@ class ServiceProcess {
     int out_ = -1;
     int port_ = 0;
     std::string output_;
+    std::thread drain_;  // keeps reading the log once started, so the service never blocks on it
 };
 
 // Writes a PNG of black lines of text on white to `path`; false when ImageMagick failed.

@@ -119,7 +119,8 @@ TEST(Daemon, CommandLine) {
         {{"--listen", "127.0.0.1:99999"}, 2, "--listen needs a number"},
         {{"--max-body"}, 2, "--max-body needs a value"},
         {{"--engine", "magic", "--listen", "127.0.0.1:0"}, 1, "Unknown engine \"magic\""},
-        {{"--languages", "xx_nope", "--listen", "127.0.0.1:0", "--threads", "1"},
+        {{"--engine", "tesseract", "--languages", "xx_nope", "--listen", "127.0.0.1:0", "--threads",
+          "1"},
          1,
          "cannot load the languages"},
     };

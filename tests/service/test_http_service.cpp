@@ -195,8 +195,11 @@ TEST(HttpService, HostileHostHeaderStaysOutOfTheWsdl) {
     EXPECT_NE(result->body.find("location=\"http://127.0.0.1:"), std::string::npos);
 }
 
-// Sends raw bytes and reads whatever comes back until the server closes.
-std::string RawExchange(int port, const std::string& bytes) {
+
+// Sends raw bytes and reads whatever comes back until the server closes. With
+// half_close the sending side is shut first, which the server may take for a
+// client gone away; a client that still "sends" keeps it open.
+std::string RawExchange(int port, const std::string& bytes, bool half_close = true) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -207,7 +210,7 @@ std::string RawExchange(int port, const std::string& bytes) {
     std::string answer;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        shutdown(fd, SHUT_WR);
+        if (half_close) shutdown(fd, SHUT_WR);
         char buffer[4096];
         for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
             answer.append(buffer, std::size_t(n));
@@ -222,10 +225,14 @@ TEST(HttpService, OversizedBodiesGet413AndTheServiceCarriesOn) {
     RunningService running(options, FakeFactory());
     const std::string big = SoapRequest("imgbase64totext", "img", std::string(1 << 20, 'A'));
 
-    auto client = running.Client();
-    auto declared = client.Post("/ocrgate/ocrgate.asmx", big, "text/xml");
-    ASSERT_TRUE(declared) << httplib::to_string(declared.error());
-    EXPECT_EQ(declared->status, 413);
+    // A declared length over the limit is refused from the head alone: the answer
+    // comes although no byte of the body was sent. (Sending part of it would make
+    // the server's close a reset that can overtake the answer.)
+    const std::string declared = "POST /ocrgate/ocrgate.asmx HTTP/1.1\r\nHost: x\r\n"
+                                 "Content-Type: text/xml\r\nContent-Length: " +
+                                 std::to_string(big.size()) + "\r\n\r\n";
+    const std::string refused = RawExchange(running.port(), declared, false);
+    EXPECT_EQ(refused.rfind("HTTP/1.1 413", 0), 0u) << refused.substr(0, 100);
 
     // Without a declared length the body is read up to the limit, then refused.
     std::string chunked =

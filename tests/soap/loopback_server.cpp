@@ -84,7 +84,7 @@ LoopbackServer::~LoopbackServer() {
 }
 
 std::string LoopbackServer::Url(std::string_view target) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + std::string(target);
+    return std::string("http://127.0.0.1:") + std::to_string(port_) + std::string(target);
 }
 
 std::vector<std::string> LoopbackServer::Requests() const {
@@ -161,7 +161,7 @@ std::string HttpReply(std::string_view status, std::string_view contentType, std
     std::string reply = "HTTP/1.1 " + std::string(status) + "\r\n";
     if (!contentType.empty())
         reply += "Content-Type: " + std::string(contentType) + "\r\n";
-    reply += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    reply += std::string("Content-Length: ") + std::to_string(body.size()) + "\r\n";
     reply += extraHeaders;
     reply += "\r\n";
     reply += body;

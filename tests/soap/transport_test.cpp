@@ -80,8 +80,9 @@ TEST(THTTPReqResp, SplitsTheEndpoint) {
 TEST(THTTPReqResp, RefusesOtherSchemesBeforeAnyConnection) {
     LoopbackServer server({kOk});
     for (const std::string& url :
-         {"ftp://127.0.0.1:" + std::to_string(server.Port()) + "/x", std::string("not an address"),
-          std::string("file:///etc/hosts"), std::string("http://127.0.0.1/a\r\nX-Injected: 1")}) {
+         {std::string("ftp://127.0.0.1:") + std::to_string(server.Port()) + "/x",
+          std::string("not an address"), std::string("file:///etc/hosts"),
+          std::string("http://127.0.0.1/a\r\nX-Injected: 1")}) {
         soap::THTTPReqResp t;
         try {
             t.SetURL(url);
@@ -139,7 +140,8 @@ TEST(THTTPReqResp, BodiesArriveWholeWithTheirLength) {
         t.Exchange(request, reply);
         const std::string got = server.Requests().back();
         const std::size_t head = got.find("\r\n\r\n") + 4;
-        EXPECT_NE(got.find("\r\nContent-Length: " + std::to_string(n) + "\r\n"), std::string::npos);
+        EXPECT_NE(got.find(std::string("\r\nContent-Length: ") + std::to_string(n) + "\r\n"),
+                  std::string::npos);
         EXPECT_EQ(got.find("Transfer-Encoding"), std::string::npos);
         EXPECT_EQ(got.substr(head), Text(request)) << n;
     }
@@ -224,7 +226,8 @@ TEST(THTTPReqResp, MultipartBoundary) {
 
 TEST(THTTPReqResp, RefusedConnectionGoesThroughTheCheckRoutine) {
     soap::THTTPReqResp t;
-    const std::string url = "http://127.0.0.1:" + std::to_string(testing_support::ClosedPort()) +
+    const std::string url = std::string("http://127.0.0.1:") +
+                            std::to_string(testing_support::ClosedPort()) +
                             "/ocrgate/ocrgate.asmx?WSDL";
     Prepare(t, url);
     auto request = Body(10);

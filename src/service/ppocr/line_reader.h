@@ -1,0 +1,45 @@
+#pragma once
+// The recognition networks: the text of cut-out lines.
+
+#include "service/ppocr/ctc_decoder.h"
+#include "service/ppocr/pp_ocr_models.h"
+
+#include <opencv2/dnn.hpp>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace ocrgated::ppocr {
+
+class LineReader {
+  public:
+    LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction);
+    // lines: 8-bit BGR, upright. Lines of the same width bucket run through
+    // that bucket's network one after another; each network loads on first
+    // use and at most four stay loaded.
+    std::vector<DecodedText> Read(std::vector<cv::Mat> lines);
+
+  private:
+    bool UpsideDown(const cv::Mat& line);
+    cv::dnn::Net& NetFor(int width);
+
+    std::shared_ptr<const PpOcrModels> models_;
+    bool classify_direction_;
+    cv::dnn::Net classifier_;
+    struct Loaded {
+        cv::dnn::Net net;
+        unsigned long last_use = 0;
+    };
+    std::map<int, Loaded> recognizers_;
+    unsigned long clock_ = 0;
+};
+
+// The line scaled to the network's height of 48, its width rounded up to a
+// bucket (lines up to a tenth wider, and any line wider than the widest
+// bucket, are squeezed), padded on the right, and
+// normalised to [-1, 1]: a 1 x 3 x 48 x bucket blob.
+cv::Mat LineBlob(const cv::Mat& line, int bucket);
+int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>>& buckets);
+
+}  // namespace ocrgated::ppocr

@@ -1,0 +1,105 @@
+#include "service/ppocr/pp_ocr_models.h"
+
+#include <opencv2/dnn.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace ocrgated::ppocr {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The recognition head has one class per dictionary entry plus blank and space.
+constexpr std::size_t kDictionarySize = 6623;
+
+std::vector<std::string> ReadCharacters(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ModelsUnavailable("PP-OCR dictionary missing: " + path.string());
+    std::vector<std::string> characters{""};
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        characters.push_back(line);
+    }
+    if (characters.size() != kDictionarySize + 1)
+        throw ModelsUnavailable("PP-OCR dictionary damaged: " + path.string() + " has " +
+                                std::to_string(characters.size() - 1) + " entries");
+    characters.push_back(" ");
+    return characters;
+}
+
+// Every file the manifest lists has the size it was written with.
+void CheckManifest(const fs::path& dir) {
+    std::ifstream manifest(dir / "manifest");
+    if (!manifest)
+        throw ModelsUnavailable("PP-OCR models incomplete: no manifest in " + dir.string());
+    std::string name;
+    std::uintmax_t size = 0;
+    while (manifest >> name >> size) {
+        std::error_code error;
+        const auto actual = fs::file_size(dir / name, error);
+        if (error)
+            throw ModelsUnavailable("PP-OCR model missing: " + (dir / name).string());
+        if (actual != size)
+            throw ModelsUnavailable("PP-OCR model damaged: " + (dir / name).string() + " has " +
+                                    std::to_string(actual) + " bytes, not " + std::to_string(size));
+    }
+}
+
+void CheckLoads(const std::string& path) {
+    if (!fs::is_regular_file(path))
+        throw ModelsUnavailable("PP-OCR model missing: " + path);
+    try {
+        cv::dnn::Net net = cv::dnn::readNetFromONNX(path);
+        if (net.empty())
+            throw ModelsUnavailable("PP-OCR model empty: " + path);
+    } catch (const cv::Exception& e) {
+        throw ModelsUnavailable("PP-OCR model damaged: " + path + ": " + e.err);
+    }
+}
+
+}  // namespace
+
+std::string DefaultModelDirectory() {
+    if (const char* dir = std::getenv("QUILLORY_PPOCR_MODELS"); dir && *dir)
+        return dir;
+    return QUILLORY_PPOCR_MODELS;
+}
+
+std::shared_ptr<const PpOcrModels> LoadPpOcrModels(const std::string& directory) {
+    const fs::path dir(directory);
+    if (!fs::is_directory(dir))
+        throw ModelsUnavailable("PP-OCR models not found in " + directory +
+                                " (scripts/fetch-models fetches them)");
+    auto models = std::make_shared<PpOcrModels>();
+    models->directory = directory;
+    models->detection = (dir / "det.onnx").string();
+    models->classification = (dir / "cls.onnx").string();
+    const std::regex pattern(R"(rec_(\d{2,5})\.onnx)");
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::smatch match;
+        const std::string name = entry.path().filename().string();
+        if (std::regex_match(name, match, pattern))
+            models->recognition.emplace_back(std::stoi(match[1]), entry.path().string());
+    }
+    if (models->recognition.empty())
+        throw ModelsUnavailable("PP-OCR recognition models missing in " + directory);
+    std::sort(models->recognition.begin(), models->recognition.end());
+    models->characters = ReadCharacters(dir / "keys.txt");
+
+    CheckManifest(dir);
+    // Loading a network is the full check; the narrowest recognition network
+    // stands for its wider copies, which differ only in fixed shapes.
+    CheckLoads(models->detection);
+    CheckLoads(models->classification);
+    CheckLoads(models->recognition.front().second);
+    return models;
+}
+
+}  // namespace ocrgated::ppocr
