@@ -36,6 +36,9 @@ bool ServiceProcess::Start() {
         const QRegularExpressionMatch match = listening.match(log_);
         if (match.hasMatch()) {
             port_ = match.captured(1).toInt();
+            // Keep draining its log, so that the service never blocks on a full pipe.
+            QObject::connect(&process_, &QProcess::readyReadStandardError, &process_,
+                             [this] { log_ += QString::fromUtf8(process_.readAllStandardError()); });
             return port_ > 0;
         }
     }
