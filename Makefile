@@ -16,8 +16,10 @@ build: deps
 	cmake --build --preset dev -j $(JOBS)
 
 run: build
-	@if [ -x scripts/quillory ]; then exec scripts/quillory; \
-	else echo "The window does not exist yet; nothing to run."; fi
+	@exec scripts/quillory
+
+screenshot: build
+	xvfb-run -a -s "-screen 0 1400x800x24" build/dev/tests/e2e/quillory_screenshot docs/screenshot.png
 
 test: test-dev test-asan
 

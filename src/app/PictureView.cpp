@@ -1,0 +1,195 @@
+#include "PictureView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QTimer>
+
+#include "ErrorBox.h"
+#include "PictureFit.h"
+#include "pictures/picture.h"
+
+namespace quillory {
+
+namespace {
+
+bool Matches(const QKeyEvent* event, Qt::KeyboardModifiers modifiers, int key) {
+    return event->key() == key && (event->modifiers() & ~Qt::KeypadModifier) == modifiers;
+}
+
+}  // namespace
+
+PictureView::PictureView(QWidget* parent)
+    : QWidget(parent), picture_(std::make_unique<pictures::TPicture>()) {
+    setFocusPolicy(Qt::StrongFocus);
+    // No background of its own: the parent's shows around and through the picture.
+    setAutoFillBackground(false);
+    picture_->SetOnChange([this] { PictureChanged(); });
+    CreateMenu();
+}
+
+PictureView::~PictureView() = default;
+
+void PictureView::CreateMenu() {
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("pictureMenu"));
+    const auto add = [this](const QString& text, void (PictureView::*command)()) {
+        QAction* action = menu_->addAction(text);
+        connect(action, &QAction::triggered, this,
+                [this, command] { RunGuarded([&] { (this->*command)(); }); });
+        return action;
+    };
+    cut_ = add(QStringLiteral("Cu&t"), &PictureView::Cut);
+    copy_ = add(QStringLiteral("&Copy"), &PictureView::Copy);
+    paste_ = add(QStringLiteral("&Paste"), &PictureView::Paste);
+    delete_ = add(QStringLiteral("&Delete"), &PictureView::Delete);
+    menu_->addSeparator();
+    load_ = add(QStringLiteral("&Load..."), &PictureView::Load);
+    saveAs_ = add(QStringLiteral("Save &As..."), &PictureView::SaveAs);
+    UpdateActions();
+}
+
+void PictureView::UpdateActions() {
+    const bool held = HoldsPicture();
+    cut_->setEnabled(held);
+    copy_->setEnabled(held);
+    paste_->setEnabled(CanPaste());
+    delete_->setEnabled(held);
+    load_->setEnabled(true);
+    saveAs_->setEnabled(held);
+}
+
+void PictureView::PictureChanged() {
+    drawErrorShown_ = false;
+    update();
+}
+
+void PictureView::LoadFromFile(const QString& path) {
+    picture_->LoadFromFile(path);
+    PictureChanged();
+}
+
+bool PictureView::HoldsPicture() const {
+    return !picture_->Empty();
+}
+
+QByteArray PictureView::PictureBytes() const {
+    return picture_->SaveToBytes();
+}
+
+QRect PictureView::DrawnRect() const {
+    if (!HoldsPicture())
+        return {};
+    return FitPictureRect(size(), QSize(picture_->Width(), picture_->Height()));
+}
+
+bool PictureView::CanPaste() const {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && data->hasImage();
+}
+
+void PictureView::Cut() {
+    if (!HoldsPicture())
+        return;
+    Copy();
+    Delete();
+}
+
+void PictureView::Copy() {
+    if (!HoldsPicture())
+        return;
+    const QImage image = picture_->ClipboardImage();
+    if (!image.isNull())
+        QApplication::clipboard()->setImage(image);
+}
+
+void PictureView::Paste() {
+    const QImage image = QApplication::clipboard()->image();
+    if (image.isNull())
+        return;
+    picture_->PasteImage(image);
+    PictureChanged();
+}
+
+void PictureView::Delete() {
+    picture_->Clear();
+    PictureChanged();
+}
+
+void PictureView::Load() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开图片"), QString(),
+                                                      QStringLiteral("位图 (*.bmp)"));
+    if (!path.isEmpty())
+        LoadFromFile(path);
+}
+
+void PictureView::SaveAs() {
+    if (!HoldsPicture())
+        return;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("图片另存为"));
+    if (!path.isEmpty())
+        picture_->Graphic()->SaveToFile(path);
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect client = rect();
+    const bool focused = hasFocus();
+    if (focused) {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(client.adjusted(0, 0, -1, -1));
+        painter.setClipRect(client.adjusted(1, 1, -1, -1));
+    }
+    if (!HoldsPicture())
+        return;
+    try {
+        picture_->Draw(painter, DrawnRect());
+    } catch (...) {
+        if (drawErrorShown_)
+            return;
+        drawErrorShown_ = true;
+        // Not from inside the paint: the error box runs its own event loop.
+        QTimer::singleShot(0, this, [error = std::current_exception()] { ShowError(error); });
+    }
+}
+
+void PictureView::contextMenuEvent(QContextMenuEvent* event) {
+    UpdateActions();
+    const QPoint where = event->reason() == QContextMenuEvent::Keyboard
+                             ? mapToGlobal(QPoint(10, 10))
+                             : event->globalPos();
+    menu_->popup(where);
+}
+
+void PictureView::keyPressEvent(QKeyEvent* event) {
+    const auto run = [](const std::function<void()>& command) { RunGuarded(command); };
+    if (Matches(event, Qt::ControlModifier, Qt::Key_Insert) ||
+        Matches(event, Qt::ControlModifier, Qt::Key_C)) {
+        run([this] { Copy(); });
+    } else if (Matches(event, Qt::ShiftModifier, Qt::Key_Insert) ||
+               Matches(event, Qt::ControlModifier, Qt::Key_V)) {
+        run([this] { Paste(); });
+    } else if (Matches(event, Qt::ShiftModifier, Qt::Key_Delete) ||
+               Matches(event, Qt::ControlModifier, Qt::Key_X)) {
+        run([this] { Cut(); });
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void PictureView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void PictureView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+}  // namespace quillory

@@ -1,0 +1,232 @@
+// The window's handlers: the help page, the error box and the picture selection.
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "AppErrors.h"
+#include "BrowserPane.h"
+#include "ErrorBox.h"
+#include "M_Quillory.h"
+#include "PictureView.h"
+#include "pictures/file_formats.h"
+#include "soap/errors.h"
+#include "test_support.h"
+
+using testing_support::Child;
+using testing_support::OfflineSettings;
+
+class WindowHandlersTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void helpPageBytes();
+    void helpPageReplacesALongerFile();
+    void readOnlyDirectoryShowsTheErrorBox();
+    void errorBoxText_data();
+    void errorBoxText();
+    void silentAbortIsNeverShown();
+    void cancelledDialogChangesNothing();
+    void chosenPictureIsLoaded();
+    void badPictureKeepsThePreviousOne();
+    void recognisingWithoutAPictureSendsNothing();
+    void webRecognitionWithEmptyAddressShowsAnError();
+
+  private:
+    QTemporaryDir dir_;
+};
+
+void WindowHandlersTest::initTestCase() {
+    pictures::RegisterPictureKinds();
+    QVERIFY(dir_.isValid());
+}
+
+void WindowHandlersTest::helpPageBytes() {
+    QTemporaryDir where;
+    TForm1 form(OfflineSettings(where.path()));
+    form.FormShow();
+    QFile page(where.filePath("help.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QByteArray bytes = page.readAll();
+    QCOMPARE(bytes.size(), 214);
+    const QStringList lines = {
+        QStringLiteral("说明：图片文字识别软件，根据百度提供的API对图片上的文字识别，"),
+        QStringLiteral("本软件根据百度提供的免费次数免费使用，"),
+        QStringLiteral("如果您的调用量特别大的情况下可以自行申请API我这边提供技术支持。"),
+        QStringLiteral("使用方法：选择本地或者网络图片点击识别即可。")};
+    QByteArray expected;
+    const int lengths[] = {61, 38, 63, 44};
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray line = testing_support::Encode(lines[i], "GBK");
+        QCOMPARE(line.size(), lengths[i]);
+        expected += line + "\r\n";
+    }
+    QCOMPARE(bytes, expected);
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->LastAddress(),
+             where.filePath("help.html"));
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->LastAddress(),
+             QStringLiteral("about:blank"));
+}
+
+void WindowHandlersTest::helpPageReplacesALongerFile() {
+    QTemporaryDir where;
+    QFile old(where.filePath("help.html"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    TForm1 form(OfflineSettings(where.path() + u'/'));  // a trailing delimiter is not doubled
+    form.FormShow();
+    QCOMPARE(QFileInfo(where.filePath("help.html")).size(), 214);
+    QVERIFY(!QFileInfo::exists(where.path() + "//help.html") ||
+            QFileInfo(where.filePath("help.html")).size() == 214);
+}
+
+void WindowHandlersTest::readOnlyDirectoryShowsTheErrorBox() {
+    QTemporaryDir where;
+    QVERIFY(QFile::setPermissions(where.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QString directory = where.path();
+    if (QFile probe(where.filePath("probe")); probe.open(QIODevice::WriteOnly)) {
+        // Permissions do not stop this user (root): take a directory nobody may write.
+        probe.remove();
+        directory = QStringLiteral("/sys");
+    }
+    TForm1 form(OfflineSettings(directory));
+    const auto seen =
+        testing_support::WatchMessageBox([&] { quillory::RunGuarded([&] { form.FormShow(); }); });
+    QFile::setPermissions(where.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.caption, quillory::ApplicationTitle());
+    QCOMPARE(seen.caption, QStringLiteral("tst_window_handlers"));
+    const QString path = directory + QStringLiteral("/help.html");
+    QVERIFY2(seen.text.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)),
+             qPrintable(seen.text));
+    QVERIFY(seen.text.endsWith(u'.'));
+    QVERIFY(seen.text.size() > QStringLiteral("Cannot create file \"%1\". .").arg(path).size());
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 0);
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->NavigationCount(), 0);
+}
+
+void WindowHandlersTest::errorBoxText_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Stream read error"
+                            << "Stream read error.";
+    QTest::newRow("already a period") << "Done."
+                                      << "Done.";
+    QTest::newRow("closing parenthesis sorts before") << "Bad (x)"
+                                                      << "Bad (x)";
+    QTest::newRow("digit sorts after") << "JPEG error #53"
+                                       << "JPEG error #53.";
+    QTest::newRow("Chinese") << "无法打开"
+                             << "无法打开.";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void WindowHandlersTest::errorBoxText() {
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(quillory::ErrorBoxText(message), shown);
+    const auto seen = testing_support::WatchMessageBox(
+        [&] { quillory::RunGuarded([&] { throw std::runtime_error(message.toStdString()); }); });
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.text, shown);
+}
+
+void WindowHandlersTest::silentAbortIsNeverShown() {
+    const auto seen = testing_support::WatchMessageBox(
+        [] { quillory::RunGuarded([] { throw soap::EAbort(); }); });
+    QVERIFY(!seen.shown);
+}
+
+void WindowHandlersTest::cancelledDialogChangesNothing() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    auto* dialog = Child<QFileDialog>(&form, "OpenDialog1");
+    QTimer::singleShot(50, dialog, &QDialog::reject);
+    form.edt_imgPropertiesButtonClick();
+    QVERIFY(Child<QLineEdit>(&form, "edt_img")->text().isEmpty());
+    QVERIFY(Child<quillory::PictureView>(&form, "cxImage1")->isHidden());
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 0);
+}
+
+void WindowHandlersTest::chosenPictureIsLoaded() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    const QString path = dir_.filePath("chosen.jpg");
+    QVERIFY(testing_support::RenderText({QStringLiteral("图片")}).save(path, "JPEG"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray onDisk = file.readAll();
+
+    for (int round = 0; round < 2; ++round) {  // the same file twice reloads it
+        testing_support::ChooseInDialog(Child<QFileDialog>(&form, "OpenDialog1"), path);
+        form.edt_imgPropertiesButtonClick();
+        QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), path);
+        QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->LastAddress(), path);
+        auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+        QVERIFY(!view->isHidden());
+        QVERIFY(!Child<QWidget>(&form, "Panel7")->isHidden());  // still covered
+        QCOMPARE(view->PictureBytes(), onDisk);  // a JPEG goes out as it lies on disk
+    }
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 2);
+
+    // A name typed without an extension gets "jpg".
+    testing_support::ChooseInDialog(Child<QFileDialog>(&form, "OpenDialog1"),
+                                    dir_.filePath("chosen"));
+    form.edt_imgPropertiesButtonClick();
+    QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), path);
+}
+
+void WindowHandlersTest::badPictureKeepsThePreviousOne() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    const QString good = dir_.filePath("good.bmp");
+    QVERIFY(testing_support::RenderText({QStringLiteral("好")}).save(good, "BMP"));
+    testing_support::ChooseInDialog(Child<QFileDialog>(&form, "OpenDialog1"), good);
+    form.edt_imgPropertiesButtonClick();
+    auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+    const QByteArray before = view->PictureBytes();
+    QVERIFY(before.startsWith("BM"));
+
+    const QString bad = dir_.filePath("notes.xyz");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    testing_support::ChooseInDialog(Child<QFileDialog>(&form, "OpenDialog1"), bad);
+    const auto seen = testing_support::WatchMessageBox(
+        [&] { quillory::RunGuarded([&] { form.edt_imgPropertiesButtonClick(); }); });
+    QVERIFY(seen.shown);
+    // Its last character sorts before ".", so no period is added.
+    QCOMPARE(seen.text, QStringLiteral("Unknown picture file extension (.xyz)"));
+    QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), bad);
+    QCOMPARE(view->PictureBytes(), before);
+}
+
+void WindowHandlersTest::recognisingWithoutAPictureSendsNothing() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    Child<QPlainTextEdit>(&form, "cxMemo1")->setPlainText(QStringLiteral("kept"));
+    form.cxButton1Click();
+    QCOMPARE(form.PendingRecognitions(), 0);
+    QVERIFY(Child<QPushButton>(&form, "cxButton1")->isEnabled());
+    QVERIFY(form.StatusText().startsWith(QStringLiteral("没有可识别的图片")));
+    QCOMPARE(Child<QPlainTextEdit>(&form, "cxMemo1")->toPlainText(), QStringLiteral("kept"));
+}
+
+void WindowHandlersTest::webRecognitionWithEmptyAddressShowsAnError() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    Child<QLineEdit>(&form, "edt_Url")->clear();
+    const auto seen = testing_support::WatchMessageBox(
+        [&] { quillory::RunGuarded([&] { form.cxButton2Click(); }); });
+    QVERIFY(seen.shown);
+    QCOMPARE(form.PendingRecognitions(), 0);
+}
+
+QTEST_MAIN(WindowHandlersTest)
+#include "tst_window_handlers.moc"
