@@ -21,7 +21,7 @@ inline void Start(int* argc, char*** argv) {
     pictures::RegisterPictureKinds();
     // QtGui's readers may claim up to the library's limit; the fuzzer keeps them smaller so
     // that its memory limit is about our code.
-    QImageReader::setAllocationLimit(64);
+    QImageReader::setAllocationLimit(16);
 }
 
 // Saving or decoding a picture of many megapixels is slow but sound; the fuzzer stops after

@@ -56,32 +56,26 @@ QImage DibSection::Render(QSize target, QRect visible) const {
     auto colour = [this](std::uint32_t index) -> QRgb {
         return index < colours.size() ? (0xFF000000u | colours[index]) : 0xFF000000u;
     };
-    for (int row = 0; row < visible.height(); ++row) {
-        const int sy = int(std::int64_t(visible.y() + row) * srcH / target.height());
-        const std::uint8_t* src = Row(sy);
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(row));
-        for (int i = 0; i < visible.width(); ++i) {
-            const int x = columns[std::size_t(i)];
-            QRgb c = 0;
-            switch (pixelBits) {
-                case 1: c = colour((src[x >> 3] >> (7 - (x & 7))) & 1); break;
-                case 4: c = colour((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); break;
-                case 8: c = colour(src[x]); break;
-                case 16: {
-                    const std::uint32_t v = Le16(src + 2 * x);
-                    c = qRgb(int(red.Scale(v)), int(green.Scale(v)), int(blue.Scale(v)));
-                    break;
-                }
-                case 24: c = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
-                case 32: {
-                    const std::uint32_t v = Le32(src + 4 * x);
-                    c = qRgb(int(red.Scale(v)), int(green.Scale(v)), int(blue.Scale(v)));
-                    break;
-                }
-                default: break;
-            }
-            line[i] = c;
+    // One loop per pixel format, so that the format is decided once per row.
+    auto fill = [&](auto pixelAt) {
+        for (int row = 0; row < visible.height(); ++row) {
+            const int sy = int(std::int64_t(visible.y() + row) * srcH / target.height());
+            const std::uint8_t* src = Row(sy);
+            auto* line = reinterpret_cast<QRgb*>(out.scanLine(row));
+            for (int i = 0; i < visible.width(); ++i) line[i] = pixelAt(src, columns[std::size_t(i)]);
         }
+    };
+    auto masked = [&](std::uint32_t v) {
+        return qRgb(int(red.Scale(v)), int(green.Scale(v)), int(blue.Scale(v)));
+    };
+    switch (pixelBits) {
+        case 1: fill([&](const std::uint8_t* p, int x) { return colour((p[x >> 3] >> (7 - (x & 7))) & 1); }); break;
+        case 4: fill([&](const std::uint8_t* p, int x) { return colour((p[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); }); break;
+        case 8: fill([&](const std::uint8_t* p, int x) { return colour(p[x]); }); break;
+        case 16: fill([&](const std::uint8_t* p, int x) { return masked(Le16(p + 2 * x)); }); break;
+        case 24: fill([](const std::uint8_t* p, int x) { return qRgb(p[3 * x + 2], p[3 * x + 1], p[3 * x]); }); break;
+        case 32: fill([&](const std::uint8_t* p, int x) { return masked(Le32(p + 4 * x)); }); break;
+        default: out.fill(0xFF000000u); break;
     }
     return out;
 }
