@@ -9,46 +9,46 @@ namespace pictures {
 
 // Base of every picture error: carries the message shown to the user.
 class EPictureError : public std::runtime_error {
-public:
+  public:
     explicit EPictureError(const QString& message);
     QString Message() const { return QString::fromUtf8(what()); }
 };
 
 class EInvalidGraphic : public EPictureError {
-public:
+  public:
     using EPictureError::EPictureError;
 };
 
 class EInvalidGraphicOperation : public EPictureError {
-public:
+  public:
     using EPictureError::EPictureError;
 };
 
 class EJPEG : public EPictureError {
-public:
+  public:
     explicit EJPEG(int code);
     int Code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
 class EGdipError : public EPictureError {
-public:
+  public:
     explicit EGdipError(int status);
     int Status() const { return status_; }
 
-private:
+  private:
     int status_;
 };
 
 class EFOpenError : public EPictureError {
-public:
+  public:
     EFOpenError(const QString& path, const QString& systemText);
 };
 
 class EReadError : public EPictureError {
-public:
+  public:
     EReadError();
 };
 
