@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         QByteArray copy(bytes.constData(), bytes.size());
         sink += copy.size();
     });
-    if (sink != 18 * bytes.size()) return 1;  // both must produce the whole file every time
+    if (sink != 18 * bytes.size())
+        return 1;  // both must produce the whole file every time
     bench_pictures::Report("bmp_save_vs_copy", "TBitmap save", ours, "byte copy", peer);
 }

@@ -21,7 +21,7 @@ inline void Start(int* argc, char*** argv) {
     pictures::RegisterPictureKinds();
     // QtGui's readers may claim up to the library's limit; the fuzzer keeps them smaller so
     // that its memory limit is about our code.
-    QImageReader::setAllocationLimit(64);
+    QImageReader::setAllocationLimit(16);
 }
 
 // Saving or decoding a picture of many megapixels is slow but sound; the fuzzer stops after
@@ -31,7 +31,8 @@ inline constexpr std::int64_t kMaxDrawnPixels = 4'000'000;
 // `exactSize`: the saved picture reloads with the same size (a metafile's header rounds it).
 template <typename Kind>
 void Exercise(const std::uint8_t* data, std::size_t size, bool exactSize = true) {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     Kind kind;
@@ -40,7 +41,8 @@ void Exercise(const std::uint8_t* data, std::size_t size, bool exactSize = true)
     } catch (const pictures::EPictureError&) {
         return;
     }
-    if (std::int64_t(kind.Width()) * kind.Height() > kMaxDrawnPixels) return;
+    if (std::int64_t(kind.Width()) * kind.Height() > kMaxDrawnPixels)
+        return;
     try {
         const QByteArray saved = kind.SaveToBytes();
         // A saved picture must load again as the same kind with the same size.
@@ -53,7 +55,8 @@ void Exercise(const std::uint8_t* data, std::size_t size, bool exactSize = true)
             std::abort();
         }
     } catch (const pictures::EPictureError&) {
-        if (kind.Empty()) return;
+        if (kind.Empty())
+            return;
         std::abort();
     }
     QImage target(48, 32, QImage::Format_RGB32);
@@ -61,7 +64,8 @@ void Exercise(const std::uint8_t* data, std::size_t size, bool exactSize = true)
     QPainter painter(&target);
     try {
         kind.Draw(painter, target.rect());
-        kind.Draw(painter, QRect(-7, -3, std::min(kind.Width(), 4096) + 1, std::min(kind.Height(), 4096) + 1));
+        kind.Draw(painter, QRect(-7, -3, std::min(kind.Width(), 4096) + 1,
+                                 std::min(kind.Height(), 4096) + 1));
     } catch (const pictures::EPictureError&) {
     }
 }

@@ -9,7 +9,7 @@
 namespace pictures {
 
 class TBitmap : public TGraphic {
-public:
+  public:
     TBitmap() = default;
     // A 24-bit (or, with alpha, 32-bit) bitmap holding the image's pixels: what a paste
     // from the clipboard makes.
@@ -34,7 +34,7 @@ public:
 
     const DibSection* Section() const { return section_.get(); }
 
-private:
+  private:
     std::shared_ptr<const DibSection> section_;
 };
 

@@ -9,7 +9,9 @@
 namespace pictures {
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(QString::fromLatin1(kBitmapInvalid)); }
+[[noreturn]] void Invalid() {
+    throw EInvalidGraphic(QString::fromLatin1(kBitmapInvalid));
+}
 
 bool KnownDepth(int bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -18,16 +20,22 @@ bool KnownDepth(int bits) {
 // Refuses what the platform would refuse to make a section of.
 void CheckGeometry(const DibSection& s) {
     const bool rle = s.compression == kBiRle8 || s.compression == kBiRle4;
-    if (s.width <= 0 || s.height == 0 || s.height == INT32_MIN) Invalid();
+    if (s.width <= 0 || s.height == 0 || s.height == INT32_MIN)
+        Invalid();
     if (s.compression == kBiRgb || s.compression == kBiBitfields || rle) {
-        if (!KnownDepth(s.bitCount)) Invalid();
+        if (!KnownDepth(s.bitCount))
+            Invalid();
     }
-    if (s.compression == kBiBitfields && s.bitCount != 16 && s.bitCount != 32) Invalid();
-    if (s.compression == kBiRle8 && (s.bitCount != 8 || s.height < 0)) Invalid();
-    if (s.compression == kBiRle4 && (s.bitCount != 4 || s.height < 0)) Invalid();
+    if (s.compression == kBiBitfields && s.bitCount != 16 && s.bitCount != 32)
+        Invalid();
+    if (s.compression == kBiRle8 && (s.bitCount != 8 || s.height < 0))
+        Invalid();
+    if (s.compression == kBiRle4 && (s.bitCount != 4 || s.height < 0))
+        Invalid();
     const int bits = rle ? 8 : s.bitCount;
     // Stride and height are checked apart so that their product cannot overflow.
-    if (bits > 0 && std::int64_t(DibSection::StrideFor(s.width, bits)) > kMaxPixelBytes / s.AbsHeight()) {
+    if (bits > 0 &&
+        std::int64_t(DibSection::StrideFor(s.width, bits)) > kMaxPixelBytes / s.AbsHeight()) {
         Invalid();
     }
 }
@@ -50,7 +58,8 @@ std::uint16_t ReadHeader(QIODevice& in, DibSection& s, QByteArray& raw) {
         s.bitCount = Le16(core + 6);
     } else {
         const qint64 rest = headerSize >= 4 ? qint64(headerSize) - 4 : 0;
-        if (rest > Remaining(in)) throw EReadError();
+        if (rest > Remaining(in))
+            throw EReadError();
         QByteArray body(rest, Qt::Uninitialized);
         ReadExact(in, body.data(), rest);
         raw.append(body);
@@ -65,26 +74,30 @@ std::uint16_t ReadHeader(QIODevice& in, DibSection& s, QByteArray& raw) {
         s.yPelsPerMeter = std::int32_t(Le32(h + 28));
         s.clrUsed = Le32(h + 32);
         s.clrImportant = Le32(h + 36);
-        if (headerSize >= 52) s.masks = {Le32(h + 40), Le32(h + 44), Le32(h + 48)};
+        if (headerSize >= 52)
+            s.masks = {Le32(h + 40), Le32(h + 44), Le32(h + 48)};
     }
     s.pixelBits = s.bitCount;
     return planes;
 }
 
 std::uint32_t ImageSizeField(const QByteArray& raw) {
-    if (raw.size() < 24) return 0;
+    if (raw.size() < 24)
+        return 0;
     return Le32(reinterpret_cast<const std::uint8_t*>(raw.constData()) + 20);
 }
 
 }  // namespace
 
 std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
-    if (Remaining(stream) == 0) return nullptr;
+    if (Remaining(stream) == 0)
+        return nullptr;
     auto s = std::make_shared<DibSection>();
     const qint64 start = stream.pos();
     std::uint8_t fileHeader[14];
     ReadExact(stream, fileHeader, 14);
-    if (fileHeader[0] != 'B' || fileHeader[1] != 'M') Invalid();
+    if (fileHeader[0] != 'B' || fileHeader[1] != 'M')
+        Invalid();
     QByteArray raw;
     // The planes check comes after a compressed file has been copied, as the rules order it.
     const bool planesBad = ReadHeader(stream, *s, raw) != 1;
@@ -102,7 +115,8 @@ std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
         copy.seek(afterHeader);
         in = &copy;
     }
-    if (planesBad) Invalid();
+    if (planesBad)
+        Invalid();
     CheckGeometry(*s);
 
     if (raw.size() == 40 && (s->bitCount == 16 || s->bitCount == 32) &&
@@ -117,7 +131,8 @@ std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
         count = std::uint64_t(1) << s->bitCount;
     }
     const int entry = s->os2 ? 3 : 4;
-    if (count * entry > std::uint64_t(Remaining(*in))) throw EReadError();
+    if (count * entry > std::uint64_t(Remaining(*in)))
+        throw EReadError();
     QByteArray table(qint64(count * entry), Qt::Uninitialized);
     ReadExact(*in, table.data(), table.size());
     const std::size_t keep = s->bitCount <= 8
@@ -139,7 +154,8 @@ std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
     // the header says they start; an offset that points backwards or past the end is ignored.
     const qint64 here = in == &stream ? stream.pos() - start : copy.pos();
     const qint64 gap = qint64(Le32(fileHeader + 10)) - here;
-    if (gap > 0 && gap < Remaining(*in) && in->skip(gap) != gap) throw EReadError();
+    if (gap > 0 && gap < Remaining(*in) && in->skip(gap) != gap)
+        throw EReadError();
     std::int64_t imageSize = s->os2 ? 0 : ImageSizeField(raw);
     if (imageSize == 0) {
         imageSize = std::int64_t(DibSection::StrideFor(s->width, s->bitCount)) * s->AbsHeight();
@@ -151,7 +167,8 @@ std::shared_ptr<DibSection> ReadBmp(QIODevice& stream) {
         s->pixels = PixelMemory(memory);
         ReadExact(*in, s->pixels.data(), std::min<std::int64_t>(available, std::int64_t(memory)));
     } else if (s->compression == kBiRle8 || s->compression == kBiRle4) {
-        const auto* data = reinterpret_cast<const std::uint8_t*>(s->savedCopy.constData()) + in->pos();
+        const auto* data =
+            reinterpret_cast<const std::uint8_t*>(s->savedCopy.constData()) + in->pos();
         DecodeRle(data, std::size_t(available), s->compression == kBiRle4, *s);
     }
     return s;

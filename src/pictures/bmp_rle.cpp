@@ -12,7 +12,8 @@ void DecodeRle(const std::uint8_t* data, std::size_t size, bool rle4, DibSection
     s.pixels = PixelMemory(stride * std::size_t(height));
     std::uint8_t* pixels = s.pixels.data();
     auto put = [&](int x, int y, std::uint8_t v) {
-        if (x >= 0 && x < width && y >= 0 && y < height) pixels[std::size_t(y) * stride + x] = v;
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            pixels[std::size_t(y) * stride + x] = v;
     };
     int x = 0, y = 0;
     std::size_t i = 0;
@@ -31,7 +32,8 @@ void DecodeRle(const std::uint8_t* data, std::size_t size, bool rle4, DibSection
         } else if (value == 1) {  // end of bitmap
             break;
         } else if (value == 2) {  // delta
-            if (i + 1 >= size) break;
+            if (i + 1 >= size)
+                break;
             x += data[i];
             y += data[i + 1];
             i += 2;
@@ -39,7 +41,8 @@ void DecodeRle(const std::uint8_t* data, std::size_t size, bool rle4, DibSection
             const std::size_t bytes = rle4 ? (std::size_t(value) + 1) / 2 : value;
             for (int k = 0; k < value; ++k) {
                 const std::size_t at = i + (rle4 ? std::size_t(k) / 2 : std::size_t(k));
-                if (at >= size) break;
+                if (at >= size)
+                    break;
                 const std::uint8_t b = data[at];
                 put(x + k, y, rle4 ? std::uint8_t((k & 1) ? (b & 0xF) : (b >> 4)) : b);
             }

@@ -7,8 +7,10 @@ namespace {
 // The header, masks and colour table between the file header and the pixels.
 QByteArray InfoBytes(const DibSection& s, std::uint32_t imageSize) {
     std::vector<std::uint32_t> table = s.colours;
-    if (s.clrUsed != 0 && s.clrUsed < table.size()) table.resize(s.clrUsed);
-    if (table.empty() && !s.os2 && !s.palette.empty()) table = s.palette;
+    if (s.clrUsed != 0 && s.clrUsed < table.size())
+        table.resize(s.clrUsed);
+    if (table.empty() && !s.os2 && !s.palette.empty())
+        table = s.palette;
 
     std::array<std::uint32_t, 3> masks = s.masks;
     if (s.compression == kBiBitfields && (masks[0] | masks[1] | masks[2]) == 0) {
@@ -25,7 +27,9 @@ QByteArray InfoBytes(const DibSection& s, std::uint32_t imageSize) {
         PutLe16(info, 1);
         PutLe16(info, s.bitCount);
         for (std::uint32_t c : table) {
-            info.append(char(c & 0xFF)).append(char((c >> 8) & 0xFF)).append(char((c >> 16) & 0xFF));
+            info.append(char(c & 0xFF))
+                .append(char((c >> 8) & 0xFF))
+                .append(char((c >> 16) & 0xFF));
         }
     } else {
         PutLe32(info, 40);
@@ -40,9 +44,11 @@ QByteArray InfoBytes(const DibSection& s, std::uint32_t imageSize) {
         PutLe32(info, clrUsed);
         PutLe32(info, s.clrImportant);
         if (s.bitCount > 8 && s.compression == kBiBitfields) {
-            for (std::uint32_t m : masks) PutLe32(info, m);
+            for (std::uint32_t m : masks)
+                PutLe32(info, m);
         }
-        for (std::uint32_t c : table) PutLe32(info, c);
+        for (std::uint32_t c : table)
+            PutLe32(info, c);
     }
     return info;
 }
@@ -54,8 +60,10 @@ std::uint32_t ImageSize(const DibSection& s) {
 }  // namespace
 
 qint64 BmpSize(const DibSection& s) {
-    if (!s.savedCopy.isEmpty()) return s.savedCopy.size();
-    if (!s.HasPixels() || s.width <= 0 || s.height == 0) return 0;
+    if (!s.savedCopy.isEmpty())
+        return s.savedCopy.size();
+    if (!s.HasPixels() || s.width <= 0 || s.height == 0)
+        return 0;
     return 14 + InfoBytes(s, ImageSize(s)).size() + qint64(ImageSize(s));
 }
 
@@ -64,7 +72,8 @@ void WriteBmp(const DibSection& s, QIODevice& stream) {
         WriteAll(stream, s.savedCopy);
         return;
     }
-    if (!s.HasPixels() || s.width <= 0 || s.height == 0) return;
+    if (!s.HasPixels() || s.width <= 0 || s.height == 0)
+        return;
     const std::uint32_t imageSize = ImageSize(s);
     const QByteArray info = InfoBytes(s, imageSize);
 

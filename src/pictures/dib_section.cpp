@@ -9,8 +9,10 @@
 
 namespace pictures {
 
-PixelMemory::PixelMemory(std::size_t size) : data_(static_cast<std::uint8_t*>(std::calloc(size ? size : 1, 1))), size_(size) {
-    if (!data_) throw EInvalidGraphic(QString::fromLatin1(kBitmapInvalid));
+PixelMemory::PixelMemory(std::size_t size)
+    : data_(static_cast<std::uint8_t*>(std::calloc(size ? size : 1, 1))), size_(size) {
+    if (!data_)
+        throw EInvalidGraphic(QString::fromLatin1(kBitmapInvalid));
 }
 
 namespace {
@@ -20,12 +22,14 @@ struct Channel {
     int shift = 0;
     std::uint32_t max = 0;
     explicit Channel(std::uint32_t m) : mask(m) {
-        if (m == 0) return;
+        if (m == 0)
+            return;
         shift = std::countr_zero(m);
         max = m >> shift;
     }
     std::uint32_t Scale(std::uint32_t value) const {
-        if (max == 0) return 0;
+        if (max == 0)
+            return 0;
         return (((value & mask) >> shift) * 255 + max / 2) / max;
     }
 };
@@ -34,7 +38,8 @@ std::array<std::uint32_t, 3> EffectiveMasks(const DibSection& s) {
     if (s.compression == kBiBitfields && (s.masks[0] | s.masks[1] | s.masks[2]) != 0) {
         return s.masks;
     }
-    if (s.pixelBits == 16) return {0x7C00, 0x03E0, 0x001F};
+    if (s.pixelBits == 16)
+        return {0x7C00, 0x03E0, 0x001F};
     return {0xFF0000, 0xFF00, 0xFF};
 }
 
@@ -42,53 +47,70 @@ std::array<std::uint32_t, 3> EffectiveMasks(const DibSection& s) {
 
 QImage DibSection::Render(QSize target, QRect visible) const {
     visible &= QRect(QPoint(0, 0), target);
-    if (!HasPixels() || visible.isEmpty() || width <= 0 || height == 0) return {};
+    if (!HasPixels() || visible.isEmpty() || width <= 0 || height == 0)
+        return {};
     QImage out(visible.size(), QImage::Format_RGB32);
-    if (out.isNull()) return {};
+    if (out.isNull())
+        return {};
     const int srcW = width, srcH = AbsHeight();
     std::vector<int> columns(std::size_t(visible.width()));
     for (int i = 0; i < visible.width(); ++i) {
-        columns[std::size_t(i)] =
-            int(std::int64_t(visible.x() + i) * srcW / target.width());
+        columns[std::size_t(i)] = int(std::int64_t(visible.x() + i) * srcW / target.width());
     }
     const auto masks = EffectiveMasks(*this);
     const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
     auto colour = [this](std::uint32_t index) -> QRgb {
         return index < colours.size() ? (0xFF000000u | colours[index]) : 0xFF000000u;
     };
-    for (int row = 0; row < visible.height(); ++row) {
-        const int sy = int(std::int64_t(visible.y() + row) * srcH / target.height());
-        const std::uint8_t* src = Row(sy);
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(row));
-        for (int i = 0; i < visible.width(); ++i) {
-            const int x = columns[std::size_t(i)];
-            QRgb c = 0;
-            switch (pixelBits) {
-                case 1: c = colour((src[x >> 3] >> (7 - (x & 7))) & 1); break;
-                case 4: c = colour((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); break;
-                case 8: c = colour(src[x]); break;
-                case 16: {
-                    const std::uint32_t v = Le16(src + 2 * x);
-                    c = qRgb(int(red.Scale(v)), int(green.Scale(v)), int(blue.Scale(v)));
-                    break;
-                }
-                case 24: c = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
-                case 32: {
-                    const std::uint32_t v = Le32(src + 4 * x);
-                    c = qRgb(int(red.Scale(v)), int(green.Scale(v)), int(blue.Scale(v)));
-                    break;
-                }
-                default: break;
-            }
-            line[i] = c;
+    // One loop per pixel format, so that the format is decided once per row.
+    auto fill = [&](auto pixelAt) {
+        for (int row = 0; row < visible.height(); ++row) {
+            const int sy = int(std::int64_t(visible.y() + row) * srcH / target.height());
+            const std::uint8_t* src = Row(sy);
+            auto* line = reinterpret_cast<QRgb*>(out.scanLine(row));
+            for (int i = 0; i < visible.width(); ++i)
+                line[i] = pixelAt(src, columns[std::size_t(i)]);
         }
+    };
+    auto masked = [&](std::uint32_t v) {
+        return qRgb(int(red.Scale(v)), int(green.Scale(v)), int(blue.Scale(v)));
+    };
+    switch (pixelBits) {
+        case 1:
+            fill([&](const std::uint8_t* p, int x) {
+                return colour((p[x >> 3] >> (7 - (x & 7))) & 1);
+            });
+            break;
+        case 4:
+            fill([&](const std::uint8_t* p, int x) {
+                return colour((p[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF);
+            });
+            break;
+        case 8:
+            fill([&](const std::uint8_t* p, int x) { return colour(p[x]); });
+            break;
+        case 16:
+            fill([&](const std::uint8_t* p, int x) { return masked(Le16(p + 2 * x)); });
+            break;
+        case 24:
+            fill([](const std::uint8_t* p, int x) {
+                return qRgb(p[3 * x + 2], p[3 * x + 1], p[3 * x]);
+            });
+            break;
+        case 32:
+            fill([&](const std::uint8_t* p, int x) { return masked(Le32(p + 4 * x)); });
+            break;
+        default:
+            out.fill(0xFF000000u);
+            break;
     }
     return out;
 }
 
 std::shared_ptr<DibSection> SectionFromImage(const QImage& image) {
     auto s = std::make_shared<DibSection>();
-    if (image.isNull()) return s;
+    if (image.isNull())
+        return s;
     const bool alpha = image.hasAlphaChannel();
     const QImage src = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     s->width = src.width();
@@ -108,22 +130,26 @@ std::shared_ptr<DibSection> SectionFromImage(const QImage& image) {
             *out++ = std::uint8_t(qBlue(c));
             *out++ = std::uint8_t(qGreen(c));
             *out++ = std::uint8_t(qRed(c));
-            if (alpha) *out++ = std::uint8_t(qAlpha(c));
+            if (alpha)
+                *out++ = std::uint8_t(qAlpha(c));
         }
     }
     return s;
 }
 
 QRect VisiblePart(const QPainter& painter, const QRect& target) {
-    if (target.width() <= 0 || target.height() <= 0) return {};
+    if (target.width() <= 0 || target.height() <= 0)
+        return {};
     QRect visible = target;
     bool invertible = false;
     const QTransform inverse = painter.transform().inverted(&invertible);
-    if (!invertible) return {};
+    if (!invertible)
+        return {};
     if (const QPaintDevice* device = painter.device()) {
         visible &= inverse.mapRect(QRect(0, 0, device->width(), device->height()));
     }
-    if (painter.hasClipping()) visible &= painter.clipBoundingRect().toAlignedRect();
+    if (painter.hasClipping())
+        visible &= painter.clipBoundingRect().toAlignedRect();
     return visible;
 }
 

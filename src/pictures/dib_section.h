@@ -16,14 +16,14 @@ namespace pictures {
 
 // Zero-filled pixel memory; large blocks stay untouched until written.
 class PixelMemory {
-public:
+  public:
     PixelMemory() = default;
     explicit PixelMemory(std::size_t size);
     std::uint8_t* data() { return data_.get(); }
     const std::uint8_t* data() const { return data_.get(); }
     std::size_t size() const { return size_; }
 
-private:
+  private:
     struct Free {
         void operator()(std::uint8_t* p) const { std::free(p); }
     };

@@ -10,46 +10,46 @@ namespace pictures {
 
 // Base of every picture error, under the system's one error base.
 class EPictureError : public quillory::Exception {
-public:
+  public:
     explicit EPictureError(const QString& message);
     QString Message() const { return QString::fromUtf8(what()); }
 };
 
 class EInvalidGraphic : public EPictureError {
-public:
+  public:
     using EPictureError::EPictureError;
 };
 
 class EInvalidGraphicOperation : public EPictureError {
-public:
+  public:
     using EPictureError::EPictureError;
 };
 
 class EJPEG : public EPictureError {
-public:
+  public:
     explicit EJPEG(int code);
     int Code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
 class EGdipError : public EPictureError {
-public:
+  public:
     explicit EGdipError(int status);
     int Status() const { return status_; }
 
-private:
+  private:
     int status_;
 };
 
 class EFOpenError : public EPictureError {
-public:
+  public:
     EFOpenError(const QString& path, const QString& systemText);
 };
 
 class EReadError : public EPictureError {
-public:
+  public:
     EReadError();
 };
 

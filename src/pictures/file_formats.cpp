@@ -4,11 +4,11 @@
 #include <QImageWriter>
 
 #include "pictures/bitmap.h"
+#include "pictures/errors.h"
 #include "pictures/icon.h"
 #include "pictures/jpeg_image.h"
 #include "pictures/metafile.h"
 #include "pictures/ole_graphic.h"
-#include "pictures/errors.h"
 #include "pictures/png_graphic.h"
 
 namespace pictures {
@@ -29,7 +29,8 @@ void TFileFormatsList::Add(const QString& extension, const QString& description,
 const TFileFormat* TFileFormatsList::Find(const QString& extension) const {
     const QString lowered = extension.toLower();
     for (auto it = entries_.crbegin(); it != entries_.crend(); ++it) {
-        if (it->extension == lowered) return &*it;
+        if (it->extension == lowered)
+            return &*it;
     }
     return nullptr;
 }
@@ -66,8 +67,10 @@ void RegisterPictureKinds() {
 QString PictureExtension(const QString& path) {
     for (qsizetype i = path.size() - 1; i >= 0; --i) {
         const QChar c = path[i];
-        if (c == u'.') return path.mid(i + 1);
-        if (c == u'/' || c == u'\\' || c == u':') return {};
+        if (c == u'.')
+            return path.mid(i + 1);
+        if (c == u'/' || c == u'\\' || c == u':')
+            return {};
     }
     return {};
 }

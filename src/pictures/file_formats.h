@@ -24,13 +24,13 @@ struct TFileFormat {
 };
 
 class TFileFormatsList {
-public:
+  public:
     void Add(const QString& extension, const QString& description, TGraphicClass graphicClass);
     // The entry for an extension as written in a path (any case), or null.
     const TFileFormat* Find(const QString& extension) const;
     const QList<TFileFormat>& Entries() const { return entries_; }
 
-private:
+  private:
     QList<TFileFormat> entries_;
 };
 

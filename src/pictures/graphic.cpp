@@ -15,7 +15,8 @@ std::unique_ptr<TGraphic> TGraphic::Clone() const {
 
 void TGraphic::LoadFromFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw EFOpenError(path, file.errorString());
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(path, file.errorString());
     LoadFromStream(file);
 }
 
@@ -37,14 +38,16 @@ QByteArray TGraphic::SaveToBytes() const {
 }
 
 void TGraphic::SetTransparent(bool transparent) {
-    if (transparent == transparent_) return;
+    if (transparent == transparent_)
+        return;
     transparent_ = transparent;
     Changed();
 }
 
 void TGraphic::Changed() {
     modified_ = true;
-    if (onChange_) onChange_();
+    if (onChange_)
+        onChange_();
 }
 
 }  // namespace pictures

@@ -6,8 +6,8 @@
 // Streams are QIODevices: load reads from the current position to the end.
 
 #include <QByteArray>
-#include <QImage>
 #include <QIODevice>
+#include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QString>
@@ -17,7 +17,7 @@
 namespace pictures {
 
 class TGraphic {
-public:
+  public:
     virtual ~TGraphic() = default;
     TGraphic(const TGraphic&) = delete;
     TGraphic& operator=(const TGraphic&) = delete;
@@ -62,12 +62,12 @@ public:
     // Called after every change of the picture (load, assign, settings).
     void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
-protected:
+  protected:
     TGraphic() = default;
     // Marks the picture modified and fires the change notification.
     void Changed();
 
-private:
+  private:
     bool transparent_ = false;
     bool modified_ = false;
     std::function<void()> onChange_;

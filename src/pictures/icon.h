@@ -6,7 +6,7 @@
 namespace pictures {
 
 class TIcon : public TGraphic {
-public:
+  public:
     TIcon() = default;
 
     std::unique_ptr<TGraphic> Create() const override { return std::make_unique<TIcon>(); }
@@ -25,7 +25,7 @@ public:
     void Draw(QPainter& painter, const QRect& target) override;
     QImage ToImage() override;
 
-private:
+  private:
     const QImage& Decoded();
 
     QByteArray bytes_;

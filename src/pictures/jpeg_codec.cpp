@@ -44,7 +44,7 @@ void OnProgress(j_common_ptr cinfo) {
 
 // Owns a decompressor for the length of one call.
 class Decompressor {
-public:
+  public:
     explicit Decompressor(const QByteArray& data) {
         cinfo_.err = jpeg_std_error(&err_.pub);
         err_.pub.error_exit = OnError;
@@ -64,7 +64,8 @@ public:
 
     // Source and header; returns 0 or libjpeg's error code.
     int Header() {
-        if (setjmp(err_.jump)) return err_.code;
+        if (setjmp(err_.jump))
+            return err_.code;
         // An empty source is libjpeg's "empty input" error, raised here the same way.
         if (data_.isEmpty()) {
             err_.code = kJpegInputEmpty;
@@ -78,12 +79,14 @@ public:
 
     // Decodes into rows of `stride` bytes at `pixels`; returns 0 or an error code.
     int Decode(std::uint8_t* pixels, std::size_t stride, bool cmyk) {
-        if (setjmp(err_.jump)) return err_.stopped ? 0 : err_.code;
+        if (setjmp(err_.jump))
+            return err_.stopped ? 0 : err_.code;
         jpeg_start_decompress(&cinfo_);
         while (cinfo_.output_scanline < cinfo_.output_height) {
             JSAMPROW row = pixels + std::size_t(cinfo_.output_scanline) * stride;
             jpeg_read_scanlines(&cinfo_, &row, 1);
-            if (cmyk) CmykToBgr(row);
+            if (cmyk)
+                CmykToBgr(row);
         }
         jpeg_finish_decompress(&cinfo_);
         return 0;
@@ -91,13 +94,14 @@ public:
 
     jpeg_decompress_struct& info() { return cinfo_; }
 
-private:
+  private:
     // CMYK rows are decoded 4 bytes per pixel in place and narrowed to BGR.
     void CmykToBgr(JSAMPROW row) {
         const bool inverted = cinfo_.saw_Adobe_marker;
         for (JDIMENSION x = 0; x < cinfo_.output_width; ++x) {
             int c = row[4 * x], m = row[4 * x + 1], y = row[4 * x + 2], k = row[4 * x + 3];
-            if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+            if (!inverted)
+                c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
             row[3 * x] = JSAMPLE(y * k / 255);
             row[3 * x + 1] = JSAMPLE(m * k / 255);
             row[3 * x + 2] = JSAMPLE(c * k / 255);
@@ -114,7 +118,8 @@ private:
 
 JpegHeader ReadJpegHeader(const QByteArray& data) {
     Decompressor d(data);
-    if (const int code = d.Header()) throw EJPEG(code);
+    if (const int code = d.Header())
+        throw EJPEG(code);
     JpegHeader h;
     h.width = int(d.info().image_width);
     h.height = int(d.info().image_height);
@@ -125,7 +130,8 @@ JpegHeader ReadJpegHeader(const QByteArray& data) {
 
 std::shared_ptr<DibSection> DecodeJpeg(const QByteArray& data) {
     Decompressor d(data);
-    if (const int code = d.Header()) throw EJPEG(code);
+    if (const int code = d.Header())
+        throw EJPEG(code);
     jpeg_decompress_struct& info = d.info();
     info.scale_num = 1;
     info.scale_denom = 1;
@@ -141,9 +147,11 @@ std::shared_ptr<DibSection> DecodeJpeg(const QByteArray& data) {
     s->pixelBits = s->bitCount;
     // CMYK rows need 4 bytes per pixel while decoding.
     const std::size_t stride = DibSection::StrideFor(s->width, cmyk ? 32 : s->bitCount);
-    if (std::int64_t(stride) * info.image_height > kMaxPixelBytes) throw EJPEG(kJpegOutOfMemory);
+    if (std::int64_t(stride) * info.image_height > kMaxPixelBytes)
+        throw EJPEG(kJpegOutOfMemory);
     PixelMemory rows(stride * info.image_height);
-    if (const int code = d.Decode(rows.data(), stride, cmyk)) throw EJPEG(code);
+    if (const int code = d.Decode(rows.data(), stride, cmyk))
+        throw EJPEG(code);
     if (cmyk) {
         // Pack the BGR rows to the section's own stride.
         const std::size_t packed = s->Stride();
@@ -154,7 +162,8 @@ std::shared_ptr<DibSection> DecodeJpeg(const QByteArray& data) {
     s->pixels = std::move(rows);
     if (grey) {
         s->colours.resize(256);
-        for (std::uint32_t i = 0; i < 256; ++i) s->colours[i] = i * 0x010101u;
+        for (std::uint32_t i = 0; i < 256; ++i)
+            s->colours[i] = i * 0x010101u;
     }
     return s;
 }

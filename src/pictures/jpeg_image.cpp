@@ -32,12 +32,19 @@ void TJPEGImage::LoadFromStream(QIODevice& stream) {
 }
 
 void TJPEGImage::SaveToStream(QIODevice& stream) const {
-    if (data_) WriteAll(stream, data_->bytes);
+    if (data_)
+        WriteAll(stream, data_->bytes);
 }
 
-bool TJPEGImage::Empty() const { return !data_ || data_->width <= 0 || data_->height <= 0; }
-int TJPEGImage::Width() const { return data_ ? data_->width : 0; }
-int TJPEGImage::Height() const { return data_ ? data_->height : 0; }
+bool TJPEGImage::Empty() const {
+    return !data_ || data_->width <= 0 || data_->height <= 0;
+}
+int TJPEGImage::Width() const {
+    return data_ ? data_->width : 0;
+}
+int TJPEGImage::Height() const {
+    return data_ ? data_->height : 0;
+}
 
 void TJPEGImage::SetWidth(int) {
     throw EInvalidGraphicOperation(QString::fromLatin1(kJpegSizeChange));
@@ -59,7 +66,8 @@ void TJPEGImage::Draw(QPainter& painter, const QRect& target) {
 }
 
 QImage TJPEGImage::ToImage() {
-    if (Empty()) return {};
+    if (Empty())
+        return {};
     return Bitmap().ToImage();
 }
 

@@ -18,7 +18,7 @@ struct TJPEGData {
 };
 
 class TJPEGImage : public TGraphic {
-public:
+  public:
     TJPEGImage() = default;
 
     std::unique_ptr<TGraphic> Create() const override { return std::make_unique<TJPEGImage>(); }
@@ -40,7 +40,7 @@ public:
     // The decoded picture, made on first need and kept. Raises EJPEG.
     TBitmap& Bitmap();
 
-private:
+  private:
     std::shared_ptr<const TJPEGData> data_;
     std::unique_ptr<TBitmap> bitmap_;
     bool progressive_ = false;

@@ -14,7 +14,9 @@ constexpr int kWmfHeaderSize = 18;
 constexpr int kScreenDpi = 96;
 constexpr int kHundredthMmPerInch = 2540;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(QString::fromLatin1(kMetafileInvalid)); }
+[[noreturn]] void Invalid() {
+    throw EInvalidGraphic(QString::fromLatin1(kMetafileInvalid));
+}
 
 const std::uint8_t* Bytes(const QByteArray& b) {
     return reinterpret_cast<const std::uint8_t*>(b.constData());
@@ -22,7 +24,8 @@ const std::uint8_t* Bytes(const QByteArray& b) {
 
 std::uint16_t Checksum(const std::uint8_t* header) {
     std::uint16_t sum = 0;
-    for (int i = 0; i < 10; ++i) sum ^= Le16(header + 2 * i);
+    for (int i = 0; i < 10; ++i)
+        sum ^= Le16(header + 2 * i);
     return sum;
 }
 
@@ -45,9 +48,12 @@ void TMetafile::LoadFromStream(QIODevice& stream) {
     if (n > 100 && Le32(p) == 1 && Le32(p + 40) == kEmfSignature) {
         // The header's own sizes must fit in the data, as the platform checks them.
         const std::uint32_t headerSize = Le32(p + 4), total = Le32(p + 48);
-        if (headerSize < kEmfHeaderMin || headerSize > total || total > n || total <= 100) Invalid();
-        const std::int64_t frameW = std::int64_t(std::int32_t(Le32(p + 32))) - std::int32_t(Le32(p + 24));
-        const std::int64_t frameH = std::int64_t(std::int32_t(Le32(p + 36))) - std::int32_t(Le32(p + 28));
+        if (headerSize < kEmfHeaderMin || headerSize > total || total > n || total <= 100)
+            Invalid();
+        const std::int64_t frameW =
+            std::int64_t(std::int32_t(Le32(p + 32))) - std::int32_t(Le32(p + 24));
+        const std::int64_t frameH =
+            std::int64_t(std::int32_t(Le32(p + 36))) - std::int32_t(Le32(p + 28));
         records_ = data.left(total);
         enhanced_ = true;
         mmWidth_ = int(std::clamp<std::int64_t>(frameW, 0, INT32_MAX / kScreenDpi));
@@ -63,7 +69,8 @@ void TMetafile::LoadFromStream(QIODevice& stream) {
     // The Windows metafile behind the header: type 1 or 2 and a 9-word header.
     const std::uint8_t* wmf = p + kPlaceableSize;
     const std::uint16_t type = Le16(wmf), words = Le16(wmf + 2);
-    if ((type != 1 && type != 2) || words != kWmfHeaderSize / 2) Invalid();
+    if ((type != 1 && type != 2) || words != kWmfHeaderSize / 2)
+        Invalid();
     const qint64 available = n - kPlaceableSize;
     const qint64 declared = qint64(Le32(wmf + 6)) * 2;
     const qint64 keep = declared >= kWmfHeaderSize && declared <= available ? declared : available;
@@ -80,7 +87,8 @@ void TMetafile::LoadFromStream(QIODevice& stream) {
 }
 
 void TMetafile::SaveToStream(QIODevice& stream) const {
-    if (records_.isEmpty()) return;
+    if (records_.isEmpty())
+        return;
     if (enhanced_) {
         WriteAll(stream, records_);
         return;
@@ -100,7 +108,11 @@ void TMetafile::SaveToStream(QIODevice& stream) const {
     WriteAll(stream, records_);
 }
 
-int TMetafile::Width() const { return int(std::int64_t(mmWidth_) * kScreenDpi / kHundredthMmPerInch); }
-int TMetafile::Height() const { return int(std::int64_t(mmHeight_) * kScreenDpi / kHundredthMmPerInch); }
+int TMetafile::Width() const {
+    return int(std::int64_t(mmWidth_) * kScreenDpi / kHundredthMmPerInch);
+}
+int TMetafile::Height() const {
+    return int(std::int64_t(mmHeight_) * kScreenDpi / kHundredthMmPerInch);
+}
 
 }  // namespace pictures

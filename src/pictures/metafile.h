@@ -8,7 +8,7 @@
 namespace pictures {
 
 class TMetafile : public TGraphic {
-public:
+  public:
     TMetafile() = default;
 
     std::unique_ptr<TGraphic> Create() const override { return std::make_unique<TMetafile>(); }
@@ -29,7 +29,7 @@ public:
     int MMWidth() const { return mmWidth_; }
     int MMHeight() const { return mmHeight_; }
 
-private:
+  private:
     QByteArray records_;
     bool enhanced_ = false;
     int mmWidth_ = 0;

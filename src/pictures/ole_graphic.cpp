@@ -16,16 +16,20 @@ void TOleGraphic::Assign(const TGraphic& source) {
 void TOleGraphic::LoadFromStream(QIODevice& stream) {
     QByteArray bytes = ReadRest(stream);
     QImage image = DecodeByContent(bytes);
-    if (image.isNull()) throw EInvalidGraphic(QString::fromLatin1(kBitmapInvalid));
+    if (image.isNull())
+        throw EInvalidGraphic(QString::fromLatin1(kBitmapInvalid));
     bytes_ = std::move(bytes);
     image_ = std::move(image);
     Changed();
 }
 
-void TOleGraphic::SaveToStream(QIODevice& stream) const { WriteAll(stream, bytes_); }
+void TOleGraphic::SaveToStream(QIODevice& stream) const {
+    WriteAll(stream, bytes_);
+}
 
 void TOleGraphic::Draw(QPainter& painter, const QRect& target) {
-    if (!Empty() && target.width() > 0 && target.height() > 0) painter.drawImage(target, image_);
+    if (!Empty() && target.width() > 0 && target.height() > 0)
+        painter.drawImage(target, image_);
 }
 
 }  // namespace pictures

@@ -8,7 +8,7 @@
 namespace pictures {
 
 class TOleGraphic : public TGraphic {
-public:
+  public:
     TOleGraphic() = default;
 
     std::unique_ptr<TGraphic> Create() const override { return std::make_unique<TOleGraphic>(); }
@@ -25,7 +25,7 @@ public:
     void Draw(QPainter& painter, const QRect& target) override;
     QImage ToImage() override { return image_; }
 
-private:
+  private:
     QByteArray bytes_;
     QImage image_;
 };

@@ -11,7 +11,8 @@ namespace pictures {
 void TPicture::LoadFromFile(const QString& path) {
     const QString extension = PictureExtension(path);
     const TFileFormat* format = FileFormats().Find(extension);
-    if (!format) throw EInvalidGraphic(QString::fromLatin1(kUnknownExtension).arg(extension));
+    if (!format)
+        throw EInvalidGraphic(QString::fromLatin1(kUnknownExtension).arg(extension));
     std::unique_ptr<TGraphic> loaded = format->graphicClass();
     loaded->LoadFromFile(path);
     SetGraphic(std::move(loaded));
@@ -23,28 +24,36 @@ void TPicture::SetGraphic(const TGraphic* graphic) {
 
 void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
     graphic_ = std::move(graphic);
-    if (graphic_) graphic_->SetOnChange([this] { Changed(); });
+    if (graphic_)
+        graphic_->SetOnChange([this] { Changed(); });
     Changed();
 }
 
-QByteArray TPicture::SaveToBytes() const { return graphic_ ? graphic_->SaveToBytes() : QByteArray(); }
+QByteArray TPicture::SaveToBytes() const {
+    return graphic_ ? graphic_->SaveToBytes() : QByteArray();
+}
 
 void TPicture::Draw(QPainter& painter, const QRect& target) const {
-    if (graphic_ && !graphic_->Empty()) graphic_->Draw(painter, target);
+    if (graphic_ && !graphic_->Empty())
+        graphic_->Draw(painter, target);
 }
 
 QImage TPicture::ClipboardImage() const {
-    if (Empty()) return {};
+    if (Empty())
+        return {};
     const bool bitmapKind = dynamic_cast<TBitmap*>(graphic_.get()) ||
                             dynamic_cast<TJPEGImage*>(graphic_.get()) ||
                             dynamic_cast<TPngGraphic*>(graphic_.get());
     return bitmapKind ? graphic_->ToImage() : QImage();
 }
 
-void TPicture::PasteImage(const QImage& image) { SetGraphic(TBitmap::FromImage(image)); }
+void TPicture::PasteImage(const QImage& image) {
+    SetGraphic(TBitmap::FromImage(image));
+}
 
 void TPicture::Changed() const {
-    if (onChange_) onChange_();
+    if (onChange_)
+        onChange_();
 }
 
 }  // namespace pictures

@@ -14,7 +14,7 @@
 namespace pictures {
 
 class TPicture {
-public:
+  public:
     TPicture() = default;
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;
@@ -52,7 +52,7 @@ public:
 
     void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
-private:
+  private:
     void Changed() const;
 
     std::unique_ptr<TGraphic> graphic_;

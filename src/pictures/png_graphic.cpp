@@ -17,14 +17,16 @@ namespace {
 // zero is an ordinary opaque picture, not an invisible one).
 QImage FromBmp(QIODevice& stream) {
     const auto section = ReadBmp(stream);
-    if (!section || !section->HasPixels()) throw EGdipError(kGdipInvalidParameter);
+    if (!section || !section->HasPixels())
+        throw EGdipError(kGdipInvalidParameter);
     // The 32-bit copy obeys the same limit as QtGui's readers.
     const qint64 limit = qint64(QImageReader::allocationLimit()) << 20;
     if (limit > 0 && qint64(section->width) * section->AbsHeight() > limit / 4) {
         throw EGdipError(kGdipOutOfMemory);
     }
     QImage image = section->ToImage();
-    if (image.isNull()) throw EGdipError(kGdipInvalidParameter);
+    if (image.isNull())
+        throw EGdipError(kGdipInvalidParameter);
     if (section->pixelBits == 32 && section->compression == kBiRgb) {
         QImage alpha(image.size(), QImage::Format_ARGB32);
         bool anyAlpha = false;
@@ -38,7 +40,8 @@ QImage FromBmp(QIODevice& stream) {
                 out[x] = (rgb[x] & 0xFFFFFFu) | (QRgb(a) << 24);
             }
         }
-        if (anyAlpha) return alpha;
+        if (anyAlpha)
+            return alpha;
     }
     return image;
 }
@@ -58,32 +61,38 @@ void TPngGraphic::LoadFromStream(QIODevice& stream) {
         return;
     }
     // Too short to be any picture; refused before anything is replaced.
-    if (size < 14) throw EGdipError(kGdipInvalidParameter);
+    if (size < 14)
+        throw EGdipError(kGdipInvalidParameter);
     const QByteArray head = stream.peek(2);
     QImage decoded;
     if (head == "BM") {
         decoded = FromBmp(stream);
     } else {
         decoded = DecodeByContent(ReadRest(stream));
-        if (decoded.isNull()) throw EGdipError(kGdipInvalidParameter);
+        if (decoded.isNull())
+            throw EGdipError(kGdipInvalidParameter);
     }
     image_ = std::move(decoded);
     Changed();
 }
 
 void TPngGraphic::SaveToStream(QIODevice& stream) const {
-    if (image_.isNull()) return;
+    if (image_.isNull())
+        return;
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    if (!writer.write(image_)) throw EGdipError(kGdipWin32Error);
+    if (!writer.write(image_))
+        throw EGdipError(kGdipWin32Error);
     WriteAll(stream, encoded);
 }
 
 void TPngGraphic::Draw(QPainter& painter, const QRect& target) {
-    if (Empty() || target.width() < 1 || target.height() < 1) return;
-    if (VisiblePart(painter, target).isEmpty()) return;
+    if (Empty() || target.width() < 1 || target.height() < 1)
+        return;
+    if (VisiblePart(painter, target).isEmpty())
+        return;
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(target, image_);
@@ -91,7 +100,8 @@ void TPngGraphic::Draw(QPainter& painter, const QRect& target) {
 }
 
 QImage TPngGraphic::ToImage() {
-    if (Empty()) return {};
+    if (Empty())
+        return {};
     QImage out(image_.size(), QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter painter(&out);

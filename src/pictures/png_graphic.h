@@ -8,7 +8,7 @@
 namespace pictures {
 
 class TPngGraphic : public TGraphic {
-public:
+  public:
     TPngGraphic() = default;
 
     std::unique_ptr<TGraphic> Create() const override { return std::make_unique<TPngGraphic>(); }
@@ -30,7 +30,7 @@ public:
 
     const QImage& Image() const { return image_; }
 
-private:
+  private:
     QImage image_;
 };
 

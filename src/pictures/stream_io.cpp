@@ -10,11 +10,13 @@ qint64 Remaining(const QIODevice& device) {
 }
 
 void ReadExact(QIODevice& device, void* buffer, qint64 size) {
-    if (size <= 0) return;
+    if (size <= 0)
+        return;
     auto* out = static_cast<char*>(buffer);
     while (size > 0) {
         const qint64 got = device.read(out, size);
-        if (got <= 0) throw EReadError();
+        if (got <= 0)
+            throw EReadError();
         out += got;
         size -= got;
     }
@@ -30,7 +32,8 @@ QByteArray ReadRest(QIODevice& device) {
 void WriteAll(QIODevice& device, const char* data, qint64 size) {
     while (size > 0) {
         const qint64 put = device.write(data, size);
-        if (put <= 0) throw EPictureError(QStringLiteral("Stream write error"));
+        if (put <= 0)
+            throw EPictureError(QStringLiteral("Stream write error"));
         data += put;
         size -= put;
     }

@@ -2,8 +2,8 @@
 // Builds BMP files byte by byte for the tests.
 
 #include <QByteArray>
-#include <QString>
 #include <QFile>
+#include <QString>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <optional>
@@ -11,8 +11,13 @@
 
 namespace testing_bmp {
 
-inline void Le16(QByteArray& b, std::uint32_t v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); }
-inline void Le32(QByteArray& b, std::uint32_t v) { Le16(b, v & 0xFFFF); Le16(b, v >> 16); }
+inline void Le16(QByteArray& b, std::uint32_t v) {
+    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+}
+inline void Le32(QByteArray& b, std::uint32_t v) {
+    Le16(b, v & 0xFFFF);
+    Le16(b, v >> 16);
+}
 
 struct Bmp {
     std::uint32_t headerSize = 40;  // 12 for the OS/2 core header
@@ -23,20 +28,22 @@ struct Bmp {
     std::uint32_t compression = 0;
     std::optional<std::uint32_t> sizeImage{};  // default: row bytes × |height|
     std::uint32_t clrUsed = 0;
-    std::vector<std::uint32_t> table{};       // 0x00RRGGBB entries
-    std::vector<std::uint32_t> masks{};       // after a 40-byte header, inside a larger one
-    std::optional<QByteArray> pixels{};       // default: a pattern filling every row
-    QByteArray gap{};                         // bytes between the table and the pixels
-    QByteArray trailing{};                    // bytes behind the pixels
+    std::vector<std::uint32_t> table{};  // 0x00RRGGBB entries
+    std::vector<std::uint32_t> masks{};  // after a 40-byte header, inside a larger one
+    std::optional<QByteArray> pixels{};  // default: a pattern filling every row
+    QByteArray gap{};                    // bytes between the table and the pixels
+    QByteArray trailing{};               // bytes behind the pixels
     std::uint16_t reserved = 0;
 
     int Stride() const { return ((width * bits + 31) / 32) * 4; }
     int AbsHeight() const { return height < 0 ? -height : height; }
 
     QByteArray PixelBytes() const {
-        if (pixels) return *pixels;
+        if (pixels)
+            return *pixels;
         QByteArray p;
-        for (int i = 0; i < Stride() * AbsHeight(); ++i) p.append(char((i * 37 + 11) & 0xFF));
+        for (int i = 0; i < Stride() * AbsHeight(); ++i)
+            p.append(char((i * 37 + 11) & 0xFF));
         return p;
     }
 
@@ -49,7 +56,10 @@ struct Bmp {
             Le16(info, std::uint32_t(height));
             Le16(info, planes);
             Le16(info, bits);
-            for (auto c : table) info.append(char(c & 0xFF)).append(char((c >> 8) & 0xFF)).append(char((c >> 16) & 0xFF));
+            for (auto c : table)
+                info.append(char(c & 0xFF))
+                    .append(char((c >> 8) & 0xFF))
+                    .append(char((c >> 16) & 0xFF));
         } else {
             Le32(info, headerSize);
             Le32(info, std::uint32_t(width));
@@ -64,13 +74,16 @@ struct Bmp {
             Le32(info, 0);
             if (headerSize > 40) {
                 QByteArray extra;
-                for (auto m : masks) Le32(extra, m);
+                for (auto m : masks)
+                    Le32(extra, m);
                 extra.resize(headerSize - 40, '\0');
                 info.append(extra);
             } else {
-                for (auto m : masks) Le32(info, m);
+                for (auto m : masks)
+                    Le32(info, m);
             }
-            for (auto c : table) Le32(info, c);
+            for (auto c : table)
+                Le32(info, c);
         }
         QByteArray file("BM");
         const std::uint32_t offset = std::uint32_t(14 + info.size() + gap.size());

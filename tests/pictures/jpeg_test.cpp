@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 #include "pictures/errors.h"
 #include "pictures/jpeg_image.h"
@@ -14,7 +14,8 @@ namespace {
 QImage Gradient(int w, int h, QImage::Format format = QImage::Format_RGB32) {
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, (x + y) % 256));
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, (x + y) % 256));
     }
     return image.convertToFormat(format);
 }
@@ -84,19 +85,21 @@ TEST_P(JpegKind, KeepsBytesReadsHeaderAndDrawsLikeQtGui) {
     EXPECT_EQ(image->Grayscale(), c.greyscale);
     EXPECT_EQ(image->ProgressiveEncoding(), c.progressive);
     EXPECT_EQ(image->SaveToBytes(), c.bytes);
-    const QImage reference = QImage::fromData(c.bytes, "JPEG").convertToFormat(QImage::Format_RGB32);
+    const QImage reference =
+        QImage::fromData(c.bytes, "JPEG").convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(reference.isNull());
     EXPECT_LE(MaxDifference(Drawn(*image), reference, reference.height()), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, JpegKind,
-    ::testing::Values(
-        JpegCase{"Baseline", Encode(Gradient(37, 21)), 37, 21, false, false},
-        JpegCase{"Progressive", Encode(Gradient(40, 30), true), 40, 30, false, true},
-        JpegCase{"Greyscale", Encode(Gradient(17, 9, QImage::Format_Grayscale8)), 17, 9, true, false},
-        JpegCase{"MetadataAndTrailingBytes", WithMetadata(Encode(Gradient(8, 8))) + "trailing bytes",
-                 8, 8, false, false}),
+    ::testing::Values(JpegCase{"Baseline", Encode(Gradient(37, 21)), 37, 21, false, false},
+                      JpegCase{"Progressive", Encode(Gradient(40, 30), true), 40, 30, false, true},
+                      JpegCase{"Greyscale", Encode(Gradient(17, 9, QImage::Format_Grayscale8)), 17,
+                               9, true, false},
+                      JpegCase{"MetadataAndTrailingBytes",
+                               WithMetadata(Encode(Gradient(8, 8))) + "trailing bytes", 8, 8, false,
+                               false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct JpegErrorCase {
@@ -119,10 +122,10 @@ TEST_P(JpegHeaderError, RaisesTheMessageCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, JpegHeaderError,
-    ::testing::Values(
-        JpegErrorCase{"PngData", QByteArray::fromHex("89504E470D0A1A0A0000000D49484452"), 53},
-        JpegErrorCase{"OneByte", QByteArray("\xFF", 1), 53},
-        JpegErrorCase{"Text", QByteArray("hello, world"), pictures::kJpegNoSoi}),
+    ::testing::Values(JpegErrorCase{"PngData",
+                                    QByteArray::fromHex("89504E470D0A1A0A0000000D49484452"), 53},
+                      JpegErrorCase{"OneByte", QByteArray("\xFF", 1), 53},
+                      JpegErrorCase{"Text", QByteArray("hello, world"), pictures::kJpegNoSoi}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JpegKind, ZeroLengthLoadsEmptyAndFailsAtFirstDraw) {
@@ -174,7 +177,8 @@ TEST(JpegKind, CorruptScanDataRaisesOrDrawsButNeverCrashes) {
     QByteArray bytes = Encode(Gradient(32, 32));
     const int scan = int(bytes.indexOf(QByteArray::fromHex("FFDA")));
     ASSERT_GT(scan, 0);
-    for (int i = scan + 20; i < bytes.size() - 2; i += 3) bytes[i] = char(0xFF);
+    for (int i = scan + 20; i < bytes.size() - 2; i += 3)
+        bytes[i] = char(0xFF);
     auto image = Load(bytes);
     try {
         Drawn(*image);

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 #include "bmp_builder.h"
 #include "pictures/errors.h"
@@ -28,7 +28,8 @@ std::unique_ptr<Kind> Load(const QByteArray& bytes) {
 QByteArray Icon() {
     QImage image(16, 16, QImage::Format_ARGB32);
     for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) image.setPixel(x, y, qRgba(x * 16, y * 16, 128, 255));
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, qRgba(x * 16, y * 16, 128, 255));
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -38,7 +39,8 @@ QByteArray Icon() {
 }
 
 // A placeable Windows metafile: the 22-byte header and a records part with only its header.
-QByteArray Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t inch, bool goodSum = true) {
+QByteArray Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t inch,
+                     bool goodSum = true) {
     QByteArray h;
     Le32(h, 0x9AC6CDD7);
     Le16(h, 0);
@@ -49,27 +51,30 @@ QByteArray Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t inch
     Le16(h, inch);
     Le32(h, 0);
     std::uint16_t sum = 0;
-    for (int i = 0; i < 10; ++i) sum ^= std::uint16_t(std::uint8_t(h[2 * i]) | (std::uint8_t(h[2 * i + 1]) << 8));
+    for (int i = 0; i < 10; ++i)
+        sum ^= std::uint16_t(std::uint8_t(h[2 * i]) | (std::uint8_t(h[2 * i + 1]) << 8));
     Le16(h, goodSum ? sum : sum ^ 1);
     QByteArray wmf;
-    Le16(wmf, 1);       // in memory
-    Le16(wmf, 9);       // header words
-    Le16(wmf, 0x300);   // version
-    Le32(wmf, 12);      // size in words: header and the end record
+    Le16(wmf, 1);      // in memory
+    Le16(wmf, 9);      // header words
+    Le16(wmf, 0x300);  // version
+    Le32(wmf, 12);     // size in words: header and the end record
     Le16(wmf, 0);
     Le32(wmf, 3);
     Le16(wmf, 0);
-    Le32(wmf, 3);       // end-of-file record
+    Le32(wmf, 3);  // end-of-file record
     Le16(wmf, 0);
     return h + wmf;
 }
 
 QByteArray Enhanced(int bytes = 120) {
     QByteArray e;
-    Le32(e, 1);         // header record
-    Le32(e, 108);       // its size
-    for (int v : {0, 0, 99, 49}) Le32(e, std::uint32_t(v));            // bounds
-    for (int v : {0, 0, 2540, 1270}) Le32(e, std::uint32_t(v));        // frame, 0.01 mm
+    Le32(e, 1);    // header record
+    Le32(e, 108);  // its size
+    for (int v : {0, 0, 99, 49})
+        Le32(e, std::uint32_t(v));  // bounds
+    for (int v : {0, 0, 2540, 1270})
+        Le32(e, std::uint32_t(v));  // frame, 0.01 mm
     Le32(e, 0x464D4520);
     Le32(e, 0x10000);
     Le32(e, std::uint32_t(bytes));
@@ -99,16 +104,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"IconType2", [] { Load<pictures::TIcon>(QByteArray::fromHex("000002000100")); },
                     "Icon image is not valid"},
-        FailureCase{"IconShort", [] { Load<pictures::TIcon>(QByteArray::fromHex("0000")); }, "Stream read error"},
+        FailureCase{"IconShort", [] { Load<pictures::TIcon>(QByteArray::fromHex("0000")); },
+                    "Stream read error"},
         FailureCase{"MetafileText", [] { Load<pictures::TMetafile>(QByteArray(300, 'a')); },
                     "Metafile is not valid"},
-        FailureCase{"MetafileBadChecksum", [] { Load<pictures::TMetafile>(Placeable(100, 50, 1440, false)); },
+        FailureCase{"MetafileBadChecksum",
+                    [] { Load<pictures::TMetafile>(Placeable(100, 50, 1440, false)); },
                     "Metafile is not valid"},
-        FailureCase{"MetafileHeaderOnly", [] { Load<pictures::TMetafile>(Placeable(100, 50, 1440).left(22)); },
+        FailureCase{"MetafileHeaderOnly",
+                    [] { Load<pictures::TMetafile>(Placeable(100, 50, 1440).left(22)); },
                     "Metafile is not valid"},
-        FailureCase{"MetafileEmpty", [] { Load<pictures::TMetafile>(QByteArray()); }, "Metafile is not valid"},
+        FailureCase{"MetafileEmpty", [] { Load<pictures::TMetafile>(QByteArray()); },
+                    "Metafile is not valid"},
         FailureCase{"EnhancedSizeBeyondData",
-                    [] { Load<pictures::TMetafile>(Enhanced(120).left(110)); }, "Metafile is not valid"},
+                    [] { Load<pictures::TMetafile>(Enhanced(120).left(110)); },
+                    "Metafile is not valid"},
         FailureCase{"OleUndecodable", [] { Load<pictures::TOleGraphic>(QByteArray(40, 'z')); },
                     "Bitmap image is not valid"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QImageWriter>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "bmp_builder.h"
 #include "pictures/pictures.h"
@@ -21,7 +21,7 @@ QByteArray Encode(const char* format, int w = 5, int h = 4) {
 }
 
 class PictureTest : public ::testing::Test {
-protected:
+  protected:
     QString Write(const QString& name, const QByteArray& bytes) {
         return testing_bmp::WriteFile(dir_, name, bytes);
     }
@@ -30,7 +30,8 @@ protected:
 
 TEST(Registry, EntriesInRegistrationOrder) {
     QStringList extensions;
-    for (const auto& f : pictures::FileFormats().Entries()) extensions << f.extension;
+    for (const auto& f : pictures::FileFormats().Entries())
+        extensions << f.extension;
     EXPECT_EQ(extensions, (QStringList{"wmf", "emf", "ico", "bmp", "png", "", "jpeg", "jpg"}));
     EXPECT_EQ(pictures::FileFormats().Entries()[1].description, "Enhanced Metafiles");
 }
@@ -90,10 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"UpperJpg", "scan.JPG", Encode("jpeg"), typeid(pictures::TJPEGImage).name(), 5},
         LoadCase{"MixedJpeg", "scan.Jpeg", Encode("jpeg"), typeid(pictures::TJPEGImage).name(), 5},
         LoadCase{"UpperPng", "scan.PNG", Encode("png"), typeid(pictures::TPngGraphic).name(), 5},
-        LoadCase{"PngNamedJpeg", "scan.png", Encode("jpeg"), typeid(pictures::TPngGraphic).name(), 5},
-        LoadCase{"Bmp", "scan.bmp", testing_bmp::Bmp{}.Build(), typeid(pictures::TBitmap).name(), 3},
+        LoadCase{"PngNamedJpeg", "scan.png", Encode("jpeg"), typeid(pictures::TPngGraphic).name(),
+                 5},
+        LoadCase{"Bmp", "scan.bmp", testing_bmp::Bmp{}.Build(), typeid(pictures::TBitmap).name(),
+                 3},
         LoadCase{"ZeroLengthBmp", "scan.bmp", QByteArray(), typeid(pictures::TBitmap).name(), 0},
-        LoadCase{"ZeroLengthPng", "scan.png", QByteArray(), typeid(pictures::TPngGraphic).name(), 0},
+        LoadCase{"ZeroLengthPng", "scan.png", QByteArray(), typeid(pictures::TPngGraphic).name(),
+                 0},
         LoadCase{"NoExtension", "scan", Encode("png"), typeid(pictures::TOleGraphic).name(), 0},
         LoadCase{"EndsInDot", "scan.", Encode("png"), typeid(pictures::TOleGraphic).name(), 0}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -132,13 +136,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"Jpe", "scan.jpe", Encode("jpeg"), "Unknown picture file extension (.jpe)"},
         FailureCase{"Gif", "scan.gif", Encode("gif"), "Unknown picture file extension (.gif)"},
-        FailureCase{"Tif", "scan.tif", QByteArray("II*\0", 4), "Unknown picture file extension (.tif)"},
-        FailureCase{"CaseKept", "scan.TIFF", QByteArray(), "Unknown picture file extension (.TIFF)"},
-        FailureCase{"Missing", "", QByteArray(), "Cannot open file \"%1\". No such file or directory"},
+        FailureCase{"Tif", "scan.tif", QByteArray("II*\0", 4),
+                    "Unknown picture file extension (.tif)"},
+        FailureCase{"CaseKept", "scan.TIFF", QByteArray(),
+                    "Unknown picture file extension (.TIFF)"},
+        FailureCase{"Missing", "", QByteArray(),
+                    "Cannot open file \"%1\". No such file or directory"},
         FailureCase{"JpgNamedPng", "scan.jpg", Encode("png"), "JPEG error #53"},
         FailureCase{"BmpNamedJpeg", "scan.bmp", Encode("jpeg"), "Bitmap image is not valid"},
-        FailureCase{"ShortPng", "scan.png", QByteArray("\x89PNG\r\n", 6), "Invalid operation in GDI+ (Code: 2)"},
-        FailureCase{"BadIcon", "scan.ico", QByteArray::fromHex("000007000100"), "Icon image is not valid"},
+        FailureCase{"ShortPng", "scan.png", QByteArray("\x89PNG\r\n", 6),
+                    "Invalid operation in GDI+ (Code: 2)"},
+        FailureCase{"BadIcon", "scan.ico", QByteArray::fromHex("000007000100"),
+                    "Icon image is not valid"},
         FailureCase{"BadMetafile", "scan.wmf", QByteArray(64, 'm'), "Metafile is not valid"}),
     [](const auto& info) { return std::string(info.param.name); });
 

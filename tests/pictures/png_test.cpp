@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 #include "bmp_builder.h"
 #include "pictures/errors.h"
@@ -15,7 +15,8 @@ namespace {
 QImage Pattern(int w, int h) {
     QImage image(w, h, QImage::Format_ARGB32);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgba(x * 40, y * 50, 200, 255 - x * 10));
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgba(x * 40, y * 50, 200, 255 - x * 10));
     }
     return image;
 }
@@ -65,12 +66,16 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, PngContent,
     ::testing::Values(
         ContentCase{"Png", Encode(Pattern(6, 4), "png"), Pattern(6, 4)},
-        ContentCase{"JpegData", Encode(Pattern(9, 7).convertToFormat(QImage::Format_RGB32), "jpeg"),
-                    QImage::fromData(Encode(Pattern(9, 7).convertToFormat(QImage::Format_RGB32), "jpeg"))},
+        ContentCase{
+            "JpegData", Encode(Pattern(9, 7).convertToFormat(QImage::Format_RGB32), "jpeg"),
+            QImage::fromData(Encode(Pattern(9, 7).convertToFormat(QImage::Format_RGB32), "jpeg"))},
         ContentCase{"BmpData", Bmp24(), QImage::fromData(Bmp24(), "BMP")},
         ContentCase{"Bmp32ZeroAlphaIsOpaque",
-                    testing_bmp::Bmp{.width = 2, .height = 1, .bits = 32,
-                                     .pixels = QByteArray::fromHex("1020300040506000")}.Build(),
+                    testing_bmp::Bmp{.width = 2,
+                                     .height = 1,
+                                     .bits = 32,
+                                     .pixels = QByteArray::fromHex("1020300040506000")}
+                        .Build(),
                     [] {
                         QImage i(2, 1, QImage::Format_ARGB32);
                         i.setPixel(0, 0, qRgb(0x30, 0x20, 0x10));
@@ -100,12 +105,18 @@ INSTANTIATE_TEST_SUITE_P(
     Table, PngFailure,
     ::testing::Values(
         FailureCase{"OneByte", QByteArray("\x89", 1), "Invalid operation in GDI+ (Code: 2)"},
-        FailureCase{"ThirteenBytes", Encode(Pattern(2, 2), "png").left(13), "Invalid operation in GDI+ (Code: 2)"},
+        FailureCase{"ThirteenBytes", Encode(Pattern(2, 2), "png").left(13),
+                    "Invalid operation in GDI+ (Code: 2)"},
         FailureCase{"Garbage", QByteArray(200, 'x'), "Invalid operation in GDI+ (Code: 2)"},
-        FailureCase{"TruncatedPng", Encode(Pattern(20, 20), "png").left(40), "Invalid operation in GDI+ (Code: 2)"},
+        FailureCase{"TruncatedPng", Encode(Pattern(20, 20), "png").left(40),
+                    "Invalid operation in GDI+ (Code: 2)"},
         FailureCase{"BmpOverPixelLimit",
-                    testing_bmp::Bmp{.width = 20000, .height = 15000, .bits = 8,
-                                     .table = testing_bmp::GreyTable(256), .pixels = QByteArray(16, 1)}.Build(),
+                    testing_bmp::Bmp{.width = 20000,
+                                     .height = 15000,
+                                     .bits = 8,
+                                     .table = testing_bmp::GreyTable(256),
+                                     .pixels = QByteArray(16, 1)}
+                        .Build(),
                     "Invalid operation in GDI+ (Code: 3)"},
         FailureCase{"BrokenBmp", QByteArray("BM") + QByteArray(14, '\0'), "Stream read error"}),
     [](const auto& info) { return std::string(info.param.name); });
