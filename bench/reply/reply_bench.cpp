@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
+#include <unistd.h>
 
 #include "reply/reply.h"
 #include "reply/utf.h"
@@ -115,6 +116,8 @@ BENCHMARK(BM_ParseAndReadWords)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 // not wall time, because the machine is shared and wall time counts other programs too.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration) {

@@ -6,26 +6,21 @@
 
 #include "reply/number.h"
 #include "reply/reply.h"
+#include "reply/scanner.h"
 #include "reply/tree_builder.h"
 
 namespace reply {
 namespace {
 
 using detail::TreeBuilder;
+using detail::Unreadable;
 using Member = ReplyValue::Member;
 
 // An array or object at this level may only be empty.
 constexpr int kDeepestLevel = 31;
 
-// Thrown inside the parser for a text that cannot be read; ParseReply gives none for it.
-struct Unreadable {};
-
 // Where a value stands decides where a bare word ends.
 enum class Place { Top, Element, MemberValue };
-
-constexpr bool IsSpace(char16_t c) {
-    return c == 0x20 || c == 0x0A || c == 0x0D || c == 0x09 || c == 0x08 || c == 0x0C;
-}
 
 constexpr bool IsNumberChar(char16_t c) {
     return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'e' ||
@@ -43,25 +38,14 @@ constexpr bool BeginsNoName(char16_t c) {
            c == u']' || c == u'{';
 }
 
-int HexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
-}
-
 struct PendingMember {
     Member member;
     std::size_t order;  // position in the text, so that a later duplicate wins
 };
 
-class Parser {
+class Parser : private detail::Scanner {
   public:
-    Parser(std::u16string_view text, detail::Arena& arena)
-        : p_(text.data()), end_(text.data() + text.size()), builder_(arena) {}
+    Parser(std::u16string_view text, detail::Arena& arena) : Scanner(text), builder_(arena) {}
 
     const ReplyValue* ParseDocument() {
         const ReplyValue* top = ParseValue(0, Place::Top);
@@ -70,109 +54,6 @@ class Parser {
     }
 
   private:
-    bool AtEnd() const { return p_ == end_; }
-
-    // Whitespace and comments. Before or inside the top value a comment the text leaves
-    // open is unreadable; after the top value it is not.
-    void SkipSpace(bool after_top) {
-        while (p_ != end_) {
-            char16_t c = *p_;
-            if (IsSpace(c)) {
-                ++p_;
-                continue;
-            }
-            if (c != u'/')
-                return;
-            if (end_ - p_ < 2)
-                throw Unreadable{};
-            const char16_t* close = nullptr;
-            if (p_[1] == u'*') {
-                // A block comment ends at the first "*/" after its opening.
-                std::u16string_view rest(p_ + 2, std::size_t(end_ - p_ - 2));
-                std::size_t at = rest.find(u"*/");
-                if (at != std::u16string_view::npos)
-                    close = p_ + 2 + at + 2;
-            } else if (p_[1] == u'/') {
-                std::u16string_view rest(p_ + 2, std::size_t(end_ - p_ - 2));
-                std::size_t at = rest.find(u'\n');
-                if (at != std::u16string_view::npos)
-                    close = p_ + 2 + at + 1;
-            } else {
-                throw Unreadable{};
-            }
-            if (close == nullptr) {
-                if (!after_top)
-                    throw Unreadable{};
-                p_ = end_;
-                return;
-            }
-            p_ = close;
-        }
-    }
-
-    // The character after a backslash, decoded; p_ stands on it.
-    char16_t ReadEscape() {
-        if (AtEnd())
-            throw Unreadable{};
-        char16_t c = *p_++;
-        int digits = 0;
-        switch (c) {
-            case u'b':
-                return 0x08;
-            case u't':
-                return 0x09;
-            case u'n':
-                return 0x0A;
-            case u'f':
-                return 0x0C;
-            case u'r':
-                return 0x0D;
-            case u'u':
-                digits = 4;
-                break;
-            case u'x':
-                digits = 2;
-                break;
-            default:
-                return c;
-        }
-        unsigned value = 0;
-        for (int i = 0; i < digits; ++i) {
-            int digit = AtEnd() ? -1 : HexValue(*p_);
-            if (digit < 0)
-                throw Unreadable{};
-            value = value * 16 + unsigned(digit);
-            ++p_;
-        }
-        return char16_t(value);
-    }
-
-    // Characters up to a stop character (left in place) or the end of the text, escapes
-    // decoded. When `nul_ends`, an escaped U+0000 ends the result and the rest of the run
-    // is dropped. The view lives until the next call.
-    template <class Stop>
-    std::u16string_view ReadRun(Stop stop, bool nul_ends) {
-        const char16_t* start = p_;
-        while (p_ != end_ && *p_ != u'\\' && !stop(*p_))
-            ++p_;
-        if (p_ == end_ || *p_ != u'\\')
-            return {start, std::size_t(p_ - start)};
-
-        scratch_.assign(start, p_);
-        bool cut = false;
-        while (p_ != end_ && !stop(*p_)) {
-            char16_t c = *p_++;
-            if (c == u'\\') {
-                c = ReadEscape();
-                if (c == 0 && nul_ends)
-                    cut = true;
-            }
-            if (!cut)
-                scratch_.push_back(c);
-        }
-        return scratch_;
-    }
-
     const ReplyValue* ParseValue(int level, Place place) {
         SkipSpace(false);
         // "(" is passed over; whatever follows it, whitespace included, starts the value.
@@ -372,13 +253,10 @@ class Parser {
         return builder_.Object(unique_);
     }
 
-    const char16_t* p_;
-    const char16_t* const end_;
     TreeBuilder builder_;
     std::vector<const ReplyValue*> elements_;  // elements of the arrays still open
     std::vector<PendingMember> members_;       // members of the objects still open
     std::vector<Member> unique_;
-    std::u16string scratch_;
     std::string number_text_;
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+// Conversions between the UTF-16 texts of the interface and the UTF-8 of the wire.
+
+#include <string>
+#include <string_view>
+
+namespace soap {
+
+// A lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// A malformed sequence becomes U+FFFD, one per offending byte.
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// The first `count` characters of a UTF-8 text, never cutting a character in two.
+std::string Utf8Prefix(std::string_view text, std::size_t count);
+
+}  // namespace soap
