@@ -168,7 +168,9 @@ void HttpService::Route() {
         server_->set_logger([](const httplib::Request& req, const httplib::Response& res) {
             AccessRecord record;
             record.time = std::chrono::system_clock::now();
-            record.peer = req.remote_addr + ":" + std::to_string(req.remote_port);
+            record.peer = req.remote_addr.empty()
+                              ? "-"
+                              : req.remote_addr + ":" + std::to_string(req.remote_port);
             record.operation = t_request.operation;
             record.status = res.status;
             record.bytes_in = t_request.bytes_in;
