@@ -107,7 +107,6 @@ void TForm1::CreateControls() {
 
     auto* layout = FillWith(this, cxPageControl1);
     layout->addWidget(CreateStatusLine());
-    CreateOpenDialog();
 }
 
 QWidget* TForm1::CreateLocalTab() {
@@ -218,7 +217,9 @@ QWidget* TForm1::CreateStatusLine() {
     return bar;
 }
 
-void TForm1::CreateOpenDialog() {
+QFileDialog* TForm1::OpenDialog() {
+    if (OpenDialog1)
+        return OpenDialog1;
     OpenDialog1 = Named(new QFileDialog(this), "OpenDialog1");
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
@@ -230,4 +231,5 @@ void TForm1::CreateOpenDialog() {
     OpenDialog1->setNameFilters(filters);
     OpenDialog1->selectNameFilter(filters.first());
     OpenDialog1->setDefaultSuffix(texts::kDefaultSuffix);
+    return OpenDialog1;
 }

@@ -82,13 +82,18 @@ void TForm1::FormShow() {
     }
     page.close();
     WebBrowser1->Navigate(path);
-    WebBrowser2->Navigate(settings_.startPage);
+    // The web tab lies hidden behind the first one: its page starts loading once the window
+    // is up, so that it does not hold back the first paint.
+    QTimer::singleShot(0, this, [this] {
+        quillory::RunGuarded([this] { WebBrowser2->Navigate(settings_.startPage); });
+    });
 }
 
 void TForm1::edt_imgPropertiesButtonClick() {
-    if (OpenDialog1->exec() != QDialog::Accepted)
+    QFileDialog* dialog = OpenDialog();
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    const QString chosen = OpenDialog1->selectedFiles().value(0);
+    const QString chosen = dialog->selectedFiles().value(0);
     if (chosen.isEmpty())
         return;
     WebBrowser1->Navigate(chosen);

@@ -44,6 +44,10 @@ class TForm1 : public QWidget {
     void cxButton1Click();
     void cxButton2Click();
 
+    // The picture file dialog, made at its first use: building it is a noticeable share of
+    // the window's start-up, and many starts never open it.
+    QFileDialog* OpenDialog();
+
     QString HelpPagePath() const;
     QString StatusText() const;
     int PendingRecognitions() const { return pending_; }
@@ -61,7 +65,6 @@ class TForm1 : public QWidget {
     QWidget* CreateWebTab();
     QWidget* CreateNotesTab();
     QWidget* CreateStatusLine();
-    void CreateOpenDialog();
     void CentreOnScreen();
 
     void StartRecognition(const quillory::RecognitionRequest& request, QPushButton* button,

@@ -108,6 +108,11 @@ void WindowLayoutTest::controlTree() {
     QFETCH(QString, parent);
     TForm1 form(OfflineSettings(dir_.path()));
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+    if (name == QStringLiteral("OpenDialog1")) {
+        // Made at its first use, then kept.
+        QVERIFY(!form.findChild<QWidget*>(name));
+        QCOMPARE(form.OpenDialog(), form.OpenDialog());
+    }
     const QList<QWidget*> found = form.findChildren<QWidget*>(name);
     QCOMPARE(found.size(), 1);
     QCOMPARE(QString::fromLatin1(found.first()->metaObject()->className()), className);
@@ -188,7 +193,7 @@ void WindowLayoutTest::placedGeometry() {
 
 void WindowLayoutTest::fileDialogFilter() {
     TForm1 form(OfflineSettings(dir_.path()));
-    auto* dialog = Child<QFileDialog>(&form, "OpenDialog1");
+    QFileDialog* dialog = form.OpenDialog();
     const QStringList expected = {
         QStringLiteral("jpg文件 (*.jpg)"), QStringLiteral("jpeg文件 (*.jpeg)"),
         QStringLiteral("png文件 (*.png)"), QStringLiteral("bmp文件 (*.bmp)")};

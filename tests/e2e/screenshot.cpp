@@ -49,8 +49,7 @@ int main(int argc, char* argv[]) {
     form.show();
     QSignalSpy shown(&form, &TForm1::recognitionFinished);
     QTimer::singleShot(500, &form, [&] {
-        auto* dialog = form.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
-        testing_support::ChooseInDialog(dialog, picture);
+        testing_support::ChooseInDialog(form.OpenDialog(), picture);
         form.edt_imgPropertiesButtonClick();
         form.cxButton1Click();
     });

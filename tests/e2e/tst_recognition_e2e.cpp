@@ -83,7 +83,7 @@ void RecognitionTest::localPictureFillsTheMemo() {
     TForm1 form(SettingsFor(service_.Endpoint()));
     const QString path = dir_.filePath("lines.png");
     QVERIFY(testing_support::RenderText(kFirstPicture).save(path, "PNG"));
-    testing_support::ChooseInDialog(Child<QFileDialog>(&form, "OpenDialog1"), path);
+    testing_support::ChooseInDialog(form.OpenDialog(), path);
     form.edt_imgPropertiesButtonClick();
 
     form.cxButton1Click();
