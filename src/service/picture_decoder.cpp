@@ -2,6 +2,10 @@
 
 #include <allheaders.h>
 
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include <climits>
 #include <mutex>
 #include <string>
 
@@ -29,6 +33,21 @@ void CheckPixels(std::uint64_t pixels, const char* what) {
     }
 }
 
+std::uint64_t BmpHeaderPixels(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 26)
+        throw BadPicture("The BMP picture is damaged");
+    const auto read16 = [&](std::size_t at) {
+        return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8;
+    };
+    const auto read32 = [&](std::size_t at) {
+        return std::int32_t(read16(at) | read16(at + 2) << 16);
+    };
+    if (read32(14) == 12)  // the OS/2 header: 16-bit width and height
+        return std::uint64_t(read16(18)) * read16(20);
+    const std::int64_t width = read32(18), height = read32(22);
+    return std::uint64_t(width < 0 ? -width : width) * std::uint64_t(height < 0 ? -height : height);
+}
+
 // Measures the picture from its header alone.
 void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
     if (format == IFF_GIF) {
@@ -41,18 +60,9 @@ void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
         return;
     }
     if (format == IFF_BMP) {
-        // Leptonica's header reader decodes a BMP whole, too.
-        if (bytes.size() < 26)
-            throw BadPicture("The BMP picture is damaged");
-        const auto read32 = [&](std::size_t at) {
-            return std::int32_t(std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 |
-                                std::uint32_t(bytes[at + 2]) << 16 |
-                                std::uint32_t(bytes[at + 3]) << 24);
-        };
-        const std::int64_t width = read32(18), height = read32(22);
-        CheckPixels(std::uint64_t(width < 0 ? -width : width) *
-                        std::uint64_t(height < 0 ? -height : height),
-                    "");
+        // Leptonica's header reader decodes a BMP whole, and knows only the classic header.
+        CheckPixels(BmpHeaderPixels(bytes), "");
+        return;
     }
     l_int32 w = 0, h = 0, bps = 0, spp = 0, cmap = 0, header_format = 0;
     if (pixReadHeaderMem(bytes.data(), bytes.size(), &header_format, &w, &h, &bps, &spp, &cmap) !=
@@ -61,6 +71,54 @@ void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
         throw BadPicture("The picture's header cannot be read");
     }
     CheckPixels(std::uint64_t(w) * std::uint64_t(h), "");
+}
+
+// A BMP form Leptonica does not read (V4 and V5 headers, OS/2 headers, run-length
+// coding, bit fields), decoded by OpenCV. Alpha is laid on white, unless every alpha
+// byte is zero: then the bytes are padding, and the picture is opaque.
+PixPtr DecodeBmpWithOpenCv(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > std::size_t(INT_MAX))
+        throw BadPicture("The BMP picture is too large");
+    const cv::Mat encoded(1, int(bytes.size()), CV_8UC1, const_cast<std::uint8_t*>(bytes.data()));
+    cv::Mat picture;
+    try {
+        picture = cv::imdecode(encoded, cv::IMREAD_UNCHANGED);
+    } catch (const cv::Exception&) {
+        picture.release();
+    }
+    const int channels = picture.channels();
+    if (picture.empty() || picture.depth() != CV_8U || (channels != 1 && channels != 3 && channels != 4))
+        throw BadPicture("The picture cannot be decoded; it may be damaged or truncated");
+    CheckPixels(std::uint64_t(picture.cols) * std::uint64_t(picture.rows), "");
+
+    bool opaque = true;
+    if (channels == 4) {
+        cv::Mat alpha;
+        cv::extractChannel(picture, alpha, 3);
+        opaque = cv::countNonZero(alpha) == 0;
+    }
+    PixPtr pix(pixCreate(picture.cols, picture.rows, channels == 1 ? 8 : 32));
+    if (!pix)
+        throw BadPicture("The picture cannot be decoded; it may be damaged or truncated");
+    const l_int32 wpl = pixGetWpl(pix.get());
+    l_uint32* const data = pixGetData(pix.get());
+    for (int y = 0; y < picture.rows; ++y) {
+        const std::uint8_t* in = picture.ptr<std::uint8_t>(y);
+        l_uint32* line = data + std::ptrdiff_t(y) * wpl;
+        for (int x = 0; x < picture.cols; ++x, in += channels) {
+            if (channels == 1) {
+                SET_DATA_BYTE(line, x, in[0]);
+                continue;
+            }
+            const unsigned a = opaque ? 255 : in[3];
+            // On white: c * a + 255 * (255 - a), over 255, rounded.
+            const auto on_white = [a](unsigned c) {
+                return l_int32((c * a + 255 * (255 - a) + 127) / 255);
+            };
+            composeRGBPixel(on_white(in[2]), on_white(in[1]), on_white(in[0]), line + x);
+        }
+    }
+    return pix;
 }
 
 PixPtr Normalise(PixPtr pix) {
@@ -100,6 +158,8 @@ PixPtr DecodePicture(std::span<const std::uint8_t> bytes) {
     CheckHeader(bytes, format);
 
     PixPtr pix(pixReadMem(bytes.data(), bytes.size()));
+    if (!pix && format == IFF_BMP)
+        pix = DecodeBmpWithOpenCv(bytes);
     if (!pix)
         throw BadPicture("The picture cannot be decoded; it may be damaged or truncated");
     CheckPixels(std::uint64_t(pixGetWidth(pix.get())) * std::uint64_t(pixGetHeight(pix.get())), "");

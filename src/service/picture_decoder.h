@@ -1,6 +1,6 @@
 #pragma once
-// Decodes picture bytes with Leptonica, refusing oversized pictures before any
-// pixel is decoded.
+// Decodes picture bytes with Leptonica, and the BMP forms it lacks with OpenCV,
+// refusing oversized pictures before any pixel is decoded.
 
 #include <cstdint>
 #include <memory>

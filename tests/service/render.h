@@ -23,6 +23,7 @@ struct Rendering {
     std::string format = "png";  // any format ImageMagick writes
     std::string output_options;  // e.g. "-type truecolor"
     std::string coder;           // e.g. "bmp3:" for a BMP with the classic header
+    std::string background = "white";  // "none" for a transparent one
 };
 
 inline std::string Quote(const std::string& text) {
@@ -43,7 +44,7 @@ inline std::vector<std::uint8_t> Render(const Rendering& r) {
         std::filesystem::temp_directory_path() / ("ocrgated-render-" + std::to_string(::getpid()) +
                                                   "-" + std::to_string(++counter) + "." + r.format);
     std::string command = "convert -size " + std::to_string(r.width) + "x" +
-                          std::to_string(r.height) + " xc:white -fill black -font " +
+                          std::to_string(r.height) + " xc:" + r.background + " -fill black -font " +
                           Quote(r.font) + " -pointsize " + std::to_string(r.pointsize);
     const int step = r.height / int(r.lines.size() + 1);
     for (std::size_t i = 0; i < r.lines.size(); ++i) {

@@ -131,6 +131,67 @@ TEST_F(TesseractEngine, DecodesEveryAcceptedFormat) {
     }
 }
 
+// The same picture as ImageMagick reads it from `bytes`, written as a PNG.
+std::vector<std::uint8_t> AsPng(const std::vector<std::uint8_t>& bytes) {
+    const auto base = std::filesystem::temp_directory_path() /
+                      ("ocrgated-aspng-" + std::to_string(::getpid()));
+    const auto in = base.string() + ".bmp", out = base.string() + ".png";
+    std::ofstream(in, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const std::string command = "convert " + Quote(in) + " " + Quote("png:" + out);
+    const bool converted = std::system(command.c_str()) == 0;
+    auto png = converted ? ReadFile(out) : std::vector<std::uint8_t>{};
+    std::filesystem::remove(in);
+    std::filesystem::remove(out);
+    return png;
+}
+
+// BMP forms beyond the classic header, as ImageMagick and paint programs write them,
+// decode to the picture ImageMagick itself reads from them.
+TEST_F(TesseractEngine, DecodesBmpFormsBeyondTheClassicHeader) {
+    struct Form {
+        const char* name;
+        std::string background, options, coder;
+        std::uint8_t header_size, compression;  // bytes 14 and 30 of the file
+    };
+    const Form forms[] = {
+        {"V5 header, 32-bit bit fields", "white", "", "bmp:", 124, 3},
+        {"V5 header, alpha over transparent black", "none", "", "bmp:", 124, 3},
+        {"OS/2 header", "white", "-type truecolor", "bmp2:", 12, 0},
+        {"run-length coded", "white", "-type palette -compress RLE", "bmp3:", 40, 1},
+    };
+    for (const Form& form : forms) {
+        Rendering r{200, 60, kSansCjk, 20, {"abc"}, "bmp", form.options, form.coder};
+        r.background = form.background;
+        const auto bytes = Render(r);
+        ASSERT_GT(bytes.size(), 30u) << form.name;
+        EXPECT_EQ(bytes[14], form.header_size) << form.name;
+        if (form.header_size != 12) {
+            EXPECT_EQ(bytes[30], form.compression) << form.name;
+        }
+
+        const auto reference = AsPng(bytes);
+        ASSERT_FALSE(reference.empty()) << form.name;
+        const PixPtr expected(pixConvertTo8(DecodePicture(reference).get(), 0));
+        const PixPtr got(pixConvertTo8(DecodePicture(bytes).get(), 0));
+        ASSERT_TRUE(expected && got) << form.name;
+        ASSERT_EQ(pixGetWidth(got.get()), 200) << form.name;
+        ASSERT_EQ(pixGetHeight(got.get()), 60) << form.name;
+        int differing = 0, dark = 0;
+        for (l_int32 y = 0; y < 60; ++y) {
+            for (l_int32 x = 0; x < 200; ++x) {
+                l_uint32 a = 0, b = 0;
+                pixGetPixel(expected.get(), x, y, &a);
+                pixGetPixel(got.get(), x, y, &b);
+                differing += std::abs(int(a) - int(b)) > 1;
+                dark += b < 100;
+            }
+        }
+        EXPECT_EQ(differing, 0) << form.name;
+        EXPECT_GT(dark, 50) << form.name;  // the text is there, not a blank page
+    }
+}
+
 std::vector<std::uint8_t> PngChunk(const std::string& type, const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> chunk;
     const auto put32 = [&](std::uint32_t v) {
