@@ -69,6 +69,15 @@ void CheckLoads(const std::string& path) {
 std::string DefaultModelDirectory() {
     if (const char* dir = std::getenv("QUILLORY_PPOCR_MODELS"); dir && *dir)
         return dir;
+    // An installed service finds the models beside it in the installation's data folder.
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const fs::path installed =
+            (self.parent_path() / QUILLORY_PPOCR_INSTALLED_MODELS).lexically_normal();
+        if (fs::is_directory(installed, error))
+            return installed.string();
+    }
     return QUILLORY_PPOCR_MODELS;
 }
 

@@ -25,7 +25,8 @@ struct PpOcrModels {
     std::vector<std::string> characters;
 };
 
-// QUILLORY_PPOCR_MODELS from the environment, else the build tree's models.
+// QUILLORY_PPOCR_MODELS from the environment, else the installed models beside the
+// running program, else the build tree's models.
 std::string DefaultModelDirectory();
 
 // Checks every file against the sizes fetch-models recorded and loads the
