@@ -72,13 +72,28 @@ QString TForm1::HelpPagePath() const {
     return directory + texts::kHelpFileName;
 }
 
+namespace {
+
+bool HoldsHelpPage(const QString& path) {
+    QFile page(path);
+    return page.open(QIODevice::ReadOnly) &&
+           page.read(texts::kHelpPage.size() + 1) == texts::kHelpPage;
+}
+
+}  // namespace
+
 void TForm1::FormShow() {
     const QString path = HelpPagePath();
     QFile page(path);
     // Truncating, so that a longer page from an earlier run leaves no tail.
     if (!page.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         page.write(texts::kHelpPage) != texts::kHelpPage.size() || !page.flush()) {
-        throw quillory::EFCreateError(QDir::toNativeSeparators(path), page.errorString());
+        const QString reason = page.errorString();
+        page.close();
+        // An installation's read-only folder holds the page as it was installed: when that
+        // is this very page, there is nothing to tell.
+        if (!HoldsHelpPage(path))
+            throw quillory::EFCreateError(QDir::toNativeSeparators(path), reason);
     }
     page.close();
     WebBrowser1->Navigate(path);

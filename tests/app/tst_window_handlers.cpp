@@ -10,17 +10,73 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include "AppErrors.h"
 #include "BrowserPane.h"
 #include "ErrorBox.h"
 #include "M_Quillory.h"
 #include "PictureView.h"
+#include "Texts.h"
 #include "pictures/file_formats.h"
 #include "soap/errors.h"
 #include "test_support.h"
 
 using testing_support::Child;
 using testing_support::OfflineSettings;
+
+namespace {
+
+// Makes a file that not even root may write, as an installation's read-only folder holds it,
+// and makes it writable again when it goes.
+class UnwritableFile {
+  public:
+    explicit UnwritableFile(const QString& path) : path_(path) {
+        if (geteuid() != 0) {
+            const QString directory = QFileInfo(path).absolutePath();
+            made_ = QFile::setPermissions(path, QFileDevice::ReadOwner) &&
+                    QFile::setPermissions(directory,
+                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            return;
+        }
+        made_ = SetImmutable(true);  // permissions do not stop root
+    }
+    ~UnwritableFile() {
+        if (geteuid() == 0) {
+            SetImmutable(false);
+            return;
+        }
+        QFile::setPermissions(QFileInfo(path_).absolutePath(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    UnwritableFile(const UnwritableFile&) = delete;
+    UnwritableFile& operator=(const UnwritableFile&) = delete;
+
+    bool Made() const { return made_; }
+
+  private:
+    bool SetImmutable(bool on) {
+        const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+
+    QString path_;
+    bool made_ = false;
+};
+
+}  // namespace
 
 class WindowHandlersTest : public QObject {
     Q_OBJECT
@@ -29,6 +85,8 @@ class WindowHandlersTest : public QObject {
     void helpPageBytes();
     void helpPageReplacesALongerFile();
     void readOnlyDirectoryShowsTheErrorBox();
+    void unwritablePage_data();
+    void unwritablePage();
     void errorBoxText_data();
     void errorBoxText();
     void silentAbortIsNeverShown();
@@ -114,6 +172,48 @@ void WindowHandlersTest::readOnlyDirectoryShowsTheErrorBox() {
     QTest::qWait(50);  // a deferred navigation would have run by now
     QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 0);
     QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->NavigationCount(), 0);
+}
+
+void WindowHandlersTest::unwritablePage_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("shown");  // whether the page is shown, or the error box
+    const QByteArray page = quillory::texts::kHelpPage;
+    QTest::newRow("the page as installed") << page << true;
+    QTest::newRow("an older page") << QByteArray(5000, 'x') << false;
+    QTest::newRow("the page with a tail") << page + "x" << false;
+    QTest::newRow("the page cut short") << page.left(page.size() - 2) << false;
+}
+
+void WindowHandlersTest::unwritablePage() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, shown);
+    QTemporaryDir where;
+    const QString path = where.filePath("help.html");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    UnwritableFile locked(path);
+    if (!locked.Made())
+        QSKIP("no way here to make a file that this user cannot write");
+
+    TForm1 form(OfflineSettings(where.path()));
+    const auto seen =
+        testing_support::WatchMessageBox([&] { quillory::RunGuarded([&] { form.FormShow(); }); });
+    QTest::qWait(50);  // a deferred navigation would have run by now
+    QCOMPARE(seen.shown, !shown);
+    if (!shown) {
+        QVERIFY2(seen.text.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(path)),
+                 qPrintable(seen.text));
+    }
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), content);  // left as it was
+    auto* help = Child<quillory::BrowserPane>(&form, "WebBrowser1");
+    QCOMPARE(help->NavigationCount(), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(help->LastAddress(), path);
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->NavigationCount(), shown ? 1 : 0);
 }
 
 void WindowHandlersTest::errorBoxText_data() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # An installed ocrgated runs its PP-OCR engine on the models installed with it: it finds
 # them from its own folder, without QUILLORY_PPOCR_MODELS and whatever the build tree holds.
+# The window's help page is installed beside the window.
 # Exits 77 (skipped) when the build fetched no models.
 set -euo pipefail
 
@@ -21,6 +22,11 @@ models="$prefix/share/quillory/ppocr"
 [[ -f "$models/manifest" && -f "$models/det.onnx" && -f "$models/keys.txt" ]] ||
     fail "the models were not installed in $models"
 [[ ! -e "$models/stamp" ]] || fail "the build's stamp was installed"
+# The window, when this build has one, ships its help page beside it.
+if [[ -x "$prefix/libexec/quillory/quillory" ]]; then
+    [[ $(stat -c %s "$prefix/libexec/quillory/help.html") == 214 ]] ||
+        fail "the help page is not installed beside the window"
+fi
 
 # Starts the installed service, waits (bounded) for its listening line, stops it; prints
 # what it logged.
