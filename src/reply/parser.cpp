@@ -149,27 +149,35 @@ class Parser : private detail::Scanner {
                 if (level == kDeepestLevel)
                     throw Unreadable{};
                 elements_.push_back(ParseValue(level + 1, Place::Element));
-                SkipSpace(false);
-                if (AtEnd())
-                    throw Unreadable{};
-                if (*p_ == u']') {
-                    ++p_;
+                if (ClosesAfterItem(u']'))
                     break;
-                }
-                if (*p_ != u',')
-                    throw Unreadable{};
-                ++p_;
-                SkipSpace(false);
-                if (p_ != end_ && *p_ == u']') {
-                    ++p_;
-                    break;
-                }
             }
         }
         const ReplyValue* array =
             builder_.Array(std::span(elements_.data() + mark, elements_.size() - mark));
         elements_.resize(mark);
         return array;
+    }
+
+    // After an element or member: true when `closer` ends the container, false after the
+    // comma that separates it from the next. A comma before the closer also ends it.
+    bool ClosesAfterItem(char16_t closer) {
+        SkipSpace(false);
+        if (AtEnd())
+            throw Unreadable{};
+        if (*p_ == closer) {
+            ++p_;
+            return true;
+        }
+        if (*p_ != u',')
+            throw Unreadable{};
+        ++p_;
+        SkipSpace(false);
+        if (p_ != end_ && *p_ == closer) {
+            ++p_;
+            return true;
+        }
+        return false;
     }
 
     std::u16string_view ParseName() {
@@ -210,21 +218,8 @@ class Parser : private detail::Scanner {
                 const ReplyValue* value = ParseValue(level + 1, Place::MemberValue);
                 members_.push_back(
                     {{name, detail::MemberKey(name), value}, members_.size() - mark});
-                SkipSpace(false);
-                if (AtEnd())
-                    throw Unreadable{};
-                if (*p_ == u'}') {
-                    ++p_;
+                if (ClosesAfterItem(u'}'))
                     break;
-                }
-                if (*p_ != u',')
-                    throw Unreadable{};
-                ++p_;
-                SkipSpace(false);
-                if (p_ != end_ && *p_ == u'}') {
-                    ++p_;
-                    break;
-                }
             }
         }
         const ReplyValue* object = FinishObject(mark);
