@@ -87,7 +87,8 @@ PixPtr DecodeBmpWithOpenCv(std::span<const std::uint8_t> bytes) {
         picture.release();
     }
     const int channels = picture.channels();
-    if (picture.empty() || picture.depth() != CV_8U || (channels != 1 && channels != 3 && channels != 4))
+    if (picture.empty() || picture.depth() != CV_8U ||
+        (channels != 1 && channels != 3 && channels != 4))
         throw BadPicture("The picture cannot be decoded; it may be damaged or truncated");
     CheckPixels(std::uint64_t(picture.cols) * std::uint64_t(picture.rows), "");
 

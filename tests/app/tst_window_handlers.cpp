@@ -37,9 +37,9 @@ class UnwritableFile {
     explicit UnwritableFile(const QString& path) : path_(path) {
         if (geteuid() != 0) {
             const QString directory = QFileInfo(path).absolutePath();
-            made_ = QFile::setPermissions(path, QFileDevice::ReadOwner) &&
-                    QFile::setPermissions(directory,
-                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            made_ =
+                QFile::setPermissions(path, QFileDevice::ReadOwner) &&
+                QFile::setPermissions(directory, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             return;
         }
         made_ = SetImmutable(true);  // permissions do not stop root
@@ -49,9 +49,9 @@ class UnwritableFile {
             SetImmutable(false);
             return;
         }
-        QFile::setPermissions(QFileInfo(path_).absolutePath(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
+        QFile::setPermissions(QFileInfo(path_).absolutePath(), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
         QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     UnwritableFile(const UnwritableFile&) = delete;
@@ -280,8 +280,7 @@ void WindowHandlersTest::chosenPictureIsLoaded() {
     QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->NavigationCount(), 2);
 
     // A name typed without an extension gets "jpg".
-    testing_support::ChooseInDialog(form.OpenDialog(),
-                                    dir_.filePath("chosen"));
+    testing_support::ChooseInDialog(form.OpenDialog(), dir_.filePath("chosen"));
     form.edt_imgPropertiesButtonClick();
     QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), path);
 }

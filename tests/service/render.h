@@ -20,9 +20,9 @@ struct Rendering {
     std::string font = kSansCjk;
     int pointsize = 44;
     std::vector<std::string> lines;
-    std::string format = "png";  // any format ImageMagick writes
-    std::string output_options;  // e.g. "-type truecolor"
-    std::string coder;           // e.g. "bmp3:" for a BMP with the classic header
+    std::string format = "png";        // any format ImageMagick writes
+    std::string output_options;        // e.g. "-type truecolor"
+    std::string coder;                 // e.g. "bmp3:" for a BMP with the classic header
     std::string background = "white";  // "none" for a transparent one
 };
 

@@ -133,8 +133,8 @@ TEST_F(TesseractEngine, DecodesEveryAcceptedFormat) {
 
 // The same picture as ImageMagick reads it from `bytes`, written as a PNG.
 std::vector<std::uint8_t> AsPng(const std::vector<std::uint8_t>& bytes) {
-    const auto base = std::filesystem::temp_directory_path() /
-                      ("ocrgated-aspng-" + std::to_string(::getpid()));
+    const auto base =
+        std::filesystem::temp_directory_path() / ("ocrgated-aspng-" + std::to_string(::getpid()));
     const auto in = base.string() + ".bmp", out = base.string() + ".png";
     std::ofstream(in, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
