@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "reply/reply.h"
+#include "reply/result_lines.h"
 
 namespace quillory {
 
@@ -15,16 +16,12 @@ void ShowResult(QString reply, QPlainTextEdit* memo) {
         memo->clear();
         if (!document)
             return;
-        const reply::ReplyPtr lines = reply::ArrayMember(document, u"words_result");
-        if (!lines)
+        if (!reply::ArrayMember(document, u"words_result"))
             return;
         // Gathered first and set at once: an empty line stays a line of its own.
         QStringList shown;
-        const std::size_t count = reply::ElementCount(lines);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::u16string words = reply::StringMember(reply::ElementAt(lines, i), u"words");
-            shown << QString::fromStdU16String(words) << QString();
-        }
+        for (const reply::ResultLine& line : reply::ResultLines(document))
+            shown << QString::fromStdU16String(line.words) << QString();
         memo->setPlainText(shown.join(u'\n'));
     } catch (...) {
         memo->setPlainText(reply);

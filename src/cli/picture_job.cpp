@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "reply/reply.h"
+#include "reply/result_lines.h"
 #include "soap/errors.h"
 #include "soap/rio.h"
 #include "soap/utf.h"
@@ -39,11 +40,8 @@ bool ReadLines(const std::u16string& text, std::vector<std::string>& lines) {
     const reply::ReplyPtr doc = reply::ParseReply(text);
     if (!doc)
         return false;
-    const reply::ReplyPtr words = reply::ArrayMember(doc, u"words_result");
-    for (std::size_t i = 0, n = reply::ElementCount(words); i < n; ++i) {
-        lines.push_back(
-            soap::Utf16ToUtf8(reply::StringMember(reply::ElementAt(words, i), u"words")));
-    }
+    for (const reply::ResultLine& line : reply::ResultLines(doc))
+        lines.push_back(soap::Utf16ToUtf8(line.words));
     return true;
 }
 

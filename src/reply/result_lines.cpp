@@ -1,0 +1,58 @@
+#include "reply/result_lines.h"
+
+#include "reply/reply.h"
+
+namespace reply {
+namespace {
+
+const ReplyValue* Member(const ReplyValue* object, std::u16string_view name) {
+    if (object == nullptr)
+        return nullptr;
+    for (const ReplyValue::Member& m : object->members()) {
+        if (m.name == name)
+            return m.value;
+    }
+    return nullptr;
+}
+
+std::optional<double> Number(const ReplyValue* value) {
+    if (value == nullptr)
+        return std::nullopt;
+    switch (value->kind()) {
+        case ReplyValue::Kind::Integer:
+            return static_cast<double>(value->integer());
+        case ReplyValue::Kind::FixedPoint:
+            return static_cast<double>(value->fixed_units()) / 10000.0;
+        case ReplyValue::Kind::Floating:
+            return value->floating();
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<LineLocation> Location(const ReplyValue* box) {
+    const auto left = Number(Member(box, u"left"));
+    const auto top = Number(Member(box, u"top"));
+    const auto width = Number(Member(box, u"width"));
+    const auto height = Number(Member(box, u"height"));
+    if (!left || !top || !width || !height)
+        return std::nullopt;
+    return LineLocation{*left, *top, *width, *height};
+}
+
+}  // namespace
+
+std::vector<ResultLine> ResultLines(const ReplyPtr& document) {
+    std::vector<ResultLine> lines;
+    const ReplyPtr words = ArrayMember(document, u"words_result");
+    for (std::size_t i = 0, n = ElementCount(words); i < n; ++i) {
+        const ReplyPtr element = ElementAt(words, i);
+        ResultLine& line = lines.emplace_back();
+        line.words = StringMember(element, u"words");
+        line.location = Location(Member(element.get(), u"location"));
+        line.confidence = Number(Member(Member(element.get(), u"probability"), u"average"));
+    }
+    return lines;
+}
+
+}  // namespace reply
