@@ -77,6 +77,8 @@ std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
 
 // The widest line the recognition networks read without squeezing, at their height.
 constexpr int kWidestLine = 2816;
+// A line read with less mean confidence may be upside down despite the classifier.
+constexpr double kConfidentReading = 0.9;
 
 }  // namespace
 
@@ -110,37 +112,45 @@ struct PpOcrRecognizer::Impl {
     }
 
     // Turns the crops that read upside down, by the page's verdict unless a line's own
-    // vote is sure, and reads them. A line the classifier is unsure of, or that goes
-    // against its page, is read both ways and keeps the more confident reading.
-    // Returns whether the page reads upside down.
+    // vote is sure, and reads them. A line the classifier is unsure of, one that goes
+    // against its page, or one that reads poorly is read the other way round too and
+    // keeps the more confident reading. Returns whether most of the page read upside down.
     bool ClassifyAndRead(std::vector<LineRecord>& records) {
-        bool page = false;
-        std::vector<std::size_t> doubtful;
+        std::vector<bool> turned(records.size(), false), doubtful(records.size(), false);
         if (classifier) {
             for (LineRecord& record : records)
                 record.upside_down = classifier->UpsideDown(record.crop);
-            page = MostlyUpsideDown(records);
+            const bool page = MostlyUpsideDown(records);
             const float sure = options.upside_down_confidence;
             for (std::size_t i = 0; i < records.size(); ++i) {
                 const float vote = records[i].upside_down;
-                const bool turn = page ? vote >= 1 - sure : vote > sure;
-                if (turn)
+                turned[i] = page ? vote >= 1 - sure : vote > sure;
+                if (turned[i])
                     cv::rotate(records[i].crop, records[i].crop, cv::ROTATE_180);
-                if (turn != page || (vote > 1 - sure && vote < sure))
-                    doubtful.push_back(i);
+                doubtful[i] = turned[i] != page || (vote > 1 - sure && vote < sure);
             }
         }
         reader.Read(Pointers(records));
+        std::vector<std::size_t> again;
         std::vector<LineRecord> other;
-        for (std::size_t i : doubtful) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (!doubtful[i] && records[i].confidence >= kConfidentReading)
+                continue;
+            again.push_back(i);
             other.push_back(records[i]);
             cv::rotate(other.back().crop, other.back().crop, cv::ROTATE_180);
         }
         reader.Read(Pointers(other));
-        for (std::size_t k = 0; k < doubtful.size(); ++k)
-            if (other[k].confidence > records[doubtful[k]].confidence)
-                records[doubtful[k]] = std::move(other[k]);
-        return page;
+        double vote = 0;
+        for (std::size_t k = 0; k < again.size(); ++k) {
+            if (other[k].confidence > records[again[k]].confidence) {
+                records[again[k]] = std::move(other[k]);
+                turned[again[k]] = !turned[again[k]];
+            }
+        }
+        for (std::size_t i = 0; i < records.size(); ++i)
+            vote += (turned[i] ? 1.0 : -1.0) * records[i].crop.cols;
+        return vote > 0;
     }
 
     // Cuts, turns and reads every record; returns how the page was turned.
@@ -169,6 +179,11 @@ struct PpOcrRecognizer::Impl {
                 column.crop = ColumnAsLine(column.crop);
         }
         reader.Read(Pointers(columns));
+        // Only Chinese, Japanese and Korean are set in columns; a Latin line turned a
+        // quarter and read as a column can look confident letter by letter.
+        for (LineRecord& column : columns)
+            if (column.column && CjkShare(column.text.text) < 0.5)
+                column.confidence = 0;
         if (ReadingConfidence(columns) <= turned)
             return anticlockwise ? 3 : 1;
         records = std::move(columns);

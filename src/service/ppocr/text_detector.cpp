@@ -36,8 +36,9 @@ DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options)
 
     const double canvas_short = std::min(layout.canvas.width, layout.canvas.height);
     const double canvas_long = std::max(layout.canvas.width, layout.canvas.height);
-    double scale = std::clamp(options.min_short_side / canvas_short, 1.0, kMaxUpscale);
-    scale = std::min(scale, options.max_long_side / canvas_long);
+    const double scale =
+        std::min(std::clamp(options.min_short_side / canvas_short, 1.0, kMaxUpscale),
+                 options.max_long_side / canvas_long);
     layout.input = {RoundTo32(layout.canvas.width * scale),
                     RoundTo32(layout.canvas.height * scale)};
     return layout;

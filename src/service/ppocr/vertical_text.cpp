@@ -78,4 +78,22 @@ cv::Mat ColumnAsLine(const cv::Mat& column) {
     return line;
 }
 
+double CjkShare(std::string_view utf8) {
+    std::size_t characters = 0, cjk = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        if (code == U' ')
+            continue;
+        ++characters;
+        cjk += (code >= 0x3000 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7AF) ||
+               (code >= 0xF900 && code <= 0xFAFF) || (code >= 0xFF00 && code <= 0xFFEF);
+    }
+    return characters ? static_cast<double>(cjk) / static_cast<double>(characters) : 0;
+}
+
 }  // namespace ocrgated::ppocr

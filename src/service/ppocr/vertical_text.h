@@ -5,10 +5,15 @@
 
 #include <opencv2/core.hpp>
 
+#include <string_view>
+
 namespace ocrgated::ppocr {
 
 // column: 8-bit BGR, upright, taller than wide. A line as wide as the characters
 // placed one after another, as tall as the column is wide, on the column's background.
 cv::Mat ColumnAsLine(const cv::Mat& column);
+
+// The share of a UTF-8 text's characters that are Han, kana, hangul or CJK punctuation.
+double CjkShare(std::string_view utf8);
 
 }  // namespace ocrgated::ppocr

@@ -77,21 +77,25 @@ TEST(DbPostprocess, OrdersCornersClockwiseFromTopLeft) {
     }
 }
 
-TEST(TextDetector, ThinPicturesArePaddedSmallOnesScaledUp) {
-    const DetectionOptions options;
+TEST(TextDetector, ThinPicturesArePaddedLargeOnesScaledDown) {
+    DetectionOptions upscaling;
+    upscaling.min_short_side = 640;
     struct Case {
         cv::Size picture, canvas, input;
+        const DetectionOptions options = {};
     } cases[] = {
-        {{1000, 300}, {1000, 300}, {1280, 384}},  // small print grows
-        {{640, 480}, {640, 480}, {864, 640}},     // to a short side of 640
-        {{4000, 3000}, {4000, 3000}, {1280, 960}},
-        {{1500, 54}, {1500, 250}, {1280, 224}},  // one screenshot line: padded to 6:1
-        {{54, 1500}, {250, 1500}, {224, 1280}},
+        {{1000, 300}, {1000, 300}, {960, 288}},
+        {{320, 110}, {320, 110}, {320, 96}},
+        {{4000, 3000}, {4000, 3000}, {960, 736}},
+        {{1500, 54}, {1500, 250}, {960, 160}},  // one screenshot line: padded to 6:1
+        {{54, 1500}, {250, 1500}, {160, 960}},
         {{1, 1}, {1, 1}, {32, 32}},
-        {{20000, 20}, {20000, 3334}, {1280, 224}},
+        {{20000, 20}, {20000, 3334}, {960, 160}},
+        {{320, 110}, {320, 110}, {960, 320}, upscaling},  // up to the long side's cap
+        {{200, 150}, {200, 150}, {800, 608}, upscaling},  // at most four times
     };
     for (const auto& c : cases) {
-        const DetectionLayout layout = PlanDetection(c.picture, options);
+        const DetectionLayout layout = PlanDetection(c.picture, c.options);
         EXPECT_EQ(layout.canvas, c.canvas) << c.picture;
         EXPECT_EQ(layout.input, c.input) << c.picture;
         EXPECT_EQ(layout.picture.size(), c.picture);

@@ -59,8 +59,8 @@ Args Columns(const std::vector<std::string>& columns) {
 
 // A grid of ruled cells with one text each.
 Args Table(const std::vector<std::vector<std::string>>& rows) {
-    Args args = {"-size", "640x190", "xc:white", "-stroke", "#555555", "-strokewidth", "2"};
-    for (int y = 10; y <= 190; y += 58)
+    Args args = {"-size", "640x250", "xc:white", "-stroke", "#555555", "-strokewidth", "2"};
+    for (int y = 10; y <= 250; y += 58)
         args.insert(args.end(),
                     {"-draw", "line 10," + std::to_string(y) + " 630," + std::to_string(y)});
     for (int x : {10, 230, 430, 630})
@@ -133,8 +133,14 @@ std::vector<RenderedPicture> RenderHardSet() {
     add("jpeg-quality-8", coupon,
         Page("620x170", "gradient:#fff0d8-#ffd0a0", "#802000", 40, 65, coupon, {"-quality", "8"}),
         "jpg");
-    add("table", {"商品", "数量", "金额", "苹果", "3", "¥15.60", "香蕉", "12", "¥9.80"},
-        Table({{"商品", "数量", "金额"}, {"苹果", "3", "¥15.60"}, {"香蕉", "12", "¥9.80"}}));
+    const std::vector<std::vector<std::string>> rows = {{"商品名称", "数量", "金额"},
+                                                        {"红富士苹果", "3 斤", "¥15.60"},
+                                                        {"进口香蕉", "12 根", "¥9.80"},
+                                                        {"有机牛奶 1L", "2 盒", "¥25.00"}};
+    std::vector<std::string> cells;
+    for (const auto& row : rows)
+        cells.insert(cells.end(), row.begin(), row.end());
+    add("table", cells, Table(rows));
     const std::vector<std::string> receipt = {
         "便利店 购物小票", "2026-12-08 19:42", "矿泉水 x2  ¥4.00", "面包 x1  ¥6.50",
         "酸奶 x3  ¥13.50", "合计  ¥24.00",     "微信支付  ¥24.00", "谢谢惠顾 欢迎再来"};
