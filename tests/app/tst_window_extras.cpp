@@ -297,6 +297,14 @@ void WindowExtrasTest::keys() {
     QVERIFY(opened);
     QCOMPARE(Child<QTabWidget>(&form, "cxPageControl1")->currentIndex(), 0);
 
+    // Ctrl+Shift+A starts a capture: the window steps aside first.
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(form.isHidden());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
     // Enter in the address field starts the web recognition; Esc calls it off.
     Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(1);
     auto* address = Child<QLineEdit>(&form, "edt_Url");
