@@ -1,13 +1,16 @@
 // Saves a picture of the window, for the README and for looking at the window as a user
 // does: an ocrgated of its own, a rendered picture chosen through the file dialog, 识别
 // pressed, the window grabbed.
-// Usage: quillory_screenshot OUTPUT.png [result|busy|failure|capture]
+// Usage: quillory_screenshot OUTPUT.png [result|busy|failure|capture|menu|small|drop]
 // (under a display, e.g. xvfb-run). `result` marks the second line and its box.
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -25,7 +28,8 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [result|busy|failure|capture]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [result|busy|failure|capture|menu|small|drop]\n",
+                     argv[0]);
         return 2;
     }
     const QString scene = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("result");
@@ -73,7 +77,28 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QWidget* target = &form;
-    if (scene == u"result") {
+    bool wholeScreen = false;
+    if (scene == u"menu") {
+        // The result column's right-click menu, over the window.
+        auto* memo = form.findChild<quillory::ResultMemo*>(QStringLiteral("cxMemo1"));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(200, 300),
+                                memo->viewport()->mapToGlobal(QPoint(200, 300)));
+        QApplication::sendEvent(memo->viewport(), &click);
+        wholeScreen = true;
+    } else if (scene == u"small") {
+        form.findChild<QTabWidget*>(QStringLiteral("cxPageControl1"))->setCurrentIndex(1);
+        form.resize(400, 300);  // the window keeps its top rows whole
+        wholeScreen = true;
+    } else if (scene == u"drop") {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("说明.txt")))});
+        QFile(dir.filePath(QStringLiteral("说明.txt"))).open(QIODevice::WriteOnly);
+        QWidget* pane = form.findChild<QWidget*>(QStringLiteral("Panel2"));
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(pane, &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(pane, &drop);
+    } else if (scene == u"result") {
         form.findChild<quillory::ResultMemo*>(QStringLiteral("cxMemo1"))->SelectLine(1);
     } else if (scene == u"capture") {
         form.StartCapture();
@@ -85,7 +110,8 @@ int main(int argc, char* argv[]) {
         QTest::mouseMove(target, QPoint(700, 420));
     }
     QTest::qWait(500);  // let the last paint land
-    const QPixmap shot = target->screen()->grabWindow(target == &form ? form.winId() : 0);
+    const QPixmap shot =
+        target->screen()->grabWindow(target == &form && !wholeScreen ? form.winId() : 0);
     if (!shot.save(QString::fromLocal8Bit(argv[1])))
         return 1;
     std::printf("saved %s (%dx%d)\n", argv[1], shot.width(), shot.height());
