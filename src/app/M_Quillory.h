@@ -146,6 +146,7 @@ class TForm1 : public QWidget {
     QToolButton* cancelButton_ = nullptr;
     QNetworkAccessManager* network_ = nullptr;
     QWidget* overlay_ = nullptr;
-    bool capturing_ = false;
+    bool captureUnderWay_ = false;              // from the key to the window's return
+    bool capturing_ = false;                    // the next recognition is of a captured region
     std::unique_ptr<QTemporaryDir> downloads_;  // pictures dropped as web addresses
 };

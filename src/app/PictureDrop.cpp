@@ -44,9 +44,12 @@ DropContent FromUrl(const QUrl& url) {
 
 }  // namespace
 
-DropContent ReadDrop(const QMimeData* data) {
+DropContent ReadDrop(const QMimeData* data, bool addressFirst) {
     if (!data)
         return {};
+    if (addressFirst && data->hasUrls() && data->urls().size() == 1 &&
+        IsWebAddress(data->urls().first()))
+        return FromUrl(data->urls().first());
     // A browser hands over a picture's data beside its address; the data needs no download.
     if (data->hasImage()) {
         DropContent content;

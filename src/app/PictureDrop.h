@@ -20,7 +20,8 @@ struct DropContent {
 };
 
 // Ignored is for plain text that is no address: an ordinary text drop, left to the
-// control under the mouse.
-DropContent ReadDrop(const QMimeData* data);
+// control under the mouse. A picture dragged from a browser carries its data and its
+// address; `addressFirst` takes the address.
+DropContent ReadDrop(const QMimeData* data, bool addressFirst = false);
 
 }  // namespace quillory

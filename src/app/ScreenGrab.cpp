@@ -51,8 +51,11 @@ void ScreenGrab::AskPortal() {
     QString sender = bus.baseService().mid(1);
     sender.replace(u'.', u'_');
     requestPath_ = kPortalPath + QStringLiteral("/request/") + sender + u'/' + token;
-    bus.connect(kPortalService, requestPath_, QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"), this, SLOT(OnPortalResponse(uint, QVariantMap)));
+    if (!bus.connect(kPortalService, requestPath_, QStringLiteral("org.freedesktop.portal.Request"),
+                     QStringLiteral("Response"), this, SLOT(OnPortalResponse(uint, QVariantMap)))) {
+        emit failed(QStringLiteral("桌面门户无法截图：") + bus.lastError().message());
+        return;
+    }
 
     QDBusMessage call = QDBusMessage::createMethodCall(
         kPortalService, kPortalPath, QStringLiteral("org.freedesktop.portal.Screenshot"),

@@ -36,8 +36,9 @@ ScreenGrab::Route RouteFor(TForm1::Settings::Capture capture) {
 }  // namespace
 
 void TForm1::StartCapture() {
-    if (overlay_ || findChild<ScreenGrab*>())
+    if (captureUnderWay_)
         return;  // one capture at a time
+    captureUnderWay_ = true;
     hide();
     QTimer::singleShot(kHideDelayMs, this, [this] {
         QScreen* where = screen();
@@ -65,6 +66,7 @@ void TForm1::StartCapture() {
 }
 
 void TForm1::EndCapture(const QString& status) {
+    captureUnderWay_ = false;
     show();
     raise();
     activateWindow();

@@ -18,6 +18,7 @@
 #include "PictureDrop.h"
 #include "PictureView.h"
 #include "Texts.h"
+#include "pictures/file_formats.h"
 
 namespace texts = quillory::texts;
 using quillory::DropContent;
@@ -60,7 +61,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (!tab)
         return QWidget::eventFilter(watched, event);
     auto* drop = static_cast<QDropEvent*>(event);
-    const DropContent content = quillory::ReadDrop(drop->mimeData());
+    const DropContent content = quillory::ReadDrop(drop->mimeData(), tab == cxTabSheet2);
     if (content.kind == DropContent::Kind::Ignored)
         return QWidget::eventFilter(watched, event);
     drop->setDropAction(Qt::CopyAction);
@@ -123,9 +124,14 @@ void TForm1::Download(const QUrl& address) {
         }
         if (!downloads_)
             downloads_ = std::make_unique<QTemporaryDir>();
+        // Named so that the picture holder finds its kind: by the address, else by the type.
         QString name = QFileInfo(address.path()).fileName();
-        if (name.isEmpty())
-            name = QStringLiteral("picture");
+        if (!pictures::FileFormats().Find(pictures::PictureExtension(name))) {
+            const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+            name = QStringLiteral("picture.") + (type.contains(u"png")   ? QStringLiteral("png")
+                                                 : type.contains(u"bmp") ? QStringLiteral("bmp")
+                                                                         : QStringLiteral("jpg"));
+        }
         QFile file(downloads_->filePath(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(reply->readAll()) < 0) {
             ShowStatus(texts::kDownloadFailed + file.errorString());

@@ -212,6 +212,14 @@ void WindowExtrasTest::drops_data() {
                                 << "image"
                                 << "" << true << ""
                                 << "";
+    QTest::newRow("browser picture on the local tab: its data") << "Panel7"
+                                                                << "browser"
+                                                                << "" << true << ""
+                                                                << "";
+    QTest::newRow("browser picture on the web tab: its address") << "Panel5"
+                                                                 << "browser"
+                                                                 << "" << false << ""
+                                                                 << "https://example.org/a.jpg";
     QTest::newRow("address on the web tab") << "WebBrowser2"
                                             << "address"
                                             << "" << false << ""
@@ -243,9 +251,11 @@ void WindowExtrasTest::drops() {
     } else if (dropped == u"files") {
         data = Urls({QUrl::fromLocalFile(dir_.filePath("drop.png")),
                      QUrl::fromLocalFile(dir_.filePath("drop.jpg"))});
-    } else if (dropped == u"image") {
+    } else if (dropped == u"image" || dropped == u"browser") {
         data = new QMimeData;
         data->setImageData(QImage(30, 20, QImage::Format_RGB32));
+        if (dropped == u"browser")
+            data->setUrls({QUrl(QStringLiteral("https://example.org/a.jpg"))});
     } else {
         data = new QMimeData;
         data->setText(QStringLiteral("https://example.org/a.jpg"));
