@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "BrowserPane.h"
@@ -16,6 +17,7 @@
 #include "ErrorBox.h"
 #include "M_Quillory.h"
 #include "PictureView.h"
+#include "ResultMemo.h"
 #include "Splitter.h"
 #include "Texts.h"
 
@@ -44,8 +46,9 @@ QVBoxLayout* FillWith(QWidget* parent, QWidget* child) {
     return layout;
 }
 
-QPlainTextEdit* Memo(QWidget* parent, const char* name, bool scrollBar) {
-    auto* memo = Named(new QPlainTextEdit(parent), name);
+template <class Kind = QPlainTextEdit>
+Kind* Memo(QWidget* parent, const char* name, bool scrollBar) {
+    auto* memo = Named(new Kind(parent), name);
     memo->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 16));
     memo->setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     return memo;
@@ -122,7 +125,7 @@ QWidget* TForm1::CreateLocalTab() {
     Panel2 = Named(new QWidget(cxTabSheet1), "Panel2");
     Panel3 = Named(new QWidget(Panel2), "Panel3");
     Panel3->setFixedWidth(560);
-    cxMemo1 = Memo(Panel3, "cxMemo1", true);
+    cxMemo1 = Memo<quillory::ResultMemo>(Panel3, "cxMemo1", true);
     FillWith(Panel3, cxMemo1);
     cxImage1 = Named(new quillory::PictureView(Panel2), "cxImage1");
     cxImage1->setVisible(false);
@@ -147,6 +150,11 @@ QWidget* TForm1::CreateLocalTab() {
             [this] { quillory::RunGuarded([this] { edt_imgPropertiesButtonClick(); }); });
     connect(cxButton1, &QPushButton::clicked, this,
             [this] { quillory::RunGuarded([this] { cxButton1Click(); }); });
+    // Each recognised line and its box over the picture point at each other.
+    connect(cxMemo1, &quillory::ResultMemo::markedLineChanged, cxImage1,
+            &quillory::PictureView::MarkBox);
+    connect(cxImage1, &quillory::PictureView::boxClicked, cxMemo1,
+            &quillory::ResultMemo::SelectLine);
     return cxTabSheet1;
 }
 
@@ -173,7 +181,7 @@ QWidget* TForm1::CreateWebTab() {
     WebBrowser2 = Named(new quillory::BrowserPane(Panel5), "WebBrowser2");
     Panel6 = Named(new QWidget(Panel5), "Panel6");
     Panel6->setFixedWidth(560);
-    cxMemo2 = Memo(Panel6, "cxMemo2", true);
+    cxMemo2 = Memo<quillory::ResultMemo>(Panel6, "cxMemo2", true);
     FillWith(Panel6, cxMemo2);
     // Deliberately bound to no panel: dragging it changes nothing.
     cxSplitter1 = Named(new quillory::Splitter(Panel5), "cxSplitter1");
@@ -210,11 +218,26 @@ QWidget* TForm1::CreateStatusLine() {
     busyIndicator_->setFixedSize(160, 14);
     busyIndicator_->setTextVisible(false);
     busyIndicator_->setVisible(false);
+    cancelButton_ = Named(new QToolButton(bar), "cancelButton");
+    cancelButton_->setText(texts::kCancel);
+    cancelButton_->setToolTip(texts::kCancel + QStringLiteral(" (Esc)"));
+    cancelButton_->setAutoRaise(true);
+    cancelButton_->setFixedHeight(18);
+    cancelButton_->setVisible(false);
+    connect(cancelButton_, &QToolButton::clicked, this, &TForm1::CancelRecognitions);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 2, 6, 2);
     row->addWidget(statusLine_, 1);
     row->addWidget(busyIndicator_);
+    row->addWidget(cancelButton_);
     return bar;
+}
+
+void TForm1::LimitMinimumSize() {
+    // The top rows place their controls at fixed points: the window may not shrink past the
+    // right edge of the furthest one, and the tabs follow the widest row.
+    for (QWidget* panel : {Panel1, Panel4})
+        panel->setMinimumWidth(panel->childrenRect().right() + 1);
 }
 
 QFileDialog* TForm1::OpenDialog() {

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "AppErrors.h"
@@ -21,12 +23,22 @@
 #include "PictureView.h"
 #include "Recognition.h"
 #include "ResultDisplay.h"
+#include "ResultMemo.h"
 #include "Texts.h"
 #include "ocrgate/contract.h"
 
 namespace texts = quillory::texts;
 using quillory::RecognitionOutcome;
 using quillory::RecognitionRequest;
+
+// A recognition under way, with what its result goes to.
+struct TForm1::Running {
+    std::shared_ptr<std::atomic<bool>> abort;
+    QPushButton* button = nullptr;
+    quillory::ResultMemo* memo = nullptr;
+    quint64 pictureSerial = 0;  // the picture view's, when the picture was taken
+    bool toClipboard = false;   // a capture: the text goes to the clipboard too
+};
 
 TForm1::Settings TForm1::DefaultSettings() {
     return {QString::fromUtf8(ocrgate::kEndpoint.data(), qsizetype(ocrgate::kEndpoint.size())),
@@ -40,9 +52,16 @@ TForm1::TForm1(Settings settings, QWidget* parent)
     : QWidget(parent), settings_(std::move(settings)) {
     setObjectName(QStringLiteral("Form1"));
     CreateControls();
+    CreateShortcuts();
+    AcceptDrops();
+    LimitMinimumSize();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // A transfer still running stops; its late reply has nowhere to go.
+    for (const auto& job : running_)
+        job->abort->store(true);
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -109,14 +128,23 @@ void TForm1::edt_imgPropertiesButtonClick() {
     if (dialog->exec() != QDialog::Accepted)
         return;
     const QString chosen = dialog->selectedFiles().value(0);
-    if (chosen.isEmpty())
-        return;
+    if (!chosen.isEmpty())
+        LoadPictureFile(chosen);
+}
+
+void TForm1::LoadPictureFile(const QString& chosen) {
     WebBrowser1->Navigate(chosen);
     edt_img->setText(chosen);
     cxImage1->setVisible(true);
     // Below the browser panel until a recognition uncovers it; a failed load keeps the
     // previous picture and reaches the error box.
-    cxImage1->LoadFromFile(edt_img->text());
+    try {
+        cxImage1->LoadFromFile(edt_img->text());
+    } catch (...) {
+        // The field names what 识别 sends: the picture still held, or nothing.
+        edt_img->setText(cxImage1->SourcePath());
+        throw;
+    }
 }
 
 void TForm1::cxButton1Click() {
@@ -142,35 +170,89 @@ void TForm1::cxButton2Click() {
 }
 
 void TForm1::StartRecognition(const RecognitionRequest& request, QPushButton* button,
-                              QPlainTextEdit* memo) {
+                              quillory::ResultMemo* memo) {
+    auto job = std::make_shared<Running>(
+        Running{request.abort, button, memo, cxImage1->PictureSerial(), capturing_});
+    capturing_ = false;
+    running_.push_back(job);
     button->setEnabled(false);
-    ++pending_;
-    busyIndicator_->setVisible(true);
+    UpdateBusy();
     ShowStatus(texts::kBusy);
 
     auto* watcher = new QFutureWatcher<RecognitionOutcome>(this);
     connect(watcher, &QFutureWatcher<RecognitionOutcome>::finished, this, [=, this] {
-        const RecognitionOutcome outcome = watcher->result();
         watcher->deleteLater();
-        --pending_;
-        button->setEnabled(true);
-        busyIndicator_->setVisible(pending_ > 0);
-        if (outcome.succeeded) {
-            quillory::RunGuarded([&] { quillory::ShowResult(outcome.reply, memo); });
-            ShowStatus(texts::kDone);
-        } else {
-            ShowStatus((outcome.cancelled ? texts::kCancelled : texts::kFailed) + outcome.failure);
-        }
-        emit recognitionFinished();
+        const auto at = std::find(running_.begin(), running_.end(), job);
+        if (at == running_.end())
+            return;  // called off: whatever came back is dropped
+        running_.erase(at);
+        FinishRecognition(*job, watcher->result());
     });
     watcher->setFuture(QtConcurrent::run(quillory::Recognize, request));
 }
 
-void TForm1::ShowStatus(const QString& text) {
+void TForm1::FinishRecognition(const Running& job, const RecognitionOutcome& outcome) {
+    job.button->setEnabled(true);
+    UpdateBusy();
+    if (outcome.succeeded) {
+        quillory::RunGuarded([&] { ShowRecognised(job, outcome.reply); });
+    } else if (outcome.cancelled) {
+        ShowStatus(texts::kCancelled + outcome.failure);
+    } else {
+        ShowStatus(texts::kFailed + (outcome.cause.isEmpty() ? outcome.failure : outcome.cause),
+                   outcome.failure);
+    }
+    emit recognitionFinished();
+}
+
+void TForm1::ShowRecognised(const Running& job, const QString& reply) {
+    const std::vector<reply::ResultLine> lines = quillory::ShowResult(reply, job.memo);
+    QStringList words;
+    QList<QRectF> boxes;
+    bool anyText = false;
+    for (const reply::ResultLine& line : lines) {
+        words << QString::fromStdU16String(line.words);
+        anyText = anyText || !words.last().trimmed().isEmpty();
+        const auto& at = line.location;
+        boxes << (at ? QRectF(at->left, at->top, at->width, at->height) : QRectF());
+    }
+    job.memo->KeepLines(int(words.size()));
+    // Boxes only over the very picture that was sent.
+    if (job.memo == cxMemo1 && cxImage1->PictureSerial() == job.pictureSerial)
+        cxImage1->SetTextBoxes(boxes);
+    if (job.toClipboard)
+        job.memo->CopyAll();
+    const bool shownAsReceived = lines.empty() && !job.memo->toPlainText().isEmpty();
+    ShowStatus(anyText || shownAsReceived ? texts::kDone : texts::kNothingFound);
+}
+
+void TForm1::CancelRecognitions() {
+    if (running_.empty())
+        return;
+    for (const auto& job : running_) {
+        job->abort->store(true);
+        job->button->setEnabled(true);
+    }
+    running_.clear();
+    UpdateBusy();
+    ShowStatus(texts::kCancelledByUser);
+    emit recognitionFinished();
+}
+
+void TForm1::UpdateBusy() {
+    busyIndicator_->setVisible(!running_.empty());
+    cancelButton_->setVisible(!running_.empty());
+}
+
+void TForm1::ShowStatus(const QString& text, const QString& toolTip) {
     statusLine_->setText(text);
-    statusLine_->setToolTip(text);
+    statusLine_->setToolTip(toolTip.isEmpty() ? text : toolTip);
 }
 
 QString TForm1::StatusText() const {
     return statusLine_->text();
+}
+
+QString TForm1::StatusToolTip() const {
+    return statusLine_->toolTip();
 }

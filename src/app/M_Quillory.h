@@ -7,20 +7,31 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
 class QFileDialog;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QNetworkAccessManager;
 class QTabWidget;
+class QTemporaryDir;
+class QUrl;
+class QToolButton;
 
 namespace quillory {
 class BrowserPane;
 class ButtonEdit;
 class PictureView;
+class ResultMemo;
 class Splitter;
 struct RecognitionRequest;
+struct RecognitionOutcome;
+struct DropContent;
 }  // namespace quillory
 
 class TForm1 : public QWidget {
@@ -31,6 +42,8 @@ class TForm1 : public QWidget {
         QString endpoint;       // where recognition requests are posted
         QString startPage;      // the web tab's first page
         QString helpDirectory;  // where the help page goes; empty: the executable's directory
+        enum class Capture { ByPlatform, Screen, Portal };
+        Capture capture = Capture::ByPlatform;  // how a screen capture reads the screen
     };
     static Settings DefaultSettings();
 
@@ -50,7 +63,18 @@ class TForm1 : public QWidget {
 
     QString HelpPagePath() const;
     QString StatusText() const;
-    int PendingRecognitions() const { return pending_; }
+    QString StatusToolTip() const;
+    int PendingRecognitions() const { return int(running_.size()); }
+
+    // Calls off every running recognition at once: its reply, should one still come, is
+    // dropped, and its transfer stops.
+    void CancelRecognitions();
+
+    // Hides the window, lets the user drag a rectangle over the screen, then recognises that
+    // region, shows the window with the result and puts the text on the clipboard.
+    void StartCapture();
+    // The overlay of a capture under way, for tests; null otherwise.
+    QWidget* CaptureOverlay() const { return overlay_; }
 
   signals:
     // A recognition ended, whatever its outcome; the memo and status line are up to date.
@@ -58,6 +82,7 @@ class TForm1 : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateControls();
@@ -67,13 +92,27 @@ class TForm1 : public QWidget {
     QWidget* CreateStatusLine();
     void CentreOnScreen();
 
+    void CreateShortcuts();
+    void TakeCapture(const QImage& region);
+    void EndCapture(const QString& status);
+    void AcceptDrops();
+    void TakeDrop(QWidget* tab, const quillory::DropContent& content);
+    void Download(const QUrl& address);
+    // What the … button does once a file is chosen.
+    void LoadPictureFile(const QString& path);
+    void LimitMinimumSize();
+
+    struct Running;
     void StartRecognition(const quillory::RecognitionRequest& request, QPushButton* button,
-                          QPlainTextEdit* memo);
-    void ShowStatus(const QString& text);
+                          quillory::ResultMemo* memo);
+    void FinishRecognition(const Running& job, const quillory::RecognitionOutcome& outcome);
+    void ShowRecognised(const Running& job, const QString& reply);
+    void UpdateBusy();
+    void ShowStatus(const QString& text, const QString& toolTip = QString());
 
     Settings settings_;
     bool shownBefore_ = false;
-    int pending_ = 0;
+    std::vector<std::shared_ptr<Running>> running_;
 
     QTabWidget* cxPageControl1 = nullptr;
     QWidget* cxTabSheet1 = nullptr;
@@ -83,7 +122,7 @@ class TForm1 : public QWidget {
     QPushButton* cxButton1 = nullptr;
     QWidget* Panel2 = nullptr;
     QWidget* Panel3 = nullptr;
-    QPlainTextEdit* cxMemo1 = nullptr;
+    quillory::ResultMemo* cxMemo1 = nullptr;
     quillory::PictureView* cxImage1 = nullptr;
     QWidget* Panel7 = nullptr;
     quillory::BrowserPane* WebBrowser1 = nullptr;
@@ -97,11 +136,17 @@ class TForm1 : public QWidget {
     QWidget* Panel5 = nullptr;
     quillory::BrowserPane* WebBrowser2 = nullptr;
     QWidget* Panel6 = nullptr;
-    QPlainTextEdit* cxMemo2 = nullptr;
+    quillory::ResultMemo* cxMemo2 = nullptr;
     quillory::Splitter* cxSplitter1 = nullptr;
     QWidget* cxTabSheet3 = nullptr;
     QPlainTextEdit* cxMemo3 = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
     QLabel* statusLine_ = nullptr;
     QProgressBar* busyIndicator_ = nullptr;
+    QToolButton* cancelButton_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
+    QWidget* overlay_ = nullptr;
+    bool captureUnderWay_ = false;              // from the key to the window's return
+    bool capturing_ = false;                    // the next recognition is of a captured region
+    std::unique_ptr<QTemporaryDir> downloads_;  // pictures dropped as web addresses
 };

@@ -7,11 +7,13 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
 #include "ErrorBox.h"
 #include "PictureFit.h"
+#include "Texts.h"
 #include "pictures/picture.h"
 
 namespace quillory {
@@ -51,6 +53,13 @@ void PictureView::CreateMenu() {
     menu_->addSeparator();
     load_ = add(QStringLiteral("&Load..."), &PictureView::Load);
     saveAs_ = add(QStringLiteral("Save &As..."), &PictureView::SaveAs);
+    menu_->addSeparator();
+    showBoxes_ = menu_->addAction(texts::kShowBoxes);
+    showBoxes_->setObjectName(QStringLiteral("showBoxesAction"));
+    showBoxes_->setCheckable(true);
+    showBoxes_->setChecked(true);
+    showBoxes_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(showBoxes_, &QAction::toggled, this, qOverload<>(&QWidget::update));
     UpdateActions();
 }
 
@@ -66,12 +75,72 @@ void PictureView::UpdateActions() {
 
 void PictureView::PictureChanged() {
     drawErrorShown_ = false;
+    ++serial_;
+    boxes_.clear();
+    marked_ = -1;
     update();
+}
+
+void PictureView::SetTextBoxes(const QList<QRectF>& boxes) {
+    boxes_ = boxes;
+    marked_ = -1;
+    update();
+}
+
+void PictureView::MarkBox(int index) {
+    marked_ = index >= 0 && index < boxes_.size() ? index : -1;
+    update();
+}
+
+QRect PictureView::BoxOnScreen(int index) const {
+    const QRect drawn = DrawnRect();
+    if (index < 0 || index >= boxes_.size() || boxes_[index].isEmpty() || drawn.isEmpty())
+        return {};
+    // The picture's fit scales both directions alike, up to the truncation of its size.
+    const double sx = double(drawn.width()) / picture_->Width();
+    const double sy = double(drawn.height()) / picture_->Height();
+    const QRectF& box = boxes_[index];
+    return QRectF(drawn.left() + box.left() * sx, drawn.top() + box.top() * sy, box.width() * sx,
+                  box.height() * sy)
+        .toAlignedRect();
+}
+
+void PictureView::DrawBoxes(QPainter& painter) const {
+    if (!showBoxes_->isChecked())
+        return;
+    const QColor colour(0, 120, 215);
+    for (int i = 0; i < boxes_.size(); ++i) {
+        const QRect box = BoxOnScreen(i);
+        if (box.isEmpty())
+            continue;
+        if (i == marked_) {
+            QColor fill = colour;
+            fill.setAlpha(60);
+            painter.fillRect(box, fill);
+        }
+        painter.setPen(QPen(colour, i == marked_ ? 2 : 1));
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+    }
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) {
+    QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !showBoxes_->isChecked())
+        return;
+    const QPoint at = event->position().toPoint();
+    for (int i = int(boxes_.size()) - 1; i >= 0; --i) {
+        if (BoxOnScreen(i).contains(at)) {
+            MarkBox(i);
+            emit boxClicked(i);
+            return;
+        }
+    }
 }
 
 void PictureView::LoadFromFile(const QString& path) {
     picture_->LoadFromFile(path);
     PictureChanged();
+    source_ = path;
 }
 
 bool PictureView::HoldsPicture() const {
@@ -110,15 +179,20 @@ void PictureView::Copy() {
 
 void PictureView::Paste() {
     const QImage image = QApplication::clipboard()->image();
-    if (image.isNull())
-        return;
+    if (!image.isNull())
+        SetImage(image);
+}
+
+void PictureView::SetImage(const QImage& image) {
     picture_->PasteImage(image);
     PictureChanged();
+    source_.clear();
 }
 
 void PictureView::Delete() {
     picture_->Clear();
     PictureChanged();
+    source_.clear();
 }
 
 void PictureView::Load() {
@@ -149,6 +223,7 @@ void PictureView::paintEvent(QPaintEvent*) {
         return;
     try {
         picture_->Draw(painter, DrawnRect());
+        DrawBoxes(painter);
     } catch (...) {
         if (drawErrorShown_)
             return;

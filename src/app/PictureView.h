@@ -3,13 +3,17 @@
 // background, and offers the editing commands that decide what a recognition sends.
 
 #include <QByteArray>
+#include <QList>
 #include <QRect>
+#include <QRectF>
 #include <QWidget>
 
 #include <memory>
 
 class QAction;
+class QImage;
 class QMenu;
+class QPainter;
 
 namespace pictures {
 class TPicture;
@@ -27,6 +31,10 @@ class PictureView : public QWidget {
 
     // Loads a file through the picture holder; a failed load keeps the previous picture.
     void LoadFromFile(const QString& path);
+    // Holds the image as a bitmap, as a paste does.
+    void SetImage(const QImage& image);
+    // The file the held picture was loaded from; empty after a paste, a delete or a cut.
+    QString SourcePath() const { return source_; }
     // A picture that is not empty is held.
     bool HoldsPicture() const;
     // The held picture in its own kind's file format.
@@ -45,17 +53,35 @@ class PictureView : public QWidget {
     bool CanPaste() const;
     QMenu* ContextMenu() const { return menu_; }
 
+    // Where each recognised line was found, in the picture's pixels, drawn as thin boxes
+    // over it; an empty box marks a line without one. Forgotten when the picture changes.
+    void SetTextBoxes(const QList<QRectF>& boxes);
+    // The box drawn stronger; -1 for none.
+    void MarkBox(int index);
+    int MarkedBox() const { return marked_; }
+    // A box where it is drawn in the client area; empty when it has none.
+    QRect BoxOnScreen(int index) const;
+    // The checkable entry that hides and shows the boxes.
+    QAction* BoxesAction() const { return showBoxes_; }
+    // Counts the picture's changes, so that a late result can tell whether it still fits.
+    quint64 PictureSerial() const { return serial_; }
+
+  signals:
+    void boxClicked(int index);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
     void CreateMenu();
     void UpdateActions();
     void PictureChanged();
+    void DrawBoxes(QPainter& painter) const;
 
     std::unique_ptr<pictures::TPicture> picture_;
     QMenu* menu_ = nullptr;
@@ -65,6 +91,11 @@ class PictureView : public QWidget {
     QAction* delete_ = nullptr;
     QAction* load_ = nullptr;
     QAction* saveAs_ = nullptr;
+    QAction* showBoxes_ = nullptr;
+    QString source_;
+    QList<QRectF> boxes_;
+    int marked_ = -1;
+    quint64 serial_ = 0;
     // A picture that failed to draw says so once, not on every repaint.
     bool drawErrorShown_ = false;
 };

@@ -1,5 +1,8 @@
 // The program entry: register what the parts contribute, then run the window.
+// `quillory --capture` starts with a screen capture instead of showing the window first,
+// for a desktop shortcut.
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include "ErrorBox.h"
@@ -15,7 +18,18 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     quillory::Application application(argc, argv);
 
+    QCommandLineParser options;
+    options.addHelpOption();
+    const QCommandLineOption capture(
+        QStringLiteral("capture"),
+        QStringLiteral("Recognise a region of the screen: drag a rectangle, Esc cancels."));
+    options.addOption(capture);
+    options.process(application);
+
     TForm1 Form1(TForm1::DefaultSettings());
-    Form1.show();
+    if (options.isSet(capture))
+        Form1.StartCapture();
+    else
+        Form1.show();
     return application.exec();
 }

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "AppErrors.h"
+#include "FailureText.h"
 #include "soap/rio.h"
 
 namespace quillory {
@@ -15,6 +16,7 @@ RecognitionOutcome Recognize(const RecognitionRequest& request) {
         // One client per request, released when the call ends.
         auto client = std::make_unique<soap::THTTPRIO>();
         client->HTTPWebNode().SetUseUTF8InHeader(true);
+        client->HTTPWebNode().SetAbortFlag(request.abort);
         client->SetURL(request.endpoint.toStdString());
         std::u16string reply;
         if (request.kind == RecognitionRequest::Kind::Address) {
@@ -29,6 +31,7 @@ RecognitionOutcome Recognize(const RecognitionRequest& request) {
         const std::exception_ptr error = std::current_exception();
         outcome.cancelled = IsSilentAbort(error);
         outcome.failure = DescribeError(error);
+        outcome.cause = FailureCause(error, request.endpoint);
     }
     return outcome;
 }

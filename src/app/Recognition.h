@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 namespace quillory {
 
 struct RecognitionRequest {
@@ -13,12 +16,15 @@ struct RecognitionRequest {
     Kind kind = Kind::Address;
     QString address;     // Kind::Address: the web address of a picture
     QByteArray picture;  // Kind::Picture: the bytes of a picture file
+    // Set from the window thread to call the request off; the transfer stops at once.
+    std::shared_ptr<std::atomic<bool>> abort = std::make_shared<std::atomic<bool>>(false);
 };
 
 struct RecognitionOutcome {
     bool succeeded = false;
     QString reply;    // the service's reply text, when it succeeded
-    QString failure;  // what failed, otherwise
+    QString failure;  // what failed, otherwise, as the error said it
+    QString cause;    // for the failures a person can act on: cause and remedy, in Chinese
     bool cancelled = false;
 };
 

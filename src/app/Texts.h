@@ -64,5 +64,20 @@ inline const QString kDone = QStringLiteral("识别完成");
 inline const QString kFailed = QStringLiteral("识别失败：");
 inline const QString kCancelled = QStringLiteral("识别已取消：");
 inline const QString kNoPicture = QStringLiteral("没有可识别的图片：请先选择图片文件");
+inline const QString kNothingFound = QStringLiteral("未识别到文字");
+inline const QString kCancelledByUser = QStringLiteral("识别已取消");
+inline const QString kCancel = QStringLiteral("取消");
+
+inline const QString kDropRefused = QStringLiteral("无法放入：");
+inline const QString kWebTabTakesAddresses = QStringLiteral("这里只能放入图片的网址");
+inline const QString kDownloading = QStringLiteral("正在下载图片：");
+inline const QString kDownloadFailed = QStringLiteral("图片下载失败：");
+
+inline const QString kCaptureFailed = QStringLiteral("截图失败：");
+inline const QString kCaptureCancelled = QStringLiteral("截图已取消");
+
+// Menu entries beyond the controls' own.
+inline const QString kCopyAll = QStringLiteral("复制全部文字");
+inline const QString kShowBoxes = QStringLiteral("显示文字框");
 
 }  // namespace quillory::texts

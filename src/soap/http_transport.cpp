@@ -66,6 +66,12 @@ std::string SoapActionLine(const std::string& action) {
     return text == "\"\"" ? "SOAPAction: \"\"" : "SOAPAction: \"" + text + "\"";
 }
 
+// libcurl asks at least once a second, and on every chunk, whether to go on.
+int OnProgress(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* abort = static_cast<const std::atomic<bool>*>(flag);
+    return abort != nullptr && abort->load() ? 1 : 0;
+}
+
 }  // namespace
 
 void THTTPReqResp::HandleFree::operator()(void* handle) const {
@@ -114,6 +120,8 @@ void THTTPReqResp::Connect() {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, detail::OnBody);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, detail::OnRead);
     curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, detail::OnSeek);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
 }
 
 void THTTPReqResp::Disconnect() {
@@ -191,8 +199,13 @@ void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int login
         }
     }
 
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abort_.get());
+    if (abort_ && abort_->load())
+        throw EAbort();
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    if (code == CURLE_ABORTED_BY_CALLBACK && abort_ && abort_->load())
+        throw EAbort();
     if (t.error)
         std::rethrow_exception(t.error);
     if (t.lengthZero)

@@ -3,6 +3,7 @@
 // request bytes with the SOAP headers, applies the status and content-type rules and
 // appends the reply body to a stream. It knows nothing of XML.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +63,10 @@ class THTTPReqResp {
         credentials_ = std::move(callback);
     }
 
+    // Once the flag is set, a running transfer stops within a second and Exchange raises
+    // EAbort; so does an Exchange that starts with the flag set.
+    void SetAbortFlag(std::shared_ptr<const std::atomic<bool>> flag) { abort_ = std::move(flag); }
+
     // Fixes the SOAP action of the coming call. No network activity.
     void PrepareCall(const ocrgate::InterfaceInfo& intf, std::size_t operationIndex);
     const std::string& SoapAction() const { return soapAction_; }
@@ -99,6 +104,7 @@ class THTTPReqResp {
     std::string mimeBoundary_;
     std::string contentType_;
     CredentialsCallback credentials_;
+    std::shared_ptr<const std::atomic<bool>> abort_;
 };
 
 }  // namespace soap

@@ -81,7 +81,7 @@ void WindowLayoutTest::controlTree_data() {
     row("cxButton1", "QPushButton", "Panel1");
     row("Panel2", "QWidget", "cxTabSheet1");
     row("Panel3", "QWidget", "Panel2");
-    row("cxMemo1", "QPlainTextEdit", "Panel3");
+    row("cxMemo1", "quillory::ResultMemo", "Panel3");
     row("cxImage1", "quillory::PictureView", "Panel2");
     row("Panel7", "QWidget", "Panel2");
     row("WebBrowser1", "quillory::BrowserPane", "Panel7");
@@ -95,7 +95,7 @@ void WindowLayoutTest::controlTree_data() {
     row("Panel5", "QWidget", "cxTabSheet2");
     row("WebBrowser2", "quillory::BrowserPane", "Panel5");
     row("Panel6", "QWidget", "Panel5");
-    row("cxMemo2", "QPlainTextEdit", "Panel6");
+    row("cxMemo2", "quillory::ResultMemo", "Panel6");
     row("cxSplitter1", "quillory::Splitter", "Panel5");
     row("cxTabSheet3", "QWidget", "cxPageControl1");
     row("cxMemo3", "QPlainTextEdit", "cxTabSheet3");

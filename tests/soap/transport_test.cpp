@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "loopback_server.h"
@@ -263,6 +267,40 @@ TEST(THTTPReqResp, KeepsTheConnectionAfterSuccessOnly) {
     // A new address starts afresh as well.
     Prepare(t, server.Url("/other"));
     EXPECT_FALSE(t.Connected());
+}
+
+TEST(THTTPReqResp, AbortFlagStopsTheTransfer) {
+    // The service holds its reply back until the test ends (bounded).
+    std::atomic<bool> release{false};
+    LoopbackServer server(
+        [&](const std::string&) {
+            for (int i = 0; i < 200 && !release.load(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            return kOk;
+        },
+        LoopbackServer::Options());
+    for (const bool setBeforehand : {false, true}) {
+        SCOPED_TRACE(setBeforehand ? "set before the call" : "set during the call");
+        auto flag = std::make_shared<std::atomic<bool>>(setBeforehand);
+        soap::THTTPReqResp t;
+        Prepare(t, server.Url());
+        t.SetAbortFlag(flag);
+        auto request = Body(10);
+        soap::MemoryStream reply;
+        std::thread raiser([flag] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            flag->store(true);
+        });
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(t.Exchange(request, reply), soap::EAbort);
+        raiser.join();
+        // Well before the service's reply, which comes after five seconds.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        EXPECT_TRUE(reply.Bytes().empty());
+        EXPECT_FALSE(t.Connected());
+    }
+    EXPECT_EQ(server.Connections(), 1);  // no connection once the flag is set
+    release.store(true);
 }
 
 }  // namespace

@@ -1,0 +1,414 @@
+// What the window offers beyond its first design: failure causes, drops, keys, copying
+// the recognised text and the boxes over the picture.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "BrowserPane.h"
+#include "ButtonEdit.h"
+#include "ErrorBox.h"
+#include "FailureText.h"
+#include "M_Quillory.h"
+#include "PictureView.h"
+#include "ResultDisplay.h"
+#include "ResultMemo.h"
+#include "pictures/file_formats.h"
+#include "soap/errors.h"
+#include "test_support.h"
+
+Q_DECLARE_METATYPE(std::exception_ptr)
+
+using testing_support::Child;
+using testing_support::OfflineSettings;
+
+namespace {
+
+const QString kEndpoint = QStringLiteral("http://127.0.0.1:8723/ocrgate/ocrgate.asmx?WSDL");
+
+std::exception_ptr Fault(const std::string& message) {
+    return std::make_exception_ptr(soap::ERemotableException(message, u"soap:Client", u"", u""));
+}
+
+std::exception_ptr Transport(const std::string& message, int status = 0) {
+    return std::make_exception_ptr(soap::ESOAPHTTPException(message, status));
+}
+
+// Drags `data` over `target` and drops it there, as a user's mouse would.
+void Drop(QWidget* target, QMimeData* data) {
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    delete data;
+}
+
+QMimeData* Urls(const QList<QUrl>& urls) {
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
+
+}  // namespace
+
+class WindowExtrasTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void failureCause_data();
+    void failureCause();
+    void unreachableServiceLeadsTheStatus();
+    void failedLoadNamesTheHeldPicture();
+    void topRowsStayWhole_data();
+    void topRowsStayWhole();
+    void drops_data();
+    void drops();
+    void keys();
+    void copyAll_data();
+    void copyAll();
+    void boxesFollowTheLines();
+
+  private:
+    QString Picture(const QString& name, const char* format);
+    QTemporaryDir dir_;
+};
+
+void WindowExtrasTest::initTestCase() {
+    pictures::RegisterPictureKinds();
+    QVERIFY(dir_.isValid());
+}
+
+QString WindowExtrasTest::Picture(const QString& name, const char* format) {
+    const QString path = dir_.filePath(name);
+    testing_support::RenderText({QStringLiteral("图")}).save(path, format);
+    return path;
+}
+
+void WindowExtrasTest::failureCause_data() {
+    QTest::addColumn<std::exception_ptr>("error");
+    QTest::addColumn<QString>("lead");  // how the cause begins; empty: no known cause
+    QTest::newRow("nothing listens")
+        << Transport(
+               "Failed to connect to 127.0.0.1 port 9 after 0 ms: Couldn't connect to "
+               "server - URL:x - SOAPAction:y")
+        << QStringLiteral("识别服务未响应：请确认 ocrgated 已启动，地址为 ") + kEndpoint;
+    QTest::newRow("time-out") << Transport("Operation timed out after 120001 milliseconds")
+                              << QStringLiteral("识别超时：");
+    QTest::newRow("private address") << Fault("Address refused: 10.0.0.1 is a private address")
+                                     << QStringLiteral("服务拒绝了这个网址：");
+    QTest::newRow("not a picture") << Fault("Not a picture we can read: unknown format")
+                                   << QStringLiteral("不是可识别的图片：");
+    QTest::newRow("too large") << Fault("Picture too large: 30000 x 30000")
+                               << QStringLiteral("图片太大：");
+    QTest::newRow("request too large")
+        << Transport("Request Entity Too Large (413)", 413) << QStringLiteral("图片太大：");
+    QTest::newRow("other fault") << Fault("Recognition failed: engine") << QString();
+    QTest::newRow("other status") << Transport("Not Found (404)", 404) << QString();
+}
+
+void WindowExtrasTest::failureCause() {
+    QFETCH(std::exception_ptr, error);
+    QFETCH(QString, lead);
+    const QString cause = quillory::FailureCause(error, kEndpoint);
+    if (lead.isEmpty())
+        QVERIFY2(cause.isEmpty(), qPrintable(cause));
+    else
+        QVERIFY2(cause.startsWith(lead), qPrintable(cause));
+}
+
+void WindowExtrasTest::unreachableServiceLeadsTheStatus() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    Child<quillory::PictureView>(&form, "cxImage1")->LoadFromFile(Picture("down.bmp", "BMP"));
+    QSignalSpy finished(&form, &TForm1::recognitionFinished);
+    form.cxButton1Click();
+    QVERIFY(finished.wait(20000));
+    QVERIFY2(form.StatusText().startsWith(QStringLiteral("识别失败：识别服务未响应：")),
+             qPrintable(form.StatusText()));
+    // The raw message stays at hand.
+    QVERIFY2(form.StatusToolTip().contains(QStringLiteral("127.0.0.1:9")),
+             qPrintable(form.StatusToolTip()));
+}
+
+void WindowExtrasTest::failedLoadNamesTheHeldPicture() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    auto* field = Child<QLineEdit>(&form, "edt_img");
+    const QString bad = dir_.filePath("notes.txt");
+    QFile text(bad);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("text");
+    text.close();
+    const auto choose = [&](const QString& path) {
+        testing_support::ChooseInDialog(form.OpenDialog(), path);
+        testing_support::WatchMessageBox(
+            [&] { quillory::RunGuarded([&] { form.edt_imgPropertiesButtonClick(); }); });
+    };
+    choose(bad);
+    QCOMPARE(field->text(), QString());  // nothing held
+    const QString good = Picture("held.png", "PNG");
+    choose(good);
+    choose(bad);
+    QCOMPARE(field->text(), good);
+    Child<quillory::PictureView>(&form, "cxImage1")->SetImage(QImage(8, 8, QImage::Format_RGB32));
+    choose(bad);
+    QCOMPARE(field->text(), QString());  // a pasted picture has no file
+}
+
+void WindowExtrasTest::topRowsStayWhole_data() {
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("local") << 0 << "Panel1";
+    QTest::newRow("web") << 1 << "Panel4";
+}
+
+void WindowExtrasTest::topRowsStayWhole() {
+    QFETCH(int, tab);
+    QFETCH(QString, panel);
+    TForm1 form(OfflineSettings(dir_.path()));
+    form.show();
+    form.resize(300, 200);  // as small as the window lets itself be made
+    Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(tab);
+    QApplication::processEvents();
+    QVERIFY(form.width() < 1305);
+    for (QWidget* control : Child<QWidget>(&form, qPrintable(panel))
+                                ->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QRect where(control->mapTo(&form, QPoint(0, 0)), control->size());
+        QVERIFY2(where.right() < form.width(), qPrintable(control->objectName()));
+    }
+}
+
+void WindowExtrasTest::drops_data() {
+    QTest::addColumn<QString>("target");   // where it is dropped
+    QTest::addColumn<QString>("dropped");  // what: file:NAME, files, image, address, text
+    QTest::addColumn<QString>("path");     // the path field afterwards
+    QTest::addColumn<bool>("held");        // a picture is held afterwards
+    QTest::addColumn<QString>("status");   // how the status line begins
+    QTest::addColumn<QString>("address");  // the address field afterwards; empty: unchanged
+    QTest::newRow("picture on the browser pane") << "WebBrowser1"
+                                                 << "file:drop.png"
+                                                 << "drop.png" << true << ""
+                                                 << "";
+    QTest::newRow("picture on the result memo") << "cxMemo1"
+                                                << "file:drop.jpg"
+                                                << "drop.jpg" << true << ""
+                                                << "";
+    QTest::newRow("text file") << "Panel2"
+                               << "file:notes.txt"
+                               << "" << false << "无法放入：不是图片文件：notes.txt"
+                               << "";
+    QTest::newRow("two files") << "edt_img"
+                               << "files"
+                               << "" << false << "无法放入：一次只能放入一个图片文件"
+                               << "";
+    QTest::newRow("image data") << "cxTabSheet1"
+                                << "image"
+                                << "" << true << ""
+                                << "";
+    QTest::newRow("browser picture on the local tab: its data") << "Panel7"
+                                                                << "browser"
+                                                                << "" << true << ""
+                                                                << "";
+    QTest::newRow("browser picture on the web tab: its address") << "Panel5"
+                                                                 << "browser"
+                                                                 << "" << false << ""
+                                                                 << "https://example.org/a.jpg";
+    QTest::newRow("address on the web tab") << "WebBrowser2"
+                                            << "address"
+                                            << "" << false << ""
+                                            << "https://example.org/a.jpg";
+    QTest::newRow("picture on the web tab") << "cxMemo2"
+                                            << "file:drop.png"
+                                            << "" << false << "无法放入：这里只能放入图片的网址"
+                                            << "";
+}
+
+void WindowExtrasTest::drops() {
+    QFETCH(QString, target);
+    QFETCH(QString, dropped);
+    QFETCH(QString, path);
+    QFETCH(bool, held);
+    QFETCH(QString, status);
+    QFETCH(QString, address);
+    Picture("drop.png", "PNG");
+    Picture("drop.jpg", "JPEG");
+    QFile text(dir_.filePath("notes.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("text");
+    text.close();
+
+    TForm1 form(OfflineSettings(dir_.path()));
+    QMimeData* data = nullptr;
+    if (dropped.startsWith(u"file:")) {
+        data = Urls({QUrl::fromLocalFile(dir_.filePath(dropped.mid(5)))});
+    } else if (dropped == u"files") {
+        data = Urls({QUrl::fromLocalFile(dir_.filePath("drop.png")),
+                     QUrl::fromLocalFile(dir_.filePath("drop.jpg"))});
+    } else if (dropped == u"image" || dropped == u"browser") {
+        data = new QMimeData;
+        data->setImageData(QImage(30, 20, QImage::Format_RGB32));
+        if (dropped == u"browser")
+            data->setUrls({QUrl(QStringLiteral("https://example.org/a.jpg"))});
+    } else {
+        data = new QMimeData;
+        data->setText(QStringLiteral("https://example.org/a.jpg"));
+    }
+    const QString before = Child<QLineEdit>(&form, "edt_Url")->text();
+    Drop(Child<QWidget>(&form, qPrintable(target)), data);
+
+    const QString expectedPath = path.isEmpty() ? QString() : dir_.filePath(path);
+    QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), expectedPath);
+    auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+    QCOMPARE(view->HoldsPicture(), held);
+    if (!expectedPath.isEmpty()) {
+        QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->LastAddress(), expectedPath);
+        QVERIFY(!view->isHidden());
+    }
+    QVERIFY2(status.isEmpty() ? form.StatusText().isEmpty() : form.StatusText().startsWith(status),
+             qPrintable(form.StatusText()));
+    QCOMPARE(Child<QLineEdit>(&form, "edt_Url")->text(), address.isEmpty() ? before : address);
+}
+
+void WindowExtrasTest::keys() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+    view->setVisible(true);
+    auto* memo = Child<QPlainTextEdit>(&form, "cxMemo1");
+
+    // Tab walks from the path field over the … button and the memo to the picture view,
+    // and never types into the memo.
+    auto* field = Child<quillory::ButtonEdit>(&form, "edt_img");
+    field->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(walked, (QStringList{"ellipsisButton", "cxButton1", "cxMemo1", "cxImage1"}));
+    QVERIFY(!memo->toPlainText().contains(u'\t'));
+
+    // Ctrl+O opens the file dialog from anywhere in the window.
+    Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(2);
+    bool opened = false;
+    QTimer::singleShot(100, form.OpenDialog(), [&] {
+        opened = form.OpenDialog()->isVisible();
+        form.OpenDialog()->reject();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(opened);
+    QCOMPARE(Child<QTabWidget>(&form, "cxPageControl1")->currentIndex(), 0);
+
+    // Ctrl+Shift+A starts a capture: the window steps aside first.
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(form.isHidden());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    // Enter in the address field starts the web recognition; Esc calls it off.
+    Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(1);
+    auto* address = Child<QLineEdit>(&form, "edt_Url");
+    address->setText(QStringLiteral("https://example.org/a.jpg"));
+    address->setFocus();
+    QTest::keyClick(address, Qt::Key_Return);
+    QCOMPARE(form.PendingRecognitions(), 1);
+    QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->LastAddress(), address->text());
+    QTest::keyClick(address, Qt::Key_Escape);
+    QCOMPARE(form.PendingRecognitions(), 0);
+    QCOMPARE(form.StatusText(), QStringLiteral("识别已取消"));
+    QVERIFY(Child<QPushButton>(&form, "cxButton2")->isEnabled());
+}
+
+void WindowExtrasTest::copyAll_data() {
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("edited");  // the memo's text after the user's edit; empty: none
+    QTest::addColumn<QString>("copied");
+    const QString reply =
+        QStringLiteral(R"({"words_result":[{"words":"第一行"},{"words":""},{"words":"third"}]})");
+    QTest::newRow("lines without spacers") << reply << ""
+                                           << "第一行\n\nthird";
+    QTest::newRow("a corrected line") << reply << "第一行\n\n\n\n3rd\n"
+                                      << "第一行\n\n3rd";
+    QTest::newRow("an added line: the text as it stands") << reply << "第一行\n\n\n\nthird\n\n!"
+                                                          << "第一行\n\n\n\nthird\n\n!";
+    QTest::newRow("reply shown as received") << "{\"words_result\":[1e999]}"
+                                             << ""
+                                             << "{\"words_result\":[1e999]}";
+}
+
+void WindowExtrasTest::copyAll() {
+    QFETCH(QString, reply);
+    QFETCH(QString, edited);
+    QFETCH(QString, copied);
+    quillory::ResultMemo memo;
+    memo.KeepLines(int(quillory::ShowResult(reply, &memo).size()));
+    if (!edited.isEmpty())
+        memo.setPlainText(edited);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowActive(&memo));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&memo, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void WindowExtrasTest::boxesFollowTheLines() {
+    TForm1 form(OfflineSettings(dir_.path()));
+    form.resize(1305, 675);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+    auto* memo = Child<quillory::ResultMemo>(&form, "cxMemo1");
+    view->setVisible(true);
+    Child<QWidget>(&form, "Panel7")->setVisible(false);
+    QImage black(2000, 400, QImage::Format_RGB32);  // shrunk to the view's width
+    black.fill(Qt::black);
+    view->SetImage(black);
+    quillory::ShowResult(QStringLiteral(R"({"words_result":[
+        {"words":"a","location":{"left":100,"top":40,"width":800,"height":60}},
+        {"words":"b"},
+        {"words":"c","location":{"left":1000,"top":300,"width":400,"height":50}}]})"),
+                         memo);
+    memo->KeepLines(3);
+    view->SetTextBoxes({QRectF(100, 40, 800, 60), QRectF(), QRectF(1000, 300, 400, 50)});
+    QApplication::processEvents();
+
+    const QRect drawn = view->DrawnRect();
+    const double scale = drawn.width() / 2000.0;
+    const QRect first = view->BoxOnScreen(0);
+    QVERIFY(qAbs(first.left() - (drawn.left() + 100 * scale)) <= 1);
+    QVERIFY(qAbs(first.width() - 800 * scale) <= 1);
+    QVERIFY(view->BoxOnScreen(1).isEmpty());  // a line without a location has no box
+
+    memo->SelectLine(2);
+    QCOMPARE(view->MarkedBox(), 2);
+    QTest::mouseClick(view, Qt::LeftButton, {}, first.center());
+    QCOMPARE(memo->CurrentLine(), 0);
+    QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("a"));
+
+    // The boxes are drawn, and Ctrl+B takes them away.
+    const auto boxPixel = [&] {
+        return view->grab().toImage().pixelColor(first.left(), first.center().y());
+    };
+    QCOMPARE(boxPixel(), QColor(0, 120, 215));
+    QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(boxPixel(), QColor(Qt::black));
+    QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(boxPixel(), QColor(0, 120, 215));
+
+    // A new picture forgets the old boxes.
+    view->SetImage(QImage(50, 50, QImage::Format_RGB32));
+    QVERIFY(view->BoxOnScreen(0).isEmpty());
+}
+
+QTEST_MAIN(WindowExtrasTest)
+#include "tst_window_extras.moc"
