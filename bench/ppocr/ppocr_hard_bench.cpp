@@ -43,13 +43,6 @@ std::vector<std::string> TesseractCli(const std::vector<std::uint8_t>& picture) 
     return lines;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += (text.empty() ? "" : " | ") + line;
-    return text;
-}
-
 }  // namespace
 
 // With a folder argument, each picture is also written there to be looked at.
@@ -73,7 +66,8 @@ int main(int argc, char** argv) {
         ours_total.Add(picture.lines, ours);
         theirs_total.Add(picture.lines, theirs);
         std::printf("  %-20s ppocr:     %s\n  %-20s tesseract: %s\n", picture.style.c_str(),
-                    Joined(ours).c_str(), "", Joined(theirs).c_str());
+                    quillory::testing::Joined(ours).c_str(), "",
+                    quillory::testing::Joined(theirs).c_str());
     }
     std::printf("%-22s %8s %10s\n", "kind", "ppocr", "tesseract");
     for (const auto& [kind, counts] : by_kind)

@@ -21,13 +21,6 @@ std::vector<std::string> Words(const std::vector<ocrgated::RecognizedLine>& line
     return words;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += (text.empty() ? "" : " | ") + line;
-    return text;
-}
-
 TEST(PpOcrAccuracy, BeatsTesseractOnEveryStyle) {
     QUILLORY_REQUIRE_PPOCR(ppocr);
     ocrgated::TesseractRecognizer tesseract("chi_sim+eng");

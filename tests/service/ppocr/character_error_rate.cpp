@@ -39,6 +39,13 @@ std::u32string NormalisedText(const std::vector<std::string>& lines) {
     return out;
 }
 
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += (text.empty() ? "" : " | ") + line;
+    return text;
+}
+
 std::size_t EditDistance(const std::u32string& a, const std::u32string& b) {
     std::vector<std::size_t> row(b.size() + 1);
     std::iota(row.begin(), row.end(), std::size_t{0});

@@ -12,6 +12,9 @@ namespace quillory::testing {
 std::u32string NormalisedText(const std::vector<std::string>& lines);
 std::size_t EditDistance(const std::u32string& a, const std::u32string& b);
 
+// The lines one after another, " | " between them: how a reading is shown.
+std::string Joined(const std::vector<std::string>& lines);
+
 struct ErrorCount {
     std::size_t edits = 0, reference = 0;
     void Add(const std::vector<std::string>& expected, const std::vector<std::string>& read);
