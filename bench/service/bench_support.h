@@ -17,6 +17,7 @@
 
 #include "service/engines/engine_factory.h"
 #include "service/protocol/http_service.h"
+#include "soap/base64.h"
 
 namespace bench {
 
@@ -52,21 +53,9 @@ inline std::filesystem::path RenderPicture(int width, int height, int pointsize,
 
 inline std::string Base64File(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    static const char* kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const auto at = [&](std::size_t k) {
-            return k < bytes.size() ? std::uint32_t(std::uint8_t(bytes[k])) : 0u;
-        };
-        const std::uint32_t group = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
-        out += kAlphabet[group >> 18 & 63];
-        out += kAlphabet[group >> 12 & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[group >> 6 & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-    }
-    return out;
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    return soap::EncodeBase64Lines(bytes);
 }
 
 inline std::string Request(const std::string& operation, const std::string& inner = "") {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "soap/utf.h"
+
 namespace ocrgated {
 namespace {
 
@@ -13,26 +15,9 @@ struct Piece {
 std::vector<Piece> Split(std::string_view text) {
     std::vector<Piece> pieces;
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80    ? 1
-                             : lead >= 0xF0 ? 4
-                             : lead >= 0xE0 ? 3
-                             : lead >= 0xC0 ? 2
-                                            : 0;
-        char32_t code = lead < 0x80    ? lead
-                        : lead >= 0xF0 ? lead & 0x07
-                        : lead >= 0xE0 ? lead & 0x0F
-                                       : lead & 0x1F;
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (!valid)
-            length = 1, code = 0xFFFD;
-        pieces.push_back({text.substr(i, length), code});
-        i += length;
+        const std::size_t start = i;
+        const char32_t code = soap::DecodeUtf8(text, i);
+        pieces.push_back({text.substr(start, i - start), code});
     }
     return pieces;
 }

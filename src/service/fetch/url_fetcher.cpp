@@ -10,6 +10,7 @@
 
 #include "service/engines/recognizer.h"
 #include "service/fetch/address_policy.h"
+#include "soap/http_url.h"
 
 namespace ocrgated {
 namespace {
@@ -19,17 +20,11 @@ using Clock = std::chrono::steady_clock;
 struct CurlFree {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
-struct UrlFree {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
 struct SlistFree {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 struct AddrinfoFree {
     void operator()(addrinfo* info) const { freeaddrinfo(info); }
-};
-struct CurlText {
-    void operator()(char* text) const { curl_free(text); }
 };
 
 struct Target {
@@ -38,19 +33,10 @@ struct Target {
 };
 
 Target Parse(const std::string& url) {
-    std::unique_ptr<CURLU, UrlFree> handle(curl_url());
-    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    const std::optional<soap::UrlParts> parts = soap::ParseUrl(url);
+    if (!parts)
         throw AddressRefused("Not a valid web address: " + url);
-    }
-    const auto part = [&](CURLUPart which, unsigned flags) {
-        char* text = nullptr;
-        if (curl_url_get(handle.get(), which, &text, flags) != CURLUE_OK)
-            return std::string();
-        std::unique_ptr<char, CurlText> owned(text);
-        return std::string(text);
-    };
-    Target target{url, part(CURLUPART_SCHEME, 0), part(CURLUPART_HOST, 0),
-                  part(CURLUPART_PORT, CURLU_DEFAULT_PORT)};
+    Target target{url, parts->scheme, parts->host, parts->port};
     if (target.scheme != "http" && target.scheme != "https") {
         throw AddressRefused("Only http and https addresses are fetched, not " + target.scheme);
     }

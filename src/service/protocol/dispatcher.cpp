@@ -3,10 +3,11 @@
 #include <chrono>
 #include <random>
 
-#include "service/protocol/base64.h"
 #include "service/protocol/reply_json.h"
+#include "service/protocol/soap_fault.h"
 #include "service/protocol/soap_request.h"
-#include "service/protocol/soap_response.h"
+#include "soap/base64.h"
+#include "soap/envelope.h"
 
 namespace ocrgated {
 namespace {
@@ -34,6 +35,10 @@ void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
     }
 }
 
+std::string WriteFaultEnvelope(const SoapFault& fault) {
+    return soap::WriteFault(fault.faultcode(), fault.what());
+}
+
 std::uint64_t FirstLogId() {
     std::random_device random;
     return (std::uint64_t{random()} << 32 | random()) & 0x0000'FFFF'FFFF'FFFFull;
@@ -47,8 +52,9 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         const SoapRequest request = ReadSoapRequest(body);
         result.operation = std::string(request.operation->name);
         CheckAction(soap_action, *request.operation);
-        result.envelope = WriteResultEnvelope(
-            request.operation->name, Run(*request.operation, request.argument.value_or("")));
+        result.envelope =
+            soap::WriteResponse(ocrgate::kNamespace, request.operation->name,
+                                Run(*request.operation, request.argument.value_or("")));
     } catch (const SoapFault& fault) {
         result = {500, WriteFaultEnvelope(fault), result.operation};
     } catch (const std::exception& error) {
@@ -63,7 +69,7 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
     if (operation.name == "HelloWorld")
         return "Hello World";
     if (operation.name == "imgbase64totext") {
-        auto picture = DecodeBase64(argument);
+        auto picture = soap::DecodeBase64(argument);
         if (!picture)
             throw ClientFault("The img parameter is not valid base64");
         if (picture->empty())

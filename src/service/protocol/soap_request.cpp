@@ -1,23 +1,18 @@
 #include "service/protocol/soap_request.h"
 
-#include <libxml/parser.h>
 #include <libxml/tree.h>
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
 #include "service/protocol/soap_fault.h"
+#include "soap/errors.h"
+#include "soap/namespaces.h"
+#include "soap/xml_parse.h"
 
 namespace ocrgated {
 namespace {
 
-struct DocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-struct CtxtFree {
-    void operator()(xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
-};
 struct XmlFree {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
@@ -47,14 +42,6 @@ const xmlNode* FirstElement(const xmlNode* parent) {
     return nullptr;
 }
 
-// SOAP forbids a document type declaration; refusing it while parsing also keeps
-// entity expansion (and its amplification attacks) out of the parser entirely.
-void RefuseDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
-    auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
-    *static_cast<bool*>(ctxt->_private) = true;
-    xmlStopParser(ctxt);
-}
-
 // Every request of this service has a handful of elements. Bounding the markup
 // before parsing bounds the tree's memory (deep nesting, floods of elements) and
 // the parser's quadratic check of attribute names.
@@ -67,49 +54,20 @@ void CheckMarkupVolume(std::string_view body) {
     }
 }
 
-void Silent(void*, const char*, ...) {}
-
-std::unique_ptr<xmlDoc, DocFree> Parse(std::string_view body) {
+soap::XmlDocPtr Parse(std::string_view body) {
     CheckMarkupVolume(body);
-    static std::once_flag init;
-    std::call_once(init, [] { xmlInitParser(); });
-    // The reason reaches the client in the fault; keep libxml2's own reports
-    // (encoding errors among them) off stderr. The handler is per thread.
-    xmlSetGenericErrorFunc(nullptr, Silent);
-
-    std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt)
-        throw ServerFault("Out of memory while reading the request");
-    bool doctype = false;
-    ctxt->_private = &doctype;
-    ctxt->sax->internalSubset = RefuseDoctype;
-
-    if (body.size() > static_cast<std::size_t>(INT32_MAX))
-        throw ClientFault("The request is too large");
-    // HUGE lifts the 10 MB limit on one text node (a large picture's base64); the
-    // body size itself is bounded before we get here.
-    constexpr int kOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                             XML_PARSE_HUGE | XML_PARSE_NOCDATA;
-    std::unique_ptr<xmlDoc, DocFree> doc(xmlCtxtReadMemory(
-        ctxt.get(), body.data(), static_cast<int>(body.size()), nullptr, nullptr, kOptions));
-    if (doctype)
-        throw ClientFault(
-            "The request carries a document type declaration, which SOAP does not allow");
-    if (!doc || !ctxt->wellFormed) {
-        std::string reason = "The request is not well-formed XML";
-        const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-        if (error && error->message) {
-            std::string detail(error->message);
-            while (!detail.empty() && (detail.back() == '\n' || detail.back() == '\r'))
-                detail.pop_back();
-            reason += ": " + detail + " (line " + std::to_string(error->line) + ")";
+    try {
+        return soap::ParseXml({reinterpret_cast<const std::uint8_t*>(body.data()), body.size()},
+                              {.largeText = true, .refuseDoctype = true});
+    } catch (const soap::EDOMParseError& error) {
+        const soap::ParseErrorRecord& record = error.ParseError();
+        if (record.errorCode == soap::kDeclarationRefused) {
+            throw ClientFault(
+                "The request carries a document type declaration, which SOAP does not allow");
         }
-        throw ClientFault(reason);
+        throw ClientFault("The request is not well-formed XML: " + record.reason + " (line " +
+                          std::to_string(record.line) + ")");
     }
-    if (doc->intSubset)
-        throw ClientFault(
-            "The request carries a document type declaration, which SOAP does not allow");
-    return doc;
 }
 
 void CheckHeader(const xmlNode* header) {
@@ -117,7 +75,7 @@ void CheckHeader(const xmlNode* header) {
         if (entry->type != XML_ELEMENT_NODE)
             continue;
         std::unique_ptr<xmlChar, XmlFree> must(
-            xmlGetNsProp(entry, BAD_CAST "mustUnderstand", BAD_CAST kSoap11Envelope.data()));
+            xmlGetNsProp(entry, BAD_CAST "mustUnderstand", BAD_CAST soap::kSoapEnvelopeNs.data()));
         if (must && (View(must.get()) == "1" || View(must.get()) == "true")) {
             throw SoapFault(SoapFault::Code::MustUnderstand,
                             "The header entry " + Qualified(entry) +
@@ -144,7 +102,7 @@ SoapRequest ReadSoapRequest(std::string_view body) {
     const xmlNode* envelope = xmlDocGetRootElement(doc.get());
     if (!envelope)
         throw ClientFault("The request has no document element");
-    if (!IsElement(envelope, kSoap11Envelope, "Envelope")) {
+    if (!IsElement(envelope, soap::kSoapEnvelopeNs, "Envelope")) {
         throw ClientFault("The request is not a SOAP 1.1 Envelope: its document element is " +
                           Qualified(envelope));
     }
@@ -153,9 +111,9 @@ SoapRequest ReadSoapRequest(std::string_view body) {
     for (const xmlNode* child = envelope->children; child; child = child->next) {
         if (child->type != XML_ELEMENT_NODE)
             continue;
-        if (IsElement(child, kSoap11Envelope, "Header")) {
+        if (IsElement(child, soap::kSoapEnvelopeNs, "Header")) {
             CheckHeader(child);
-        } else if (IsElement(child, kSoap11Envelope, "Body")) {
+        } else if (IsElement(child, soap::kSoapEnvelopeNs, "Body")) {
             if (body_element)
                 throw ClientFault("The SOAP Envelope holds more than one Body");
             body_element = child;

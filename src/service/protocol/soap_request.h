@@ -9,8 +9,6 @@
 
 namespace ocrgated {
 
-inline constexpr std::string_view kSoap11Envelope = "http://schemas.xmlsoap.org/soap/envelope/";
-
 struct SoapRequest {
     const ocrgate::Operation* operation = nullptr;
     std::optional<std::string> argument;  // the parameter's text, when the operation has one

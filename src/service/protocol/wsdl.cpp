@@ -1,94 +1,127 @@
 #include "service/protocol/wsdl.h"
 
 #include "ocrgate/contract.h"
-#include "service/protocol/soap_response.h"
+#include "soap/namespaces.h"
+#include "soap/xml_writer.h"
 
 namespace ocrgated {
 namespace {
 
-std::string SchemaElements() {
-    std::string xml;
+using soap::XmlWriter;
+
+// An element with its attributes, left open.
+void Open(XmlWriter& w, std::string_view name,
+          std::initializer_list<std::pair<std::string_view, std::string_view>> attributes = {}) {
+    w.StartElement(name);
+    for (const auto& [attribute, value] : attributes)
+        w.Attribute(attribute, value);
+}
+
+// An element with its attributes and nothing inside.
+void Empty(XmlWriter& w, std::string_view name,
+           std::initializer_list<std::pair<std::string_view, std::string_view>> attributes) {
+    Open(w, name, attributes);
+    w.EndElement();
+}
+
+void SchemaElements(XmlWriter& w) {
     for (const auto& op : ocrgate::kOperations) {
         const std::string name(op.name);
-        xml += "<s:element name=\"" + name + "\"><s:complexType>";
+        Open(w, "s:element", {{"name", name}});
+        Open(w, "s:complexType");
+        Open(w, "s:sequence");
         if (op.parameter) {
-            const char* type =
-                op.parameter->kind == ocrgate::ParameterKind::Bytes ? "s:base64Binary" : "s:string";
-            xml += "<s:sequence><s:element minOccurs=\"0\" maxOccurs=\"1\" name=\"" +
-                   std::string(op.parameter->name) + "\" type=\"" + type + "\"/></s:sequence>";
-        } else {
-            xml += "<s:sequence/>";
+            const bool bytes = op.parameter->kind == ocrgate::ParameterKind::Bytes;
+            Empty(w, "s:element",
+                  {{"minOccurs", "0"},
+                   {"maxOccurs", "1"},
+                   {"name", op.parameter->name},
+                   {"type", bytes ? "s:base64Binary" : "s:string"}});
         }
-        xml += "</s:complexType></s:element>";
-        xml += "<s:element name=\"" + name +
-               "Response\"><s:complexType><s:sequence>"
-               "<s:element minOccurs=\"0\" maxOccurs=\"1\" name=\"" +
-               name + "Result\" type=\"s:string\"/></s:sequence></s:complexType></s:element>";
+        w.EndElement();  // sequence
+        w.EndElement();  // complexType
+        w.EndElement();  // element
+        Open(w, "s:element", {{"name", name + "Response"}});
+        Open(w, "s:complexType");
+        Open(w, "s:sequence");
+        Empty(w, "s:element",
+              {{"minOccurs", "0"},
+               {"maxOccurs", "1"},
+               {"name", name + "Result"},
+               {"type", "s:string"}});
+        w.EndElement();
+        w.EndElement();
+        w.EndElement();
     }
-    return xml;
 }
 
-std::string Messages() {
-    std::string xml;
+void Messages(XmlWriter& w) {
     for (const auto& op : ocrgate::kOperations) {
         const std::string name(op.name);
-        xml += "<wsdl:message name=\"" + name +
-               "SoapIn\"><wsdl:part name=\"parameters\" element=\"tns:" + name +
-               "\"/></wsdl:message>";
-        xml += "<wsdl:message name=\"" + name +
-               "SoapOut\"><wsdl:part name=\"parameters\" element=\"tns:" + name +
-               "Response\"/></wsdl:message>";
+        for (const auto& [suffix, element] : {std::pair{"SoapIn", ""}, {"SoapOut", "Response"}}) {
+            Open(w, "wsdl:message", {{"name", name + suffix}});
+            Empty(w, "wsdl:part", {{"name", "parameters"}, {"element", "tns:" + name + element}});
+            w.EndElement();
+        }
     }
-    return xml;
 }
 
-std::string PortType() {
-    std::string xml = "<wsdl:portType name=\"ocrgateSoap\">";
+void PortType(XmlWriter& w) {
+    Open(w, "wsdl:portType", {{"name", "ocrgateSoap"}});
     for (const auto& op : ocrgate::kOperations) {
         const std::string name(op.name);
-        xml += "<wsdl:operation name=\"" + name + "\"><wsdl:input message=\"tns:" + name +
-               "SoapIn\"/><wsdl:output message=\"tns:" + name + "SoapOut\"/></wsdl:operation>";
+        Open(w, "wsdl:operation", {{"name", name}});
+        Empty(w, "wsdl:input", {{"message", "tns:" + name + "SoapIn"}});
+        Empty(w, "wsdl:output", {{"message", "tns:" + name + "SoapOut"}});
+        w.EndElement();
     }
-    return xml + "</wsdl:portType>";
+    w.EndElement();
 }
 
-std::string Binding() {
-    std::string xml =
-        "<wsdl:binding name=\"ocrgateSoap\" type=\"tns:ocrgateSoap\">"
-        "<soap:binding transport=\"http://schemas.xmlsoap.org/soap/http\" style=\"document\"/>";
+void Binding(XmlWriter& w) {
+    Open(w, "wsdl:binding", {{"name", "ocrgateSoap"}, {"type", "tns:ocrgateSoap"}});
+    Empty(w, "soap:binding",
+          {{"transport", "http://schemas.xmlsoap.org/soap/http"}, {"style", "document"}});
     for (const auto& op : ocrgate::kOperations) {
-        xml += "<wsdl:operation name=\"" + std::string(op.name) +
-               "\"><soap:operation soapAction=\"" +
-               XmlEscape(ocrgate::SoapActionFor(op.name), true) +
-               "\" style=\"document\"/><wsdl:input><soap:body use=\"literal\"/></wsdl:input>"
-               "<wsdl:output><soap:body use=\"literal\"/></wsdl:output></wsdl:operation>";
+        Open(w, "wsdl:operation", {{"name", op.name}});
+        Empty(w, "soap:operation",
+              {{"soapAction", ocrgate::SoapActionFor(op.name)}, {"style", "document"}});
+        for (const char* direction : {"wsdl:input", "wsdl:output"}) {
+            Open(w, direction);
+            Empty(w, "soap:body", {{"use", "literal"}});
+            w.EndElement();
+        }
+        w.EndElement();
     }
-    return xml + "</wsdl:binding>";
+    w.EndElement();
 }
 
 }  // namespace
 
 std::string WriteWsdl(std::string_view location) {
-    const std::string ns = XmlEscape(ocrgate::kNamespace, true);
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-    xml +=
-        "<wsdl:definitions xmlns:wsdl=\"http://schemas.xmlsoap.org/wsdl/\" "
-        "xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\" "
-        "xmlns:s=\"http://www.w3.org/2001/XMLSchema\" "
-        "xmlns:tns=\"" +
-        ns + "\" targetNamespace=\"" + ns + "\">";
-    xml += "<wsdl:types><s:schema elementFormDefault=\"qualified\" targetNamespace=\"" + ns + "\">";
-    xml += SchemaElements();
-    xml += "</s:schema></wsdl:types>";
-    xml += Messages();
-    xml += PortType();
-    xml += Binding();
-    xml +=
-        "<wsdl:service name=\"ocrgate\"><wsdl:port name=\"ocrgateSoap\" "
-        "binding=\"tns:ocrgateSoap\">"
-        "<soap:address location=\"" +
-        XmlEscape(location, true) + "\"/></wsdl:port></wsdl:service>";
-    xml += "</wsdl:definitions>\n";
+    std::string xml;
+    XmlWriter w(xml);
+    w.StartDocument("utf-8");
+    Open(w, "wsdl:definitions",
+         {{"xmlns:wsdl", "http://schemas.xmlsoap.org/wsdl/"},
+          {"xmlns:soap", "http://schemas.xmlsoap.org/wsdl/soap/"},
+          {"xmlns:s", soap::kXmlSchemaNs},
+          {"xmlns:tns", ocrgate::kNamespace},
+          {"targetNamespace", ocrgate::kNamespace}});
+    Open(w, "wsdl:types");
+    Open(w, "s:schema",
+         {{"elementFormDefault", "qualified"}, {"targetNamespace", ocrgate::kNamespace}});
+    SchemaElements(w);
+    w.EndElement();
+    w.EndElement();
+    Messages(w);
+    PortType(w);
+    Binding(w);
+    Open(w, "wsdl:service", {{"name", "ocrgate"}});
+    Open(w, "wsdl:port", {{"name", "ocrgateSoap"}, {"binding", "tns:ocrgateSoap"}});
+    Empty(w, "soap:address", {{"location", location}});
+    w.EndDocument();
+    xml += '\n';
     return xml;
 }
 
