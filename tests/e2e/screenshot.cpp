@@ -10,13 +10,13 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 #include "M_Quillory.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"
-#include "service_process.h"
+#include "support/service_process.h"
 #include "test_support.h"
 
 int main(int argc, char* argv[]) {
@@ -32,9 +32,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
 
-    testing_support::ServiceProcess service;
-    if (!service.Start()) {
-        std::fprintf(stderr, "ocrgated did not start:\n%s\n", qPrintable(service.Log()));
+    testing_support::ServiceProcess service(
+        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"}));
+    if (!service.WaitUntilHealthy()) {
+        std::fprintf(stderr, "ocrgated did not start:\n%s\n", service.Output().c_str());
         return 1;
     }
     QTemporaryDir dir;
@@ -45,7 +46,8 @@ int main(int argc, char* argv[]) {
         48)
         .save(picture, "PNG");
 
-    TForm1 form(TForm1::Settings{service.Endpoint(), QStringLiteral("about:blank"), dir.path()});
+    TForm1 form(TForm1::Settings{QString::fromStdString(service.Endpoint()),
+                                 QStringLiteral("about:blank"), dir.path()});
     form.show();
     QSignalSpy shown(&form, &TForm1::recognitionFinished);
     QTimer::singleShot(500, &form, [&] {

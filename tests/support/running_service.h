@@ -1,23 +1,25 @@
 #pragma once
-// An HttpService on an ephemeral loopback port, served from a background
-// thread for the length of a test, and raw SOAP helpers to talk to it.
+// An HttpService in the test's own process, on an ephemeral loopback port, served from a
+// background thread for the object's life; and raw SOAP helpers to talk to it.
 
 #include <httplib.h>
 
 #include <string>
 #include <thread>
 
+#include "ocrgate/contract.h"
 #include "service/protocol/http_service.h"
+#include "soap/namespaces.h"
 
-namespace ocrgated::testing {
+namespace testing_support {
 
 class RunningService {
   public:
-    RunningService(ServiceOptions options, const RecognizerFactory& factory) {
+    RunningService(ocrgated::ServiceOptions options, const ocrgated::RecognizerFactory& factory) {
         options.host = "127.0.0.1";
         options.port = 0;
         options.access_log = false;
-        service_ = std::make_unique<HttpService>(options, factory);
+        service_ = std::make_unique<ocrgated::HttpService>(options, factory);
         port_ = service_->Bind();
         thread_ = std::thread([this] { service_->Run(); });
         for (int i = 0; i < 500 && !service_->running(); ++i) {
@@ -36,7 +38,7 @@ class RunningService {
     }
 
     int port() const { return port_; }
-    HttpService& service() { return *service_; }
+    ocrgated::HttpService& service() { return *service_; }
 
     httplib::Client Client() const {
         httplib::Client client("127.0.0.1", port_);
@@ -46,22 +48,22 @@ class RunningService {
     }
 
   private:
-    std::unique_ptr<HttpService> service_;
+    std::unique_ptr<ocrgated::HttpService> service_;
     std::thread thread_;
     int port_ = 0;
 };
 
-// The request as the desktop client writes it.
+// A request in the desktop client's form, with any parameter text, even what the client
+// would never send.
 inline std::string SoapRequest(const std::string& operation, const std::string& parameter = "",
                                const std::string& value = "") {
     std::string inner =
         parameter.empty() ? "" : "<" + parameter + ">" + value + "</" + parameter + ">";
-    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope "
-           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
-           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">"
-           "<SOAP-ENV:Body><" +
-           operation + " xmlns=\"http://quillory.org/ocrgate/\">" + inner + "</" + operation +
+    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"" +
+           std::string(soap::kSoapEnvelopeNs) + "\" xmlns:xsd=\"" +
+           std::string(soap::kXmlSchemaNs) + "\" xmlns:xsi=\"" +
+           std::string(soap::kXmlSchemaInstanceNs) + "\"><SOAP-ENV:Body><" + operation +
+           " xmlns=\"" + std::string(ocrgate::kNamespace) + "\">" + inner + "</" + operation +
            "></SOAP-ENV:Body></SOAP-ENV:Envelope>";
 }
 
@@ -84,4 +86,4 @@ inline SoapAnswer PostSoap(const RunningService& running, const std::string& bod
     return {result->status, result->get_header_value("Content-Type"), result->body};
 }
 
-}  // namespace ocrgated::testing
+}  // namespace testing_support
