@@ -21,7 +21,7 @@
 #include "ResultMemo.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"
-#include "service_process.h"
+#include "support/service_process.h"
 #include "test_support.h"
 
 namespace {
@@ -80,9 +80,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
 
-    testing_support::ServiceProcess service;
-    if (!service.Start()) {
-        std::fprintf(stderr, "ocrgated did not start:\n%s\n", qPrintable(service.Log()));
+    testing_support::ServiceProcess service(
+        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"}));
+    if (!service.WaitUntilHealthy()) {
+        std::fprintf(stderr, "ocrgated did not start:\n%s\n", service.Output().c_str());
         return 1;
     }
     QTemporaryDir dir;
@@ -99,7 +100,7 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitForWindowExposed(&shown))
         return 1;
 
-    TForm1::Settings settings{service.Endpoint(), QStringLiteral("about:blank"), dir.path()};
+    TForm1::Settings settings{QString::fromStdString(service.Endpoint()), QStringLiteral("about:blank"), dir.path()};
     settings.capture = TForm1::Settings::Capture::Screen;
     TForm1 form(settings);
     form.show();

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "run_program.h"
-#include "service_process.h"
+#include "support/render.h"
+#include "support/service_process.h"
 
 namespace {
 
@@ -39,15 +40,17 @@ int main() {
     std::vector<std::string> pictures;
     for (int i = 0; i < kPictures; ++i) {
         const std::string path = (dir / (std::string("p") + std::to_string(i) + ".png")).string();
-        if (!testing_support::RenderText(path, {std::string("PICTURE NUMBER ") + std::to_string(i),
-                                                "QUILLORY COMMAND LINE"})) {
-            std::fprintf(stderr, "cannot render %s\n", path.c_str());
-            return 1;
-        }
+        testing_support::Rendering picture;
+        picture.width = 900;
+        picture.height = 280;
+        picture.pointsize = 48;
+        picture.left = 40;
+        picture.lines = {"PICTURE NUMBER " + std::to_string(i), "QUILLORY COMMAND LINE"};
+        testing_support::RenderFile(picture, path);
         pictures.push_back(path);
     }
-    testing_support::ServiceProcess service(OCRGATED_BINARY, 2);
-    if (!service.Started()) {
+    testing_support::ServiceProcess service(OCRGATED_BINARY, testing_support::EphemeralArgs(2));
+    if (!service.WaitUntilHealthy()) {
         std::fprintf(stderr, "ocrgated did not start: %s\n", service.Output().c_str());
         return 1;
     }

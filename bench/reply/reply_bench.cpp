@@ -5,15 +5,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "reply/reply.h"
-#include "reply/utf.h"
+#include "soap/utf.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ const std::string& ReplyUtf8() {
 }
 
 const std::u16string& ReplyUtf16() {
-    static const std::u16string reply = reply::Utf16FromUtf8(ReplyUtf8());
+    static const std::u16string reply = soap::Utf8ToUtf16(ReplyUtf8());
     return reply;
 }
 

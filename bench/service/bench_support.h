@@ -1,6 +1,7 @@
 #pragma once
-// Shared pieces of the service benchmarks: a picture rendered with ImageMagick,
-// a service on an ephemeral port, SOAP requests and the process's RSS.
+// Shared pieces of the service benchmarks, on the tests' support library: a picture
+// rendered with ImageMagick, a service in process on an ephemeral port, and the
+// process's RSS.
 
 #include <httplib.h>
 #include <unistd.h>
@@ -8,17 +9,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <memory>
-#include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "service/engine_factory.h"
-#include "service/http_service.h"
+#include "service/engines/engine_factory.h"
+#include "soap/base64.h"
+#include "support/render.h"
+#include "support/running_service.h"
 
 namespace bench {
+
+using testing_support::SoapRequest;
 
 // The engines' OpenMP teams are limited to one thread, as ocrgated does; the
 // runtime reads the limit when it loads, hence the restart.
@@ -34,77 +35,32 @@ inline std::filesystem::path RenderPicture(int width, int height, int pointsize,
     const auto path =
         std::filesystem::temp_directory_path() /
         ("ocrgated-bench-" + std::to_string(getpid()) + "-" + std::to_string(width) + ".png");
-    std::string command =
-        "convert -size " + std::to_string(width) + "x" + std::to_string(height) +
-        " xc:white -fill black -font /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
-        " -pointsize " +
-        std::to_string(pointsize);
-    const int step = height / int(lines.size() + 1);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        command += " -annotate +" + std::to_string(pointsize / 2) + "+" +
-                   std::to_string(step * int(i + 1) + pointsize / 3) + " '" + lines[i] + "'";
-    }
-    command += " '" + path.string() + "'";
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("convert failed");
+    testing_support::Rendering picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pointsize = pointsize;
+    picture.lines = lines;
+    testing_support::RenderFile(picture, path);
     return path;
 }
 
 inline std::string Base64File(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    static const char* kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const auto at = [&](std::size_t k) {
-            return k < bytes.size() ? std::uint32_t(std::uint8_t(bytes[k])) : 0u;
-        };
-        const std::uint32_t group = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
-        out += kAlphabet[group >> 18 & 63];
-        out += kAlphabet[group >> 12 & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[group >> 6 & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-    }
-    return out;
+    return soap::EncodeBase64Lines(testing_support::ReadFile(path));
 }
 
-inline std::string Request(const std::string& operation, const std::string& inner = "") {
-    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope "
-           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
-           "<SOAP-ENV:Body><" +
-           operation + " xmlns=\"http://quillory.org/ocrgate/\">" + inner + "</" + operation +
-           "></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+// The Tesseract engine served in process, as ocrgated runs it by default.
+inline ocrgated::ServiceOptions Options(int threads, std::size_t queue) {
+    ocrgated::ServiceOptions options;
+    options.threads = threads;
+    options.queue_capacity = queue;
+    return options;
 }
 
-class Service {
+class Service : public testing_support::RunningService {
   public:
-    Service(int threads, std::size_t queue) {
-        ocrgated::ServiceOptions options;
-        options.port = 0;
-        options.threads = threads;
-        options.queue_capacity = queue;
-        options.access_log = false;
-        service_ = std::make_unique<ocrgated::HttpService>(
-            options, ocrgated::MakeEngineFactory("tesseract", {"chi_sim+eng"}));
-        port_ = service_->Bind();
-        thread_ = std::thread([this] { service_->Run(); });
-        while (!service_->running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ~Service() {
-        while (service_->running()) {
-            service_->Stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        thread_.join();
-    }
-    int port() const { return port_; }
-
-  private:
-    std::unique_ptr<ocrgated::HttpService> service_;
-    std::thread thread_;
-    int port_ = 0;
+    Service(int threads, std::size_t queue)
+        : RunningService(Options(threads, queue),
+                         ocrgated::MakeEngineFactory("tesseract", {"chi_sim+eng"})) {}
 };
 
 // Resident set size in KiB.

@@ -15,8 +15,8 @@ int main(int, char** argv) {
     constexpr int kTotal = kHello + kOcr;
     const auto picture = bench::RenderPicture(500, 100, 28, {"负载测试 load test 123"});
     const std::string ocr =
-        bench::Request("imgbase64totext", "<img>" + bench::Base64File(picture) + "</img>");
-    const std::string hello = bench::Request("HelloWorld");
+        bench::SoapRequest("imgbase64totext", "img", bench::Base64File(picture));
+    const std::string hello = bench::SoapRequest("HelloWorld");
     std::filesystem::remove(picture);
 
     bench::Service service(2, 64);

@@ -27,7 +27,7 @@ int main(int, char** argv) {
         1000, 300, 44,
         {"今天天气很好，我们去公园散步。", "The quick brown fox jumps over 13 lazy dogs."});
     const std::string body =
-        bench::Request("imgbase64totext", "<img>" + bench::Base64File(picture) + "</img>");
+        bench::SoapRequest("imgbase64totext", "img", bench::Base64File(picture));
 
     // The command line as a user runs it (its default OpenMP team), and with one
     // thread like the service's engines; the faster of the two is the peer. The

@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <string_view>
 
-#include "service/base64.h"
-#include "service/soap_fault.h"
-#include "service/soap_request.h"
+#include "service/protocol/soap_fault.h"
+#include "service/protocol/soap_request.h"
+#include "soap/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     try {
         const auto request = ocrgated::ReadSoapRequest(body);
         if (request.argument)
-            (void)ocrgated::DecodeBase64(*request.argument);
+            (void)soap::DecodeBase64(*request.argument);
     } catch (const ocrgated::SoapFault&) {
         // Refusing is the expected answer to most inputs.
     }

@@ -30,26 +30,34 @@ std::string Part(CURLU* u, CURLUPart part, unsigned flags = 0) {
 
 }  // namespace
 
-EndpointParts SplitEndpoint(std::string_view url) {
+std::optional<UrlParts> ParseUrl(std::string_view url) {
     const std::string text(url);
     std::unique_ptr<CURLU, UrlFree> u(curl_url());
     if (!u)
         throw std::bad_alloc();
     if (text.find('\0') != std::string::npos ||
         curl_url_set(u.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
-        Refuse(url);
+        return std::nullopt;
     }
+    return UrlParts{Part(u.get(), CURLUPART_SCHEME), Part(u.get(), CURLUPART_HOST),
+                    Part(u.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT)};
+}
+
+EndpointParts SplitEndpoint(std::string_view url) {
+    const std::string text(url);
+    const std::optional<UrlParts> read = ParseUrl(url);
+    if (!read)
+        Refuse(url);
     EndpointParts parts;
-    const std::string scheme = Part(u.get(), CURLUPART_SCHEME);  // lower-cased by libcurl
-    if (scheme == "http") {
+    if (read->scheme == "http") {
         parts.scheme = Scheme::Http;
-    } else if (scheme == "https") {
+    } else if (read->scheme == "https") {
         parts.scheme = Scheme::Https;
     } else {
         Refuse(url);
     }
-    parts.host = Part(u.get(), CURLUPART_HOST);
-    const std::string port = Part(u.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    parts.host = read->host;
+    const std::string& port = read->port;
     unsigned value = 0;
     auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
     if (parts.host.empty() || ec != std::errc() || end != port.data() + port.size() ||

@@ -25,8 +25,9 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Decodes one character at `i`, advancing it; malformed input yields U+FFFD and one byte.
-char32_t NextUtf8(std::string_view s, std::size_t& i) {
+}  // namespace
+
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
     const auto b0 = static_cast<std::uint8_t>(s[i]);
     int extra;
     char32_t c;
@@ -64,8 +65,6 @@ char32_t NextUtf8(std::string_view s, std::size_t& i) {
     return c;
 }
 
-}  // namespace
-
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -87,7 +86,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const char32_t c = NextUtf8(text, i);
+        const char32_t c = DecodeUtf8(text, i);
         if (c >= 0x10000) {
             out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
             out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -101,7 +100,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 std::string Utf8Prefix(std::string_view text, std::size_t count) {
     std::string out;
     for (std::size_t i = 0; i < text.size() && count > 0; --count)
-        AppendUtf8(out, NextUtf8(text, i));
+        AppendUtf8(out, DecodeUtf8(text, i));
     return out;
 }
 

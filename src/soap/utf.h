@@ -12,6 +12,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // A malformed sequence becomes U+FFFD, one per offending byte.
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// Decodes the character at `at` and moves past it. A malformed sequence yields U+FFFD
+// and moves one byte.
+char32_t DecodeUtf8(std::string_view text, std::size_t& at);
+
 // The first `count` characters of a UTF-8 text, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t count);
 

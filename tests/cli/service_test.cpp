@@ -8,11 +8,11 @@
 #include <iterator>
 
 #include "run_program.h"
-#include "service_process.h"
+#include "support/render.h"
+#include "support/service_process.h"
 
 namespace {
 
-using testing_support::RenderText;
 using testing_support::RunProgram;
 
 const std::string kProgram = QUILLORY_OCR_BINARY;
@@ -20,7 +20,9 @@ const std::string kProgram = QUILLORY_OCR_BINARY;
 class AgainstOcrgated : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        service_ = new testing_support::ServiceProcess(OCRGATED_BINARY, 2);
+        service_ =
+            new testing_support::ServiceProcess(OCRGATED_BINARY, testing_support::EphemeralArgs(2));
+        healthy_ = service_->WaitUntilHealthy();
         dir_ = new std::filesystem::path(
             std::filesystem::temp_directory_path() /
             (std::string("quillory-ocr-service-") + std::to_string(::getpid())));
@@ -31,20 +33,27 @@ class AgainstOcrgated : public ::testing::Test {
         std::filesystem::remove_all(*dir_);
         delete dir_;
     }
-    void SetUp() override { ASSERT_TRUE(service_->Started()) << service_->Output(); }
+    void SetUp() override { ASSERT_TRUE(healthy_) << service_->Output(); }
 
     static std::string Picture(const std::string& name, const std::vector<std::string>& lines) {
         const std::string path = (*dir_ / name).string();
-        if (!RenderText(path, lines))
-            ADD_FAILURE() << "cannot render " << path;
+        testing_support::Rendering picture;
+        picture.width = 900;
+        picture.height = 110 * int(lines.size()) + 60;
+        picture.pointsize = 48;
+        picture.left = 40;
+        picture.lines = lines;
+        testing_support::RenderFile(picture, path);
         return path;
     }
 
     static testing_support::ServiceProcess* service_;
+    static bool healthy_;
     static std::filesystem::path* dir_;
 };
 
 testing_support::ServiceProcess* AgainstOcrgated::service_ = nullptr;
+bool AgainstOcrgated::healthy_ = false;
 std::filesystem::path* AgainstOcrgated::dir_ = nullptr;
 
 TEST_F(AgainstOcrgated, RecognisesTheLinesOfAPicture) {

@@ -23,7 +23,7 @@
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
-#include "service_process.h"
+#include "support/service_process.h"
 #include "test_support.h"
 
 int main(int argc, char* argv[]) {
@@ -41,18 +41,19 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
 
-    testing_support::ServiceProcess service;
+    testing_support::ServiceProcess service(
+        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"}));
     testing_support::PictureServer stall(testing_support::PictureServer::Mode::Stall);
-    QString endpoint = testing_support::DeadEndpoint();
+    QString endpoint = QString::fromStdString(testing_support::DeadEndpoint());
     if (scene == u"busy") {
         stall.Listen();
         endpoint = stall.Url(QStringLiteral("/ocrgate/ocrgate.asmx?WSDL"));
     } else if (scene != u"failure") {
-        if (!service.Start()) {
-            std::fprintf(stderr, "ocrgated did not start:\n%s\n", qPrintable(service.Log()));
+        if (!service.WaitUntilHealthy()) {
+            std::fprintf(stderr, "ocrgated did not start:\n%s\n", service.Output().c_str());
             return 1;
         }
-        endpoint = service.Endpoint();
+        endpoint = QString::fromStdString(service.Endpoint());
     }
     QTemporaryDir dir;
     const QString picture = dir.filePath(QStringLiteral("发票.png"));

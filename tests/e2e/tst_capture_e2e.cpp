@@ -17,7 +17,7 @@
 #include "ResultMemo.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"
-#include "service_process.h"
+#include "support/service_process.h"
 #include "test_support.h"
 
 using testing_support::Child;
@@ -72,7 +72,8 @@ class CaptureTest : public QObject {
 
   private:
     QTemporaryDir dir_;
-    testing_support::ServiceProcess service_;
+    testing_support::ServiceProcess service_{
+        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"})};
     QProcess bus_;
 };
 
@@ -80,7 +81,7 @@ void CaptureTest::initTestCase() {
     pictures::RegisterPictureKinds();
     ocrgate::RegisterOcrgateSoap();
     QVERIFY(dir_.isValid());
-    QVERIFY2(service_.Start(), qPrintable(service_.Log()));
+    QVERIFY2(service_.WaitUntilHealthy(), service_.Output().c_str());
     // A session bus of the test's own, before anything asks for one.
     bus_.start(QStringLiteral("dbus-daemon"),
                {QStringLiteral("--session"), QStringLiteral("--nofork"),
@@ -130,7 +131,7 @@ void CaptureTest::capture() {
         QVERIFY(QTest::qWaitForWindowExposed(&shown));
     }
 
-    TForm1::Settings settings{service_.Endpoint(), QStringLiteral("about:blank"), dir_.path()};
+    TForm1::Settings settings{QString::fromStdString(service_.Endpoint()), QStringLiteral("about:blank"), dir_.path()};
     settings.capture =
         portal ? TForm1::Settings::Capture::Portal : TForm1::Settings::Capture::Screen;
     TForm1 form(settings);

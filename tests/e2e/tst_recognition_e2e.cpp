@@ -19,7 +19,7 @@
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
-#include "service_process.h"
+#include "support/service_process.h"
 #include "test_support.h"
 
 using testing_support::Child;
@@ -69,18 +69,19 @@ class RecognitionTest : public QObject {
         return {endpoint, QStringLiteral("about:blank"), dir_.path()};
     }
     QTemporaryDir dir_;
-    testing_support::ServiceProcess service_;
+    testing_support::ServiceProcess service_{
+        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"})};
 };
 
 void RecognitionTest::initTestCase() {
     pictures::RegisterPictureKinds();
     ocrgate::RegisterOcrgateSoap();
     QVERIFY(dir_.isValid());
-    QVERIFY2(service_.Start(), qPrintable(service_.Log()));
+    QVERIFY2(service_.WaitUntilHealthy(), service_.Output().c_str());
 }
 
 void RecognitionTest::localPictureFillsTheMemo() {
-    TForm1 form(SettingsFor(service_.Endpoint()));
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
     const QString path = dir_.filePath("lines.png");
     QVERIFY(testing_support::RenderText(kFirstPicture).save(path, "PNG"));
     testing_support::ChooseInDialog(form.OpenDialog(), path);
@@ -97,7 +98,7 @@ void RecognitionTest::localPictureFillsTheMemo() {
 }
 
 void RecognitionTest::pastedPictureIsWhatIsSent() {
-    TForm1 form(SettingsFor(service_.Endpoint()));
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
     auto* view = Child<quillory::PictureView>(&form, "cxImage1");
     view->LoadFromFile([&] {
         const QString path = dir_.filePath("first.jpg");
@@ -122,7 +123,7 @@ void RecognitionTest::webPictureFillsTheMemo() {
                                        Encoded(testing_support::RenderText(kWebPicture), "JPEG"),
                                        "image/jpeg");
     QVERIFY(web.Listen());
-    TForm1 form(SettingsFor(service_.Endpoint()));
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
     const QString address = web.Url(QStringLiteral("/item/picture.jpg"));
     Child<QLineEdit>(&form, "edt_Url")->setText(address);
     form.cxButton2Click();
@@ -133,7 +134,7 @@ void RecognitionTest::webPictureFillsTheMemo() {
 }
 
 void RecognitionTest::serviceDownKeepsTheMemo() {
-    TForm1 form(SettingsFor(testing_support::DeadEndpoint()));
+    TForm1 form(SettingsFor(QString::fromStdString(testing_support::DeadEndpoint())));
     auto* memo1 = Child<QPlainTextEdit>(&form, "cxMemo1");
     auto* memo2 = Child<QPlainTextEdit>(&form, "cxMemo2");
     memo1->setPlainText(QStringLiteral("上次的结果"));

@@ -19,7 +19,7 @@
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
-#include "service_process.h"
+#include "support/service_process.h"
 #include "test_support.h"
 
 using testing_support::Child;
@@ -39,14 +39,15 @@ class WindowFeaturesTest : public QObject {
         return {endpoint, QStringLiteral("about:blank"), dir_.path()};
     }
     QTemporaryDir dir_;
-    testing_support::ServiceProcess service_;
+    testing_support::ServiceProcess service_{
+        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"})};
 };
 
 void WindowFeaturesTest::initTestCase() {
     pictures::RegisterPictureKinds();
     ocrgate::RegisterOcrgateSoap();
     QVERIFY(dir_.isValid());
-    QVERIFY2(service_.Start(), qPrintable(service_.Log()));
+    QVERIFY2(service_.WaitUntilHealthy(), service_.Output().c_str());
 }
 
 void WindowFeaturesTest::recognisedPicture_data() {
@@ -61,7 +62,7 @@ void WindowFeaturesTest::recognisedPicture_data() {
 void WindowFeaturesTest::recognisedPicture() {
     QFETCH(QStringList, lines);
     QFETCH(QString, status);
-    TForm1 form(SettingsFor(service_.Endpoint()));
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
     form.resize(1305, 675);
     form.show();
     QImage picture = testing_support::RenderText(lines.isEmpty() ? QStringList{u" "_qs} : lines);
@@ -130,7 +131,7 @@ void WindowFeaturesTest::webPictureDroppedOnTheLocalTab() {
     testing_support::RenderText({QStringLiteral("拖放")}).save(&buffer, "PNG");
     testing_support::PictureServer web(testing_support::PictureServer::Mode::Serve, png);
     QVERIFY(web.Listen());
-    TForm1 form(SettingsFor(service_.Endpoint()));
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
 
     auto* data = new QMimeData;
     data->setUrls({QUrl(web.Url(QStringLiteral("/shop/item.png")))});

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "describe.h"
-#include "reply/utf.h"
+#include "soap/utf.h"
 
 namespace reply::test {
 namespace {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "soap/base64.h"
+
 namespace ocrgated::testing {
 
 inline std::string Between(const std::string& text, const std::string& open,
@@ -34,22 +36,9 @@ inline std::string ResultOf(const std::string& envelope, const std::string& oper
     return Unescape(Between(envelope, "<" + operation + "Result>", "</" + operation + "Result>"));
 }
 
+// In lines of 76, as the client sends them.
 inline std::string Base64(const std::vector<std::uint8_t>& bytes) {
-    static const char* kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::uint32_t group = std::uint32_t(bytes[i]) << 16 |
-                                    (i + 1 < bytes.size() ? std::uint32_t(bytes[i + 1]) << 8 : 0) |
-                                    (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-        out += kAlphabet[group >> 18 & 63];
-        out += kAlphabet[group >> 12 & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[group >> 6 & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-        if (out.size() % 78 == 76)
-            out += "\r\n";  // lines of 76, as the client sends them
-    }
-    return out;
+    return soap::EncodeBase64Lines(bytes);
 }
 
 inline std::string Base64(const std::string& text) {

@@ -10,10 +10,12 @@
 #include <future>
 
 #include "fake_engine.h"
-#include "running_service.h"
 #include "soap_text.h"
+#include "support/running_service.h"
 
 namespace ocrgated::testing {
+
+using namespace testing_support;
 namespace {
 
 const std::string kAction = "http://quillory.org/ocrgate/";

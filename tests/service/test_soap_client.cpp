@@ -5,14 +5,16 @@
 #include <nlohmann/json.hpp>
 
 #include "fake_engine.h"
-#include "render.h"
-#include "running_service.h"
-#include "service/tesseract_recognizer.h"
+#include "service/engines/tesseract_recognizer.h"
 #include "soap/errors.h"
 #include "soap/rio.h"
 #include "soap/utf.h"
+#include "support/render.h"
+#include "support/running_service.h"
 
 namespace ocrgated::testing {
+
+using namespace testing_support;
 namespace {
 
 std::string Endpoint(const RunningService& running) {

@@ -10,12 +10,14 @@
 
 #include <leptonica/allheaders.h>
 
-#include "render.h"
-#include "service/picture_decoder.h"
-#include "service/tesseract_recognizer.h"
-#include "service/text_cleanup.h"
+#include "service/engines/tesseract_recognizer.h"
+#include "service/engines/text_cleanup.h"
+#include "service/pictures/picture_decoder.h"
+#include "support/render.h"
 
 namespace ocrgated::testing {
+
+using namespace testing_support;
 namespace {
 
 std::u32string Codepoints(const std::string& utf8) {
@@ -131,21 +133,6 @@ TEST_F(TesseractEngine, DecodesEveryAcceptedFormat) {
     }
 }
 
-// The same picture as ImageMagick reads it from `bytes`, written as a PNG.
-std::vector<std::uint8_t> AsPng(const std::vector<std::uint8_t>& bytes) {
-    const auto base =
-        std::filesystem::temp_directory_path() / ("ocrgated-aspng-" + std::to_string(::getpid()));
-    const auto in = base.string() + ".bmp", out = base.string() + ".png";
-    std::ofstream(in, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    const std::string command = "convert " + Quote(in) + " " + Quote("png:" + out);
-    const bool converted = std::system(command.c_str()) == 0;
-    auto png = converted ? ReadFile(out) : std::vector<std::uint8_t>{};
-    std::filesystem::remove(in);
-    std::filesystem::remove(out);
-    return png;
-}
-
 // BMP forms beyond the classic header, as ImageMagick and paint programs write them,
 // decode to the picture ImageMagick itself reads from them.
 TEST_F(TesseractEngine, DecodesBmpFormsBeyondTheClassicHeader) {
@@ -170,7 +157,7 @@ TEST_F(TesseractEngine, DecodesBmpFormsBeyondTheClassicHeader) {
             EXPECT_EQ(bytes[30], form.compression) << form.name;
         }
 
-        const auto reference = AsPng(bytes);
+        const auto reference = ConvertToPng(bytes, "bmp");
         ASSERT_FALSE(reference.empty()) << form.name;
         const PixPtr expected(pixConvertTo8(DecodePicture(reference).get(), 0));
         const PixPtr got(pixConvertTo8(DecodePicture(bytes).get(), 0));

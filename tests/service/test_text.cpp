@@ -1,36 +1,13 @@
-// Base64 decoding, CJK space removal, XML escaping and the reply JSON.
+// CJK space removal and the reply JSON.
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "service/base64.h"
-#include "service/reply_json.h"
-#include "service/soap_response.h"
-#include "service/text_cleanup.h"
+#include "service/engines/text_cleanup.h"
+#include "service/protocol/reply_json.h"
 
 namespace ocrgated {
 namespace {
-
-std::string Text(const std::optional<std::vector<std::uint8_t>>& bytes) {
-    return bytes ? std::string(bytes->begin(), bytes->end()) : "<invalid>";
-}
-
-TEST(Base64, DecodesWhatToolkitsSend) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},           {"YWJj", "abc"},       {"YQ==", "a"},
-        {"YWI=", "ab"},     {"YW\r\nJj\n", "abc"}, {" YWJj ZGVm\t", "abcdef"},
-        {"YWI=\r\n", "ab"},
-    };
-    for (const auto& [text, bytes] : cases)
-        EXPECT_EQ(Text(DecodeBase64(text)), bytes) << text;
-}
-
-TEST(Base64, RefusesInvalidText) {
-    for (const char* text : {"YWJ", "Y", "YQ=", "Y===", "=YWJ", "YW=j", "YWI=YWJj", "YWJj!",
-                             "YWJj\x80", "YW-j", "YWI==", "YQ==="}) {
-        EXPECT_FALSE(DecodeBase64(text).has_value()) << text;
-    }
-}
 
 TEST(CjkSpaces, RemovedBetweenCjkOnly) {
     const std::pair<std::string, std::string> cases[] = {
@@ -47,17 +24,6 @@ TEST(CjkSpaces, RemovedBetweenCjkOnly) {
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(RemoveCjkSpaces(in), out) << in;
-}
-
-TEST(XmlEscape, MakesAnyTextSafeCharacterData) {
-    EXPECT_EQ(XmlEscape("a&b<c>d\"e"), "a&amp;b&lt;c&gt;d\"e");
-    EXPECT_EQ(XmlEscape("a\"b\n", true), "a&quot;b&#10;");
-    EXPECT_EQ(XmlEscape("x\ry"), "x&#13;y");
-    EXPECT_EQ(XmlEscape(std::string("nul\0bel\x07", 8)),
-              "nul\xEF\xBF\xBD"
-              "bel\xEF\xBF\xBD");
-    EXPECT_EQ(XmlEscape("bad\xC3("), "bad\xEF\xBF\xBD(");
-    EXPECT_EQ(XmlEscape("中文"), "中文");
 }
 
 TEST(ReplyJson, HasTheShapeTheClientReads) {

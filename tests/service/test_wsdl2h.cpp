@@ -9,9 +9,11 @@
 #include <fstream>
 
 #include "fake_engine.h"
-#include "running_service.h"
+#include "support/running_service.h"
 
 namespace ocrgated::testing {
+
+using namespace testing_support;
 namespace {
 
 struct Outcome {

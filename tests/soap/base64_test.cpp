@@ -85,4 +85,27 @@ TEST(Base64Lines, PiecesJoinWithoutTrace) {
     }
 }
 
+std::string Text(const std::optional<std::vector<std::uint8_t>>& bytes) {
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<invalid>";
+}
+
+TEST(DecodeBase64, ReadsWhatToolkitsSend) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},           {"YWJj", "abc"},       {"YQ==", "a"},
+        {"YWI=", "ab"},     {"YW\r\nJj\n", "abc"}, {" YWJj ZGVm\t", "abcdef"},
+        {"YWI=\r\n", "ab"},
+    };
+    for (const auto& [text, bytes] : cases)
+        EXPECT_EQ(Text(soap::DecodeBase64(text)), bytes) << text;
+    const auto bytes = Pattern(1000);
+    EXPECT_EQ(soap::DecodeBase64(soap::EncodeBase64Lines(bytes)), bytes);
+}
+
+TEST(DecodeBase64, RefusesInvalidText) {
+    for (const char* text : {"YWJ", "Y", "YQ=", "Y===", "=YWJ", "YW=j", "YWI=YWJj", "YWJj!",
+                             "YWJj\x80", "YW-j", "YWI==", "YQ==="}) {
+        EXPECT_FALSE(soap::DecodeBase64(text).has_value()) << text;
+    }
+}
+
 }  // namespace

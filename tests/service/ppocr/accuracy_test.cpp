@@ -6,7 +6,7 @@
 #include "engine_fixture.h"
 #include "hard_pictures.h"
 #include "rendered_pictures.h"
-#include "service/tesseract_recognizer.h"
+#include "service/engines/tesseract_recognizer.h"
 
 #include <cstdio>
 #include <map>

@@ -1,0 +1,67 @@
+#include "service/engines/recognition_pool.h"
+
+namespace ocrgated {
+
+RecognitionPool::RecognitionPool(int threads, std::size_t queue_capacity,
+                                 const RecognizerFactory& factory)
+    : capacity_(queue_capacity) {
+    if (threads < 1)
+        throw std::invalid_argument("A recognition pool needs at least one thread");
+    for (int i = 0; i < threads; ++i)
+        engines_.push_back(factory());
+    engine_name_ = engines_.front()->Name();
+    for (auto& engine : engines_)
+        workers_.emplace_back([this, &engine] { Work(*engine); });
+}
+
+RecognitionPool::~RecognitionPool() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    ready_.notify_all();
+    for (auto& worker : workers_)
+        worker.join();
+}
+
+std::future<std::vector<RecognizedLine>> RecognitionPool::Submit(
+    std::vector<std::uint8_t> picture) {
+    Job job{std::move(picture), {}};
+    auto future = job.result.get_future();
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_)
+            throw ServerBusy("The service is shutting down");
+        if (queue_.size() >= capacity_)
+            throw ServerBusy("The server is busy; try again later");
+        queue_.push_back(std::move(job));
+    }
+    ready_.notify_one();
+    return future;
+}
+
+std::size_t RecognitionPool::waiting() const {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
+}
+
+void RecognitionPool::Work(Recognizer& engine) {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            ready_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty())
+                return;  // stopping, and nothing left to do
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        try {
+            job.result.set_value(engine.Recognize(job.picture));
+        } catch (...) {
+            job.result.set_exception(std::current_exception());
+        }
+    }
+}
+
+}  // namespace ocrgated

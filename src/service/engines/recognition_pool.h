@@ -1,0 +1,59 @@
+#pragma once
+// A fixed set of worker threads, each with its own engine, fed from a bounded
+// queue. A full queue refuses new work at once instead of letting it pile up.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "service/engines/recognizer.h"
+
+namespace ocrgated {
+
+using RecognizerFactory = std::function<std::unique_ptr<Recognizer>()>;
+
+class ServerBusy : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class RecognitionPool {
+  public:
+    // Creates every engine before returning, so that a broken engine shows at start.
+    RecognitionPool(int threads, std::size_t queue_capacity, const RecognizerFactory& factory);
+    ~RecognitionPool();  // finishes the queued work, then joins
+    RecognitionPool(const RecognitionPool&) = delete;
+    RecognitionPool& operator=(const RecognitionPool&) = delete;
+
+    // Throws ServerBusy when queue_capacity recognitions are already waiting.
+    std::future<std::vector<RecognizedLine>> Submit(std::vector<std::uint8_t> picture);
+
+    std::string EngineName() const { return engine_name_; }
+    int threads() const { return static_cast<int>(workers_.size()); }
+    std::size_t waiting() const;
+
+  private:
+    struct Job {
+        std::vector<std::uint8_t> picture;
+        std::promise<std::vector<RecognizedLine>> result;
+    };
+
+    void Work(Recognizer& engine);
+
+    std::size_t capacity_;
+    std::string engine_name_;
+    std::vector<std::unique_ptr<Recognizer>> engines_;
+    std::vector<std::thread> workers_;
+    mutable std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<Job> queue_;
+    bool stopping_ = false;
+};
+
+}  // namespace ocrgated

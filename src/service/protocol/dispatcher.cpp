@@ -1,0 +1,117 @@
+#include "service/protocol/dispatcher.h"
+
+#include <chrono>
+#include <random>
+
+#include "service/protocol/reply_json.h"
+#include "service/protocol/soap_fault.h"
+#include "service/protocol/soap_request.h"
+#include "soap/base64.h"
+#include "soap/envelope.h"
+
+namespace ocrgated {
+namespace {
+
+std::string_view Unquote(std::string_view action) {
+    while (!action.empty() && (action.front() == ' ' || action.front() == '\t'))
+        action.remove_prefix(1);
+    while (!action.empty() && (action.back() == ' ' || action.back() == '\t'))
+        action.remove_suffix(1);
+    if (action.size() >= 2 && action.front() == '"' && action.back() == '"') {
+        action = action.substr(1, action.size() - 2);
+    }
+    return action;
+}
+
+void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
+    const std::string_view action = Unquote(header);
+    if (action.empty())
+        return;  // no intent stated; the Body decides
+    const std::string expected = ocrgate::SoapActionFor(operation.name);
+    if (action != expected) {
+        throw ClientFault("The SOAPAction " + std::string(action) +
+                          " does not match the operation " + std::string(operation.name) +
+                          " in the Body (expected " + expected + ")");
+    }
+}
+
+std::string WriteFaultEnvelope(const SoapFault& fault) {
+    return soap::WriteFault(fault.faultcode(), fault.what());
+}
+
+std::uint64_t FirstLogId() {
+    std::random_device random;
+    return (std::uint64_t{random()} << 32 | random()) & 0x0000'FFFF'FFFF'FFFFull;
+}
+
+}  // namespace
+
+DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action) {
+    DispatchResult result{200, {}, "-"};
+    try {
+        const SoapRequest request = ReadSoapRequest(body);
+        result.operation = std::string(request.operation->name);
+        CheckAction(soap_action, *request.operation);
+        result.envelope =
+            soap::WriteResponse(ocrgate::kNamespace, request.operation->name,
+                                Run(*request.operation, request.argument.value_or("")));
+    } catch (const SoapFault& fault) {
+        result = {500, WriteFaultEnvelope(fault), result.operation};
+    } catch (const std::exception& error) {
+        result = {500,
+                  WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
+                  result.operation};
+    }
+    return result;
+}
+
+std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument) {
+    if (operation.name == "HelloWorld")
+        return "Hello World";
+    if (operation.name == "imgbase64totext") {
+        auto picture = soap::DecodeBase64(argument);
+        if (!picture)
+            throw ClientFault("The img parameter is not valid base64");
+        if (picture->empty())
+            throw ClientFault("The img parameter is empty: no picture was sent");
+        return Recognize(std::move(*picture));
+    }
+    // quillory; an address pasted with surrounding blanks is still the address
+    const auto first = argument.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        throw ClientFault("The url parameter is empty: no address was sent");
+    const std::string url =
+        argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
+    try {
+        return Recognize(FetchPicture(url, fetch_));
+    } catch (const AddressRefused& error) {
+        throw ClientFault(std::string("Address refused: ") + error.what());
+    } catch (const FetchFailed& error) {
+        throw ServerFault(std::string("Fetch failed: ") + error.what());
+    } catch (const PictureTooLarge& error) {
+        throw ClientFault(std::string("Picture too large: ") + error.what());
+    }
+}
+
+std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture) {
+    std::future<std::vector<RecognizedLine>> pending;
+    try {
+        pending = pool_.Submit(std::move(picture));
+    } catch (const ServerBusy& busy) {
+        throw ServerFault(std::string("Server busy: ") + busy.what());
+    }
+    std::vector<RecognizedLine> lines;
+    try {
+        lines = pending.get();
+    } catch (const BadPicture& error) {
+        throw ClientFault(std::string("Not a picture we can read: ") + error.what());
+    } catch (const PictureTooLarge& error) {
+        throw ClientFault(std::string("Picture too large: ") + error.what());
+    } catch (const std::exception& error) {
+        throw ServerFault(std::string("Recognition failed: ") + error.what());
+    }
+    static const std::uint64_t first = FirstLogId();
+    return WriteReplyJson(first + next_log_id_++, lines);
+}
+
+}  // namespace ocrgated

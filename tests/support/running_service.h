@@ -1,0 +1,89 @@
+#pragma once
+// An HttpService in the test's own process, on an ephemeral loopback port, served from a
+// background thread for the object's life; and raw SOAP helpers to talk to it.
+
+#include <httplib.h>
+
+#include <string>
+#include <thread>
+
+#include "ocrgate/contract.h"
+#include "service/protocol/http_service.h"
+#include "soap/namespaces.h"
+
+namespace testing_support {
+
+class RunningService {
+  public:
+    RunningService(ocrgated::ServiceOptions options, const ocrgated::RecognizerFactory& factory) {
+        options.host = "127.0.0.1";
+        options.port = 0;
+        options.access_log = false;
+        service_ = std::make_unique<ocrgated::HttpService>(options, factory);
+        port_ = service_->Bind();
+        thread_ = std::thread([this] { service_->Run(); });
+        for (int i = 0; i < 500 && !service_->running(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~RunningService() {
+        while (thread_.joinable()) {
+            service_->Stop();
+            if (service_->running()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            thread_.join();
+        }
+    }
+
+    int port() const { return port_; }
+    ocrgated::HttpService& service() { return *service_; }
+
+    httplib::Client Client() const {
+        httplib::Client client("127.0.0.1", port_);
+        client.set_read_timeout(60, 0);
+        client.set_connection_timeout(5, 0);
+        return client;
+    }
+
+  private:
+    std::unique_ptr<ocrgated::HttpService> service_;
+    std::thread thread_;
+    int port_ = 0;
+};
+
+// A request in the desktop client's form, with any parameter text, even what the client
+// would never send.
+inline std::string SoapRequest(const std::string& operation, const std::string& parameter = "",
+                               const std::string& value = "") {
+    std::string inner =
+        parameter.empty() ? "" : "<" + parameter + ">" + value + "</" + parameter + ">";
+    return "<?xml version=\"1.0\"?>\r\n<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"" +
+           std::string(soap::kSoapEnvelopeNs) + "\" xmlns:xsd=\"" +
+           std::string(soap::kXmlSchemaNs) + "\" xmlns:xsi=\"" +
+           std::string(soap::kXmlSchemaInstanceNs) + "\"><SOAP-ENV:Body><" + operation +
+           " xmlns=\"" + std::string(ocrgate::kNamespace) + "\">" + inner + "</" + operation +
+           "></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+struct SoapAnswer {
+    int status = 0;
+    std::string content_type;
+    std::string body;
+};
+
+inline SoapAnswer PostSoap(const RunningService& running, const std::string& body,
+                           const std::string& action = "",
+                           const std::string& target = "/ocrgate/ocrgate.asmx?WSDL") {
+    auto client = running.Client();
+    httplib::Headers headers;
+    if (!action.empty())
+        headers.emplace("SOAPAction", action);
+    auto result = client.Post(target.c_str(), headers, body, "text/xml; charset=\"utf-8\"");
+    if (!result)
+        return {};
+    return {result->status, result->get_header_value("Content-Type"), result->body};
+}
+
+}  // namespace testing_support
