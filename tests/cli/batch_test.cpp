@@ -254,11 +254,14 @@ TEST_F(Batches, AnInterruptedRunPicksUpWhereItStopped) {
     fs::last_write_time(in / "p3.png", fs::file_time_type::clock::now() + std::chrono::seconds(5));
     EXPECT_EQ(RunProgram(kProgram, args).err,
               "quillory-ocr: 5 outputs up to date, skipped (--force redoes them)\n");
-    std::vector<std::string> forced = args;
-    forced.insert(forced.begin(), "--force");
-    const auto all = RunProgram(kProgram, forced);
-    EXPECT_EQ(all.status, 0);
-    EXPECT_EQ(all.err, "");
+    // On a terminal (script gives it one) that run shows its progress and clears it.
+    std::string command = "'" + kProgram + "' --force";
+    for (const std::string& a : args)
+        command += " '" + a + "'";
+    const auto all = RunProgram("/usr/bin/script", {"-qec", command, "/dev/null"});
+    EXPECT_EQ(all.status, 0) << all.out;
+    EXPECT_NE(all.out.find("\r\x1b[K6/6 pictures, "), std::string::npos) << all.out;
+    EXPECT_TRUE(all.out.ends_with("left\r\x1b[K")) << all.out;
     EXPECT_GT(fs::last_write_time(out / "p0.txt"), first);
 }
 
