@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -14,13 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace cli {
-namespace {
-
-// A picture file without a resolution of its own is taken as a scan at this one.
-constexpr int kPictureDpi = 200;
-
-}  // namespace
-
 Output::Output(const Options& options, std::FILE* out, std::size_t sources)
     : format_(options.format), out_(out), headers_(options.output.empty() && sources > 1) {}
 
@@ -89,12 +83,11 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
                                  static_cast<int>(page_result.picture.size()));
             if (picture.isNull())
                 throw quillory::Exception("The picture cannot be drawn into a PDF");
-            int dpi = page_result.dpi;
-            if (dpi <= 0) {
-                dpi = picture.dotsPerMeterX() > 0
-                          ? static_cast<int>(picture.dotsPerMeterX() * 0.0254 + 0.5)
-                          : kPictureDpi;
-            }
+            // A picture file keeps the resolution it declares (Qt reads 96 dpi where it
+            // declares none).
+            const int dpi = page_result.dpi > 0
+                                ? page_result.dpi
+                                : std::max(1, qRound(picture.dotsPerMeterX() * 0.0254));
             pdf_->AddPage(picture, dpi, result.lines);
             break;
         }

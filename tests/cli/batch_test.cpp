@@ -47,6 +47,8 @@ void ExpectInOrder(const std::string& text, const std::vector<std::string>& word
 class Batches : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
+        // For the sanitised build; the programs started here inherit it.
+        setenv("LSAN_OPTIONS", "print_suppressions=0:suppressions=" QUILLORY_LSAN_SUPPRESSIONS, 1);
         service_ = new testing_support::ServiceProcess(OCRGATED_BINARY, 2);
         dir_ = new fs::path(fs::temp_directory_path() /
                             ("quillory-ocr-batch-" + std::to_string(::getpid())));
@@ -168,10 +170,18 @@ TEST_F(Batches, AFolderTreeWithOtherFilesAndABrokenPdf) {
     Picture(tree / "z.bmp", "DEVICE INDEPENDENT");
     std::ofstream(tree / "notes.txt") << "not a picture";
     std::ofstream(tree / "fake.png") << "text that only calls itself a picture";
-    std::ofstream(tree / "broken.pdf") << Slurp(ThreePagePdf()).substr(0, 200);
+    const std::string pdf = Slurp(ThreePagePdf());
+    std::ofstream(tree / "broken.pdf") << pdf.substr(0, 200);
+    // Encrypted for a user password that the empty one does not match.
+    std::ofstream(tree / "locked.pdf") << std::regex_replace(
+        pdf, std::regex("/Root 1 0 R"),
+        "/Root 1 0 R /Encrypt << /Filter /Standard /V 1 /R 2 /O <" + std::string(64, '1') +
+            "> /U <" + std::string(64, '2') + "> /P -4 >> /ID [<00112233> <00112233>]");
     const std::string t = tree.string();
     const std::string skipped = "quillory-ocr: " + t + "/fake.png: not a picture, skipped\n";
-    const std::string broken = "quillory-ocr: " + t + "/broken.pdf: Not a readable PDF\n";
+    const std::string broken = "quillory-ocr: " + t +
+                               "/broken.pdf: Not a readable PDF\nquillory-ocr: " + t +
+                               "/locked.pdf: The PDF is protected by a password\n";
 
     const struct {
         bool recursive;
@@ -188,8 +198,8 @@ TEST_F(Batches, AFolderTreeWithOtherFilesAndABrokenPdf) {
         if (c.recursive)
             args.insert(args.begin(), "-r");
         const auto run = RunProgram(kProgram, Args(args));
-        EXPECT_EQ(run.status, 1);  // for the broken PDF
-        // What is left out is said before the run, the broken PDF in its turn.
+        EXPECT_EQ(run.status, 1);  // for the two PDFs
+        // What is left out is said before the run, the PDFs' errors in their turn.
         EXPECT_EQ(run.err,
                   skipped + "quillory-ocr: " + t + "/notes.txt: not a picture, skipped\n" + broken);
         std::vector<std::string> expected;
