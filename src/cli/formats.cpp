@@ -1,6 +1,5 @@
 #include "cli/formats.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "soap/utf.h"
