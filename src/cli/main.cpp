@@ -1,5 +1,7 @@
 // quillory-ocr: recognition from the command line.
 
+#include <malloc.h>
+
 #include <QGuiApplication>
 #include <cstdio>
 #include <memory>
@@ -41,6 +43,10 @@ int main(int argc, char** argv) {
         std::puts("quillory-ocr " QUILLORY_VERSION);
         return 0;
     }
+    // A rendered page is tens of megabytes; allocated outside the heap, it goes back to the
+    // system when dropped instead of staying in each worker thread's heap for the run.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+
     // Qt's image codecs are plugins owned by the thread that first uses Qt, which has to
     // outlive the workers: that is this one. The searchable PDF's text also needs fonts, and
     // so a GUI application, on the offscreen platform as no window is ever shown.
