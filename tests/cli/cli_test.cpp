@@ -157,14 +157,14 @@ TEST(QuilloryOcr, JobsRunAtOnceAndKeepTheOrder) {
         },
         testing_support::ServerOptions{});
     Pictures pictures;
-    std::vector<std::string> args = {"--jobs", "4", "--endpoint", server.Url()};
+    std::vector<std::string> args = {"--jobs=4", "--endpoint", server.Url()};  // either spelling
     for (int i = 0; i < 4; ++i)
         args.push_back(pictures.Add(std::to_string(i), std::to_string(i)));
     const auto run = RunProgram(kProgram, args);
     EXPECT_EQ(run.status, 0) << run.err;
     std::string expected;
     for (int i = 0; i < 4; ++i) {
-        expected += (i ? "\n==> " : "==> ") + args[4 + i] + std::string(" <==\npicture ") +
+        expected += (i ? "\n==> " : "==> ") + args[3 + i] + std::string(" <==\npicture ") +
                     std::to_string(i) + "\n";
     }
     EXPECT_EQ(run.out, expected);
@@ -178,9 +178,17 @@ TEST(QuilloryOcr, UsageErrors) {
         std::string first;
     } cases[] = {
         {{}, "quillory-ocr: no picture given\n"},
-        {{"--jobs", "0", "a"}, "quillory-ocr: --jobs needs a number from 1 to 64, not \"0\"\n"},
-        {{"--jobs"}, "quillory-ocr: --jobs needs a value\n"},
-        {{"--frobnicate", "a"}, "quillory-ocr: unknown option --frobnicate\n"},
+        {{"--jobs", "0", "a"}, "quillory-ocr: --jobs: Value 0 not in range 1 to 64\n"},
+        {{"--jobs"}, "quillory-ocr: --jobs: 1 required N missing\n"},
+        {{"--frobnicate", "a"},
+         "quillory-ocr: The following argument was not expected: --frobnicate\n"},
+        {{"--format", "xml", "a"}, "quillory-ocr: --format: xml not in {text,jsonl,tsv,pdf}\n"},
+        {{"--pages", "3-1", "a.pdf"},
+         "quillory-ocr: --pages needs page numbers and ranges such as 1-3,7 , not \"3-1\"\n"},
+        {{"--format", "pdf", "a.pdf"},
+         "quillory-ocr: --format pdf writes files: it needs --output DIR\n"},
+        {{"--output", "o", "-"},
+         "quillory-ocr: --output writes files for files and folders, not for -\n"},
         {{"--endpoint", "ftp://h/x", "a"},
          "quillory-ocr: Invalid url 'ftp://h/x' - only supports 'http' and 'https' schemes\n"},
     };
@@ -192,7 +200,7 @@ TEST(QuilloryOcr, UsageErrors) {
     }
     const auto help = RunProgram(kProgram, {"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: quillory-ocr [--endpoint URL]"));
+    EXPECT_TRUE(help.out.starts_with("Usage: quillory-ocr [OPTIONS] [PICTURE...]"));
     const auto version = RunProgram(kProgram, {"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.starts_with("quillory-ocr "));

@@ -37,13 +37,7 @@ class AgainstOcrgated : public ::testing::Test {
 
     static std::string Picture(const std::string& name, const std::vector<std::string>& lines) {
         const std::string path = (*dir_ / name).string();
-        testing_support::Rendering picture;
-        picture.width = 900;
-        picture.height = 110 * int(lines.size()) + 60;
-        picture.pointsize = 48;
-        picture.left = 40;
-        picture.lines = lines;
-        testing_support::RenderFile(picture, path);
+        testing_support::RenderTextFile(path, lines);
         return path;
     }
 

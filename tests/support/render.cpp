@@ -27,6 +27,16 @@ std::filesystem::path TemporaryPath(const std::string& extension) {
 
 }  // namespace
 
+void RenderTextFile(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+    Rendering picture;
+    picture.width = 900;
+    picture.height = 110 * static_cast<int>(lines.size()) + 60;
+    picture.pointsize = 48;
+    picture.left = 40;
+    picture.lines = lines;
+    RenderFile(picture, path);
+}
+
 void RenderFile(const Rendering& r, const std::filesystem::path& path) {
     std::string command = "convert -size " + std::to_string(r.width) + "x" +
                           std::to_string(r.height) + " xc:" + r.background + " -fill black -font " +

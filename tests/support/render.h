@@ -28,6 +28,10 @@ struct Rendering {
 // std::runtime_error when ImageMagick fails.
 void RenderFile(const Rendering& rendering, const std::filesystem::path& path);
 
+// Black lines of 48-point text on a white picture 900 wide, 110 pixels apart: what the
+// command line's tests and benchmarks read.
+void RenderTextFile(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
 // The picture's bytes in `rendering.format`.
 std::vector<std::uint8_t> Render(const Rendering& rendering);
 

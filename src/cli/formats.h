@@ -1,0 +1,24 @@
+#pragma once
+// The text forms of one recognised picture or page: its lines, its reply as one JSON line,
+// or tab-separated rows with each line's box and confidence.
+
+#include <string>
+
+#include "cli/picture_job.h"
+
+namespace cli {
+
+// Each line followed by a line break.
+std::string TextLines(const PictureResult& result);
+
+// The reply as received, on one line.
+std::string JsonLine(const PictureResult& result);
+
+// The column names of TsvRows.
+std::string TsvHeader();
+
+// One row per line: source, page, line number, left, top, width, height, average confidence,
+// text. A box or confidence the reply lacks is an empty field.
+std::string TsvRows(const std::string& source, int page, const PictureResult& result);
+
+}  // namespace cli

@@ -1,0 +1,134 @@
+#include "cli/output.h"
+
+#include <unistd.h>
+
+#include <QImage>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "cli/formats.h"
+#include "cli/searchable_pdf.h"
+#include "reply/exception.h"
+
+namespace fs = std::filesystem;
+
+namespace cli {
+Output::Output(const Options& options, std::FILE* out, std::size_t sources)
+    : format_(options.format), out_(out), headers_(options.output.empty() && sources > 1) {}
+
+Output::~Output() {
+    Abort();
+}
+
+std::string Output::DisplayName(const Source& source) const {
+    return source.kind == Source::Kind::standard_input ? "standard input" : source.name;
+}
+
+void Output::Write(const std::string& text) {
+    std::FILE* target = file_ ? file_ : out_;
+    if (std::fwrite(text.data(), 1, text.size(), target) != text.size())
+        throw quillory::Exception(std::string("Cannot write the output: ") + std::strerror(errno));
+}
+
+void Output::Begin(const Source& source) {
+    pages_written_ = 0;
+    if (source.output.empty())
+        return;
+    std::error_code ec;
+    fs::create_directories(source.output.parent_path(), ec);
+    const fs::path temporary =
+        source.output.parent_path() /
+        ("." + source.output.filename().string() + ".part-" + std::to_string(::getpid()));
+    temporary_ = temporary.string();
+    if (format_ == Format::pdf) {
+        pdf_ = std::make_unique<SearchablePdf>(QString::fromStdString(temporary_));
+        return;
+    }
+    file_ = std::fopen(temporary_.c_str(), "wb");
+    if (!file_) {
+        const std::string message = std::strerror(errno);
+        temporary_.clear();
+        throw quillory::Exception("Cannot create " + temporary.string() + ": " + message);
+    }
+    if (format_ == Format::tsv)
+        Write(TsvHeader());
+}
+
+void Output::Page(const Source& source, int page, const PageResult& page_result) {
+    const PictureResult& result = page_result.result;
+    const bool first = pages_written_++ == 0;
+    switch (format_) {
+        case Format::text:
+            if (first && headers_) {
+                Write((first_block_ ? "==> " : "\n==> ") + DisplayName(source) + " <==\n");
+            }
+            if (!first)
+                Write("\f\n");  // pages part as in other tools' text of a PDF
+            Write(TextLines(result));
+            break;
+        case Format::jsonl:
+            Write(JsonLine(result));
+            break;
+        case Format::tsv:
+            if (!file_ && !tsv_header_done_)
+                Write(TsvHeader());
+            tsv_header_done_ = true;
+            Write(TsvRows(DisplayName(source), page, result));
+            break;
+        case Format::pdf: {
+            QImage picture;
+            picture.loadFromData(page_result.picture.data(),
+                                 static_cast<int>(page_result.picture.size()));
+            if (picture.isNull())
+                throw quillory::Exception("The picture cannot be drawn into a PDF");
+            // A picture file keeps the resolution it declares (Qt reads 96 dpi where it
+            // declares none).
+            const int dpi = page_result.dpi > 0
+                                ? page_result.dpi
+                                : std::max(1, qRound(picture.dotsPerMeterX() * 0.0254));
+            pdf_->AddPage(picture, dpi, result.lines);
+            break;
+        }
+    }
+    first_block_ = false;
+    if (!file_ && !pdf_)
+        std::fflush(out_);
+}
+
+void Output::End(const Source& source, bool complete) {
+    if (temporary_.empty())
+        return;
+    try {
+        if (pdf_ && complete)
+            pdf_->Finish();
+    } catch (...) {
+        Abort();
+        throw;
+    }
+    pdf_.reset();
+    std::string failure;
+    if (file_ && std::fclose(file_) != 0)
+        failure = std::strerror(errno);
+    file_ = nullptr;
+    if (complete && failure.empty() && std::rename(temporary_.c_str(), source.output.c_str()) != 0)
+        failure = std::strerror(errno);
+    if (!complete || !failure.empty())
+        std::remove(temporary_.c_str());
+    temporary_.clear();
+    if (!failure.empty())
+        throw quillory::Exception("Cannot write " + source.output.string() + ": " + failure);
+}
+
+void Output::Abort() {
+    pdf_.reset();
+    if (file_)
+        std::fclose(file_);
+    file_ = nullptr;
+    if (!temporary_.empty())
+        std::remove(temporary_.c_str());
+    temporary_.clear();
+}
+
+}  // namespace cli

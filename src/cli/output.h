@@ -1,0 +1,56 @@
+#pragma once
+// Where results go: standard output, or with --output one file per source, written under a
+// temporary name and renamed only when the whole source succeeded, so that no half-written
+// output is ever left and a rerun redoes exactly what failed.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/picture_job.h"
+#include "cli/sources.h"
+
+namespace cli {
+
+class SearchablePdf;
+
+struct PageResult {
+    PictureResult result;
+    std::vector<std::uint8_t> picture;  // the bytes sent; kept only for --format pdf
+    int dpi = 0;                        // a rendered page's resolution; 0 for a picture file
+};
+
+class Output {
+  public:
+    Output(const Options& options, std::FILE* out, std::size_t sources);
+    ~Output();
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    // The pages of one source, in order; throw quillory::Exception when a file cannot be
+    // written. End commits the file when `complete`, else drops it.
+    void Begin(const Source& source);
+    void Page(const Source& source, int page, const PageResult& page_result);
+    void End(const Source& source, bool complete);
+    // Drops the file in progress, if any.
+    void Abort();
+
+  private:
+    void Write(const std::string& text);
+    std::string DisplayName(const Source& source) const;
+
+    Format format_;
+    std::FILE* out_;
+    bool headers_;  // "==> NAME <==" before each source's text on standard output
+    bool first_block_ = true;
+    bool tsv_header_done_ = false;
+    int pages_written_ = 0;  // of the current source
+    std::string temporary_;  // the file in progress
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<SearchablePdf> pdf_;
+};
+
+}  // namespace cli
