@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "service/engine_factory.h"
-#include "service/http_service.h"
+#include "service/engines/engine_factory.h"
+#include "service/protocol/http_service.h"
 
 namespace bench {
 

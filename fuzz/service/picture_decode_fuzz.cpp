@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-#include "service/picture_decoder.h"
-#include "service/recognizer.h"
+#include "service/engines/recognizer.h"
+#include "service/pictures/picture_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2 || data[0] != 'B' || data[1] != 'M')

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "service/base64.h"
-#include "service/soap_fault.h"
-#include "service/soap_request.h"
+#include "service/protocol/base64.h"
+#include "service/protocol/soap_fault.h"
+#include "service/protocol/soap_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view body(reinterpret_cast<const char*>(data), size);

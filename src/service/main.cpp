@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "ocrgate/contract.h"
-#include "service/access_log.h"
-#include "service/engine_factory.h"
-#include "service/http_service.h"
+#include "service/engines/engine_factory.h"
 #include "service/options.h"
+#include "service/protocol/access_log.h"
+#include "service/protocol/http_service.h"
 
 int main(int argc, char** argv) {
     using namespace ocrgated;

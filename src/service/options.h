@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "service/http_service.h"
+#include "service/protocol/http_service.h"
 
 namespace ocrgated {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "service/recognition_pool.h"
+#include "service/engines/recognition_pool.h"
 
 namespace ocrgated::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "service/http_service.h"
+#include "service/protocol/http_service.h"
 
 namespace ocrgated::testing {
 

@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
-#include "service/address_policy.h"
+#include "service/fetch/address_policy.h"
 
 namespace ocrgated {
 namespace {

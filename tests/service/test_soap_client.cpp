@@ -7,7 +7,7 @@
 #include "fake_engine.h"
 #include "render.h"
 #include "running_service.h"
-#include "service/tesseract_recognizer.h"
+#include "service/engines/tesseract_recognizer.h"
 #include "soap/errors.h"
 #include "soap/rio.h"
 #include "soap/utf.h"

@@ -11,9 +11,9 @@
 #include <leptonica/allheaders.h>
 
 #include "render.h"
-#include "service/picture_decoder.h"
-#include "service/tesseract_recognizer.h"
-#include "service/text_cleanup.h"
+#include "service/engines/tesseract_recognizer.h"
+#include "service/engines/text_cleanup.h"
+#include "service/pictures/picture_decoder.h"
 
 namespace ocrgated::testing {
 namespace {

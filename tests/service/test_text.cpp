@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "service/base64.h"
-#include "service/reply_json.h"
-#include "service/soap_response.h"
-#include "service/text_cleanup.h"
+#include "service/engines/text_cleanup.h"
+#include "service/protocol/base64.h"
+#include "service/protocol/reply_json.h"
+#include "service/protocol/soap_response.h"
 
 namespace ocrgated {
 namespace {

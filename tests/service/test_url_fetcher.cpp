@@ -7,8 +7,8 @@
 
 #include <thread>
 
-#include "service/recognizer.h"
-#include "service/url_fetcher.h"
+#include "service/engines/recognizer.h"
+#include "service/fetch/url_fetcher.h"
 
 namespace ocrgated {
 namespace {

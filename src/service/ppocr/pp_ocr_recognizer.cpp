@@ -1,6 +1,6 @@
 #include "service/ppocr/pp_ocr_recognizer.h"
 
-#include "service/picture_decoder.h"
+#include "service/pictures/picture_decoder.h"
 #include "service/ppocr/line_geometry.h"
 #include "service/ppocr/line_reader.h"
 #include "service/ppocr/text_detector.h"

@@ -2,9 +2,9 @@
 // The PP-OCR engine: detection, optional direction classification and
 // recognition networks on OpenCV's DNN module.
 
-#include "service/picture_decoder.h"
+#include "service/engines/recognizer.h"
+#include "service/pictures/picture_decoder.h"
 #include "service/ppocr/pp_ocr_models.h"
-#include "service/recognizer.h"
 
 #include <memory>
 

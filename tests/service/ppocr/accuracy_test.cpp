@@ -4,7 +4,7 @@
 #include "character_error_rate.h"
 #include "engine_fixture.h"
 #include "rendered_pictures.h"
-#include "service/tesseract_recognizer.h"
+#include "service/engines/tesseract_recognizer.h"
 
 #include <cstdio>
 #include <map>

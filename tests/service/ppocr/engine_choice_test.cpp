@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "service/engine_factory.h"
+#include "service/engines/engine_factory.h"
 #include "service/ppocr/pp_ocr_models.h"
 
 namespace ocrgated {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "service/recognizer.h"
+#include "service/engines/recognizer.h"
 
 namespace ocrgated {
 

@@ -1,7 +1,7 @@
-#include "service/wsdl.h"
+#include "service/protocol/wsdl.h"
 
 #include "ocrgate/contract.h"
-#include "service/soap_response.h"
+#include "service/protocol/soap_response.h"
 
 namespace ocrgated {
 namespace {

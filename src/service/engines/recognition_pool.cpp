@@ -1,4 +1,4 @@
-#include "service/recognition_pool.h"
+#include "service/engines/recognition_pool.h"
 
 namespace ocrgated {
 

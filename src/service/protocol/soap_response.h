@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "service/soap_fault.h"
+#include "service/protocol/soap_fault.h"
 
 namespace ocrgated {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "service/dispatcher.h"
-#include "service/recognition_pool.h"
+#include "service/engines/recognition_pool.h"
+#include "service/protocol/dispatcher.h"
 
 namespace httplib {
 class Server;

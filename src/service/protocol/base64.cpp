@@ -1,4 +1,4 @@
-#include "service/base64.h"
+#include "service/protocol/base64.h"
 
 #include <array>
 

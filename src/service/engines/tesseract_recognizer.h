@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "service/recognizer.h"
+#include "service/engines/recognizer.h"
 
 namespace tesseract {
 class TessBaseAPI;

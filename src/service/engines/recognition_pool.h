@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "service/recognizer.h"
+#include "service/engines/recognizer.h"
 
 namespace ocrgated {
 

@@ -1,4 +1,4 @@
-#include "service/text_cleanup.h"
+#include "service/engines/text_cleanup.h"
 
 #include <vector>
 

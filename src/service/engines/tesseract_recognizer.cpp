@@ -1,4 +1,4 @@
-#include "service/tesseract_recognizer.h"
+#include "service/engines/tesseract_recognizer.h"
 
 #include <allheaders.h>
 #include <tesseract/baseapi.h>
@@ -8,9 +8,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "service/picture_decoder.h"
-#include "service/text_cleanup.h"
-#include "service/text_size.h"
+#include "service/engines/text_cleanup.h"
+#include "service/engines/text_size.h"
+#include "service/pictures/picture_decoder.h"
 
 namespace ocrgated {
 namespace {

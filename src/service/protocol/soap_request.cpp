@@ -1,4 +1,4 @@
-#include "service/soap_request.h"
+#include "service/protocol/soap_request.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "service/soap_fault.h"
+#include "service/protocol/soap_fault.h"
 
 namespace ocrgated {
 namespace {

@@ -1,4 +1,4 @@
-#include "service/access_log.h"
+#include "service/protocol/access_log.h"
 
 #include <cstdio>
 #include <ctime>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "service/recognition_pool.h"
+#include "service/engines/recognition_pool.h"
 
 namespace ocrgated {
 

@@ -1,4 +1,4 @@
-#include "service/text_size.h"
+#include "service/engines/text_size.h"
 
 #include <allheaders.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "service/picture_decoder.h"
+#include "service/pictures/picture_decoder.h"
 
 namespace ocrgated {
 namespace {

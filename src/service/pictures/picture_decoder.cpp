@@ -1,4 +1,4 @@
-#include "service/picture_decoder.h"
+#include "service/pictures/picture_decoder.h"
 
 #include <allheaders.h>
 
@@ -9,8 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "service/gif_frames.h"
-#include "service/recognizer.h"
+#include "service/engines/recognizer.h"
+#include "service/pictures/gif_frames.h"
 
 namespace ocrgated {
 

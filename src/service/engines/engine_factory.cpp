@@ -1,8 +1,8 @@
-#include "service/engine_factory.h"
+#include "service/engines/engine_factory.h"
 
 #include <stdexcept>
 
-#include "service/tesseract_recognizer.h"
+#include "service/engines/tesseract_recognizer.h"
 #ifdef OCRGATED_HAVE_PPOCR
 #include "service/ppocr/pp_ocr_recognizer.h"
 #endif

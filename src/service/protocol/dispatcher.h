@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "ocrgate/contract.h"
-#include "service/recognition_pool.h"
-#include "service/url_fetcher.h"
+#include "service/engines/recognition_pool.h"
+#include "service/fetch/url_fetcher.h"
 
 namespace ocrgated {
 

@@ -1,9 +1,9 @@
-#include "service/soap_response.h"
+#include "service/protocol/soap_response.h"
 
 #include <cstdint>
 
 #include "ocrgate/contract.h"
-#include "service/soap_request.h"
+#include "service/protocol/soap_request.h"
 
 namespace ocrgated {
 namespace {

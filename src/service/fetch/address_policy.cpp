@@ -1,4 +1,4 @@
-#include "service/address_policy.h"
+#include "service/fetch/address_policy.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,4 +1,4 @@
-#include "service/reply_json.h"
+#include "service/protocol/reply_json.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "service/gif_frames.h"
+#include "service/pictures/gif_frames.h"
 
 namespace ocrgated {
 namespace {

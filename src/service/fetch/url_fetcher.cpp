@@ -1,4 +1,4 @@
-#include "service/url_fetcher.h"
+#include "service/fetch/url_fetcher.h"
 
 #include <curl/curl.h>
 #include <netdb.h>
@@ -8,8 +8,8 @@
 #include <mutex>
 #include <optional>
 
-#include "service/address_policy.h"
-#include "service/recognizer.h"
+#include "service/engines/recognizer.h"
+#include "service/fetch/address_policy.h"
 
 namespace ocrgated {
 namespace {

@@ -1,4 +1,4 @@
-#include "service/http_service.h"
+#include "service/protocol/http_service.h"
 
 #include <httplib.h>
 
@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "ocrgate/contract.h"
-#include "service/access_log.h"
-#include "service/wsdl.h"
+#include "service/protocol/access_log.h"
+#include "service/protocol/wsdl.h"
 
 namespace ocrgated {
 namespace {

@@ -1,12 +1,12 @@
-#include "service/dispatcher.h"
+#include "service/protocol/dispatcher.h"
 
 #include <chrono>
 #include <random>
 
-#include "service/base64.h"
-#include "service/reply_json.h"
-#include "service/soap_request.h"
-#include "service/soap_response.h"
+#include "service/protocol/base64.h"
+#include "service/protocol/reply_json.h"
+#include "service/protocol/soap_request.h"
+#include "service/protocol/soap_response.h"
 
 namespace ocrgated {
 namespace {
