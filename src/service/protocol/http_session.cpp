@@ -240,7 +240,7 @@ void HttpSession::Answer(HttpReply reply) {
 }
 
 std::size_t HttpSession::BytesIn() const {
-    if (!parser_)
+    if (!parser_ || !parser_->is_header_done())
         return 0;
     if (const auto length = parser_->content_length())
         return static_cast<std::size_t>(*length);
