@@ -79,14 +79,17 @@ inline std::string Request(const std::string& operation, const std::string& inne
 
 class Service {
   public:
-    Service(int threads, std::size_t queue) {
+    // An empty engine name runs the default engine.
+    Service(int threads, std::size_t queue, const std::string& engine = "tesseract") {
         ocrgated::ServiceOptions options;
         options.port = 0;
         options.threads = threads;
         options.queue_capacity = queue;
         options.access_log = false;
+        std::string warning;
         service_ = std::make_unique<ocrgated::HttpService>(
-            options, ocrgated::MakeEngineFactory("tesseract", {"chi_sim+eng"}));
+            options, engine.empty() ? ocrgated::ChooseEngine(engine, {"chi_sim+eng"}, warning)
+                                    : ocrgated::MakeEngineFactory(engine, {"chi_sim+eng"}));
         port_ = service_->Bind();
         thread_ = std::thread([this] { service_->Run(); });
         while (!service_->running())

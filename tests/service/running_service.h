@@ -25,14 +25,8 @@ class RunningService {
         }
     }
     ~RunningService() {
-        while (thread_.joinable()) {
-            service_->Stop();
-            if (service_->running()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                continue;
-            }
-            thread_.join();
-        }
+        service_->Stop();
+        thread_.join();
     }
 
     int port() const { return port_; }
@@ -69,6 +63,7 @@ struct SoapAnswer {
     int status = 0;
     std::string content_type;
     std::string body;
+    std::string retry_after;
 };
 
 inline SoapAnswer PostSoap(const RunningService& running, const std::string& body,
@@ -81,7 +76,8 @@ inline SoapAnswer PostSoap(const RunningService& running, const std::string& bod
     auto result = client.Post(target.c_str(), headers, body, "text/xml; charset=\"utf-8\"");
     if (!result)
         return {};
-    return {result->status, result->get_header_value("Content-Type"), result->body};
+    return {result->status, result->get_header_value("Content-Type"), result->body,
+            result->get_header_value("Retry-After")};
 }
 
 }  // namespace ocrgated::testing

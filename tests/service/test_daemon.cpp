@@ -2,107 +2,17 @@
 // recognition in flight finish before the process exits 0.
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <future>
 #include <regex>
 
+#include "daemon.h"
 #include "render.h"
 #include "running_service.h"
 #include "soap_text.h"
 
-extern char** environ;
-
 namespace ocrgated::testing {
 namespace {
-
-// A child process whose stderr the test reads.
-class Daemon {
-  public:
-    explicit Daemon(const std::vector<std::string>& args) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::vector<std::string> all{OCRGATED_BINARY};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& arg : all)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, OCRGATED_BINARY, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        out_ = fds[0];
-    }
-    ~Daemon() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(out_);
-    }
-
-    // Reads output until `pattern` matches or the time runs out; returns all read so far.
-    std::string ReadUntil(const std::regex& pattern,
-                          std::chrono::seconds limit = std::chrono::seconds(30)) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!std::regex_search(output_, pattern) &&
-               std::chrono::steady_clock::now() < deadline) {
-            pollfd fd{out_, POLLIN, 0};
-            if (poll(&fd, 1, 100) <= 0)
-                continue;
-            char buffer[1024];
-            const ssize_t n = read(out_, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            output_.append(buffer, std::size_t(n));
-        }
-        return output_;
-    }
-
-    // Exit status, or -1 when the process does not end within the limit.
-    int Wait(std::chrono::seconds limit = std::chrono::seconds(30)) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                Drain();
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return -1;
-    }
-    void Signal(int signal) { kill(pid_, signal); }
-
-    // Reads what is left once the process has gone.
-    void Drain() {
-        char buffer[1024];
-        for (pollfd fd{out_, POLLIN, 0}; poll(&fd, 1, 1000) > 0;) {
-            const ssize_t n = read(out_, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            output_.append(buffer, std::size_t(n));
-        }
-    }
-    const std::string& output() const { return output_; }
-
-  private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string output_;
-};
 
 TEST(Daemon, CommandLine) {
     struct Case {
@@ -112,12 +22,13 @@ TEST(Daemon, CommandLine) {
     };
     const Case cases[] = {
         {{"--version"}, 0, "ocrgated 0.1.0"},
-        {{"--help"}, 0, "Usage: ocrgated [--listen ADDR:PORT]"},
-        {{"--frobnicate"}, 2, "Unknown option --frobnicate"},
-        {{"--threads", "0"}, 2, "--threads needs a number from 1"},
+        {{"--help"}, 0, "--drain-timeout"},
+        {{"--frobnicate"}, 2, "not expected: --frobnicate"},
+        {{"--threads", "0"}, 2, "--threads: Value 0 not in range 1 to 256"},
         {{"--listen", "localhost"}, 2, "--listen needs ADDR:PORT"},
-        {{"--listen", "127.0.0.1:99999"}, 2, "--listen needs a number"},
-        {{"--max-body"}, 2, "--max-body needs a value"},
+        {{"--listen", "127.0.0.1:99999"}, 2, "--listen needs a port from 0 to 65535"},
+        {{"--max-body"}, 2, "--max-body: 1 required"},
+        {{"--drain-delay", "30", "--drain-timeout", "20"}, 2, "longer than --drain-delay"},
         {{"--engine", "magic", "--listen", "127.0.0.1:0"}, 1, "Unknown engine \"magic\""},
         {{"--engine", "tesseract", "--languages", "xx_nope", "--listen", "127.0.0.1:0", "--threads",
           "1"},
@@ -132,13 +43,9 @@ TEST(Daemon, CommandLine) {
 }
 
 TEST(Daemon, SigtermFinishesTheRequestInFlightAndExitsZero) {
-    Daemon daemon({"--listen", "127.0.0.1:0", "--threads", "1"});
-    std::smatch match;
-    const std::string started =
-        daemon.ReadUntil(std::regex("listening on http://127\\.0\\.0\\.1:(\\d+)/"));
-    const std::regex listening("listening on http://127\\.0\\.0\\.1:(\\d+)/");
-    ASSERT_TRUE(std::regex_search(started, match, listening)) << started;
-    const int port = std::stoi(match[1]);
+    ListeningDaemon daemon({"--threads", "1", "--drain-delay", "0.2"});
+    const int port = daemon.port();
+    ASSERT_TRUE(WaitReady(port)) << daemon.output();
 
     const auto picture =
         Render({1000, 300, kSansCjk, 44, {"停止之前完成识别", "Finish before stopping"}});
@@ -160,7 +67,7 @@ TEST(Daemon, SigtermFinishesTheRequestInFlightAndExitsZero) {
     EXPECT_NE(ResultOf(body, "imgbase64totext").find("Finish before stopping"), std::string::npos)
         << body;
     EXPECT_EQ(daemon.Wait(), 0) << daemon.output();
-    EXPECT_NE(daemon.output().find("stopping"), std::string::npos) << daemon.output();
+    EXPECT_NE(daemon.output().find("drained in"), std::string::npos) << daemon.output();
     // One access-log line: time, peer, operation, status, bytes in and out, milliseconds.
     EXPECT_TRUE(std::regex_search(
         daemon.output(),

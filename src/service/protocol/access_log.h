@@ -1,5 +1,5 @@
 #pragma once
-// One line per request on stderr: time, peer, operation, status, bytes in and
+// One line per request on stderr or in a log file: time, peer, operation, status, bytes in and
 // out, milliseconds.
 
 #include <chrono>
@@ -23,5 +23,10 @@ std::string FormatAccessLine(const AccessRecord& record);
 
 // Writes the line and a newline atomically with respect to other log lines.
 void WriteLogLine(std::string_view line);
+
+// Sends the log to a file, appended, instead of standard error; throws std::runtime_error.
+void OpenLog(const std::string& path);
+// Opens the log file again under its name (after a rotation); a no-op for standard error.
+void ReopenLog();
 
 }  // namespace ocrgated

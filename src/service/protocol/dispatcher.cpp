@@ -1,5 +1,6 @@
 #include "service/protocol/dispatcher.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -39,6 +40,18 @@ std::uint64_t FirstLogId() {
     return (std::uint64_t{random()} << 32 | random()) & 0x0000'FFFF'FFFF'FFFFull;
 }
 
+// Counts one piece of work in `count` for as long as it lives.
+class Counted {
+  public:
+    explicit Counted(std::atomic<std::size_t>& count) : count_(count) { ++count_; }
+    ~Counted() { --count_; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+
+  private:
+    std::atomic<std::size_t>& count_;
+};
+
 }  // namespace
 
 DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action) {
@@ -49,14 +62,23 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         CheckAction(soap_action, *request.operation);
         result.envelope = WriteResultEnvelope(
             request.operation->name, Run(*request.operation, request.argument.value_or("")));
+    } catch (const ServerBusy& busy) {
+        result = {503, WriteFaultEnvelope(ServerFault(std::string("Server busy: ") + busy.what())),
+                  result.operation, "busy"};
     } catch (const SoapFault& fault) {
-        result = {500, WriteFaultEnvelope(fault), result.operation};
+        result = {500, WriteFaultEnvelope(fault), result.operation,
+                  fault.code() == SoapFault::Code::Server ? "server_fault" : "client_fault"};
     } catch (const std::exception& error) {
         result = {500,
                   WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
-                  result.operation};
+                  result.operation, "server_fault"};
     }
     return result;
+}
+
+std::size_t Dispatcher::WorkersBusy() const {
+    const std::size_t running = recognising_ - std::min<std::size_t>(recognising_, pool_.waiting());
+    return std::min<std::size_t>(running, static_cast<std::size_t>(pool_.threads()));
 }
 
 std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument) {
@@ -76,27 +98,50 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
         throw ClientFault("The url parameter is empty: no address was sent");
     const std::string url =
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
-    try {
-        return Recognize(FetchPicture(url, fetch_));
-    } catch (const AddressRefused& error) {
-        throw ClientFault(std::string("Address refused: ") + error.what());
-    } catch (const FetchFailed& error) {
-        throw ServerFault(std::string("Fetch failed: ") + error.what());
-    } catch (const PictureTooLarge& error) {
-        throw ClientFault(std::string("Picture too large: ") + error.what());
+    return Fetch(url);
+}
+
+std::string Dispatcher::Fetch(const std::string& url) {
+    const auto count = [this](const char* outcome) {
+        if (metrics_)
+            metrics_->CountFetch(outcome);
+    };
+    std::vector<std::uint8_t> picture;
+    {
+        Counted fetch(fetching_);
+        if (fetching_ > options_.max_fetches || pool_.waiting() >= options_.queue_capacity) {
+            count("busy");
+            throw ServerBusy("too many pictures are being fetched or waiting; try again shortly");
+        }
+        try {
+            picture = FetchPicture(url, options_.fetch);
+        } catch (const AddressRefused& error) {
+            count("refused");
+            throw ClientFault(std::string("Address refused: ") + error.what());
+        } catch (const FetchFailed& error) {
+            count("failed");
+            throw ServerFault(std::string("Fetch failed: ") + error.what());
+        } catch (const PictureTooLarge& error) {
+            count("too_large");
+            throw ClientFault(std::string("Picture too large: ") + error.what());
+        }
     }
+    count("ok");
+    return Recognize(std::move(picture));
 }
 
 std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture) {
-    std::future<std::vector<RecognizedLine>> pending;
-    try {
-        pending = pool_.Submit(std::move(picture));
-    } catch (const ServerBusy& busy) {
-        throw ServerFault(std::string("Server busy: ") + busy.what());
-    }
+    if (metrics_)
+        metrics_->CountPictureBytes(picture.size());
+    Counted recognition(recognising_);
+    const auto start = std::chrono::steady_clock::now();
+    auto pending = pool_.Submit(std::move(picture));  // ServerBusy when the queue is full
     std::vector<RecognizedLine> lines;
     try {
         lines = pending.get();
+        if (metrics_)
+            metrics_->ObserveRecognition(pool_.EngineName(),
+                                         std::chrono::steady_clock::now() - start);
     } catch (const BadPicture& error) {
         throw ClientFault(std::string("Not a picture we can read: ") + error.what());
     } catch (const PictureTooLarge& error) {

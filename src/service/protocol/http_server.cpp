@@ -34,7 +34,8 @@ void HttpServer::State::Accept() {
             const auto known = per_client.find(client);
             const bool over = sessions.size() >= limits.max_connections ||
                               (known != per_client.end() && known->second >= limits.max_per_client);
-            auto session = std::make_shared<HttpSession>(std::move(socket), shared_from_this(), over);
+            auto session =
+                std::make_shared<HttpSession>(std::move(socket), shared_from_this(), over);
             Enter(session, client);
             session->Start();
         }
@@ -52,7 +53,8 @@ void HttpServer::State::Enter(const std::shared_ptr<HttpSession>& session,
 void HttpServer::State::Leave(HttpSession* session, const std::string& client) {
     if (sessions.erase(session) == 0)
         return;
-    if (const auto known = per_client.find(client); known != per_client.end() && --known->second == 0)
+    if (const auto known = per_client.find(client);
+        known != per_client.end() && --known->second == 0)
         per_client.erase(known);
     --open;
     if (accept_paused && acceptor.is_open()) {

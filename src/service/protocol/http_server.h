@@ -22,7 +22,7 @@ struct HttpRequest {
     std::string body;
     std::string soap_action;  // the SOAPAction header, empty when absent
     std::string content_type;
-    std::string peer;  // "127.0.0.1:50412"
+    std::string peer;         // "127.0.0.1:50412"
     bool has_length = false;  // Content-Length or chunked was sent
 };
 
@@ -31,7 +31,7 @@ struct HttpReply {
     std::string content_type = "text/xml; charset=utf-8";
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
-    bool close = false;  // end the connection after this reply
+    bool close = false;           // end the connection after this reply
     std::string operation = "-";  // for the access log
     std::string outcome = "ok";   // ok, client_fault, server_fault, busy
 };

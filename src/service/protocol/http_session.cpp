@@ -2,7 +2,6 @@
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
-#include <boost/beast/core/buffers_to_string.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
@@ -76,13 +75,13 @@ void HttpSession::WaitForRequest() {
     if (buffer_.size() > 0)
         return ReadHead();
     stream_.expires_after(state_->limits.idle_timeout);
-    stream_.async_read_some(buffer_.prepare(4096), [self = shared_from_this()](
-                                                       beast::error_code ec, std::size_t n) {
-        if (ec)
-            return self->CloseGracefully();
-        self->buffer_.commit(n);
-        self->ReadHead();
-    });
+    stream_.async_read_some(buffer_.prepare(4096),
+                            [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                                if (ec)
+                                    return self->CloseGracefully();
+                                self->buffer_.commit(n);
+                                self->ReadHead();
+                            });
 }
 
 void HttpSession::ReadHead() {
@@ -100,18 +99,16 @@ void HttpSession::ReadHead() {
 void HttpSession::OnHead(beast::error_code ec) {
     const auto& limits = state_->limits;
     if (ec == http::error::header_limit) {
-        // A request line longer than the target limit is the common case.
-        const std::string seen = beast::buffers_to_string(buffer_.data());
-        const auto line_end = seen.find("\r\n");
-        if (line_end == std::string::npos || line_end > limits.max_target)
+        // The request line is parsed, and its target set, as soon as it is whole.
+        if (parser_->get().target().empty())
             return Refuse(414, "The request address is longer than " +
                                    std::to_string(limits.max_target) + " bytes");
         return Refuse(431, "The request headers are larger than " +
                                std::to_string(limits.max_header) + " bytes");
     }
     if (ec == http::error::body_limit)
-        return Refuse(413, "The request body is larger than " + std::to_string(limits.max_body) +
-                               " bytes");
+        return Refuse(
+            413, "The request body is larger than " + std::to_string(limits.max_body) + " bytes");
     if (ec == http::error::bad_content_length || ec == http::error::bad_transfer_encoding)
         return Refuse(400, "Conflicting or malformed Content-Length and Transfer-Encoding");
     if (ec == beast::error::timeout)
@@ -158,8 +155,8 @@ void HttpSession::OnBody(beast::error_code ec) {
         return Refuse(413, "The request body is larger than " +
                                std::to_string(state_->limits.max_body) + " bytes");
     if (ec == beast::error::timeout)
-        return Refuse(408, "The request did not arrive within " +
-                               Seconds(state_->limits.request_timeout));
+        return Refuse(
+            408, "The request did not arrive within " + Seconds(state_->limits.request_timeout));
     if (ec == http::error::end_of_stream || ec == http::error::partial_message ||
         ec == net::error::eof || ec == net::error::operation_aborted ||
         ec == net::error::connection_reset || closed_)
@@ -187,8 +184,8 @@ void HttpSession::Serve() {
         try {
             return state->routes.handle(*request);
         } catch (const std::exception& error) {
-            HttpReply reply = state->routes.refuse(500, std::string("Internal error: ") +
-                                                            error.what());
+            HttpReply reply =
+                state->routes.refuse(500, std::string("Internal error: ") + error.what());
             return reply;
         }
     };
@@ -222,12 +219,12 @@ void HttpSession::Answer(HttpReply reply) {
     response->keep_alive(keep_alive);
     response->prepare_payload();
 
-    RequestRecord record{peer_, reply.operation, reply.outcome, reply.status, BytesIn(),
-                         response->body().size(), Clock::now() - start_};
+    RequestRecord record{peer_,     reply.operation,         reply.outcome,        reply.status,
+                         BytesIn(), response->body().size(), Clock::now() - start_};
     stream_.expires_after(state_->limits.request_timeout);
     http::async_write(stream_, *response,
-                      [self = shared_from_this(), response, record = std::move(record),
-                       keep_alive](beast::error_code ec, std::size_t) mutable {
+                      [self = shared_from_this(), response, record = std::move(record), keep_alive](
+                          beast::error_code ec, std::size_t) mutable {
                           record.duration = Clock::now() - self->start_;
                           if (self->state_->routes.log)
                               self->state_->routes.log(record);

@@ -1,0 +1,18 @@
+#include "service/protocol/fault_reply.h"
+
+#include "service/protocol/soap_response.h"
+
+namespace ocrgated {
+
+HttpReply FaultReply(int status, const std::string& reason) {
+    HttpReply reply;
+    reply.status = status;
+    const bool client = status < 500;
+    reply.body = WriteFaultEnvelope(client ? ClientFault(reason) : ServerFault(reason));
+    reply.outcome = status == 503 ? "busy" : client ? "client_fault" : "server_fault";
+    if (status == 503)
+        reply.headers.emplace_back("Retry-After", "1");
+    return reply;
+}
+
+}  // namespace ocrgated

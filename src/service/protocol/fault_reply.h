@@ -1,0 +1,15 @@
+#pragma once
+// The one writer of SOAP faults for requests refused at the HTTP level: too
+// large, malformed, too slow, over capacity. Every such answer is a SOAP 1.1
+// Fault, so that a client reads one kind of error whatever went wrong.
+
+#include <string>
+
+#include "service/protocol/http_server.h"
+
+namespace ocrgated {
+
+// 4xx are soap:Client faults, 5xx soap:Server; 503 carries Retry-After.
+HttpReply FaultReply(int status, const std::string& reason);
+
+}  // namespace ocrgated
