@@ -10,7 +10,10 @@ command -v haproxy >/dev/null || { echo "haproxy is not installed"; exit 77; }
 work=$(mktemp -d)
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -63,6 +66,7 @@ sleep 3
 kill -TERM "${instance[0]}"
 sleep 1
 kill -KILL "${instance[1]}"
+wait "${instance[1]}" 2>/dev/null || true
 
 status=0
 wait "$client_pid" || status=$?
