@@ -40,6 +40,9 @@ std::uint64_t FirstLogId() {
     return (std::uint64_t{random()} << 32 | random()) & 0x0000'FFFF'FFFF'FFFFull;
 }
 
+// Longer addresses are refused before anything is fetched.
+constexpr std::size_t kMaxUrl = 8192;
+
 // Counts one piece of work in `count` for as long as it lives.
 class Counted {
   public:
@@ -98,6 +101,8 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
         throw ClientFault("The url parameter is empty: no address was sent");
     const std::string url =
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
+    if (url.size() > kMaxUrl)
+        throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
     return Fetch(url);
 }
 
