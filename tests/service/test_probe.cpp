@@ -93,6 +93,18 @@ TEST(Probe, HoldsUnderHostileLoad) {
         }
     }
     {
+        SCOPED_TRACE("an address request is logged with its host, never its credentials");
+        client.Post("/ocrgate/ocrgate.asmx",
+                    SoapRequest("quillory", "url", "http://user:pw@127.0.0.1:9/x.png?key=k"),
+                    "text/xml");
+        const std::string log =
+            daemon.ReadUntil(std::regex(" quillory 500 .* host=127\\.0\\.0\\.1\n"));
+        EXPECT_TRUE(std::regex_search(log, std::regex(" quillory 500 .* host=127\\.0\\.0\\.1\n")))
+            << log;
+        EXPECT_EQ(log.find("pw"), std::string::npos);
+        EXPECT_EQ(log.find("key=k"), std::string::npos);
+    }
+    {
         SCOPED_TRACE("2,000 HelloWorld at concurrency 64, a new connection each");
         std::atomic<int> next{0}, failed{0};
         std::vector<std::thread> threads;

@@ -18,7 +18,8 @@ std::string FormatAccessLine(const AccessRecord& record) {
     char rest[160];
     std::snprintf(rest, sizeof rest, " %d in=%zu out=%zu %.1fms", record.status, record.bytes_in,
                   record.bytes_out, record.milliseconds);
-    return std::string(stamp) + " " + record.peer + " " + record.operation + rest;
+    return std::string(stamp) + " " + record.peer + " " + record.operation + rest +
+           (record.note.empty() ? "" : " " + record.note);
 }
 
 namespace {

@@ -16,9 +16,10 @@ struct AccessRecord {
     int status = 0;
     std::size_t bytes_in = 0, bytes_out = 0;
     double milliseconds = 0.0;
+    std::string note;  // appended when not empty
 };
 
-// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms"
+// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms", then the note
 std::string FormatAccessLine(const AccessRecord& record);
 
 // Writes the line and a newline atomically with respect to other log lines.

@@ -43,6 +43,18 @@ std::uint64_t FirstLogId() {
 // Longer addresses are refused before anything is fetched.
 constexpr std::size_t kMaxUrl = 8192;
 
+// The host of an address as the log shows it: no credentials, port, path or query.
+std::string HostOf(std::string_view url) {
+    const auto scheme = url.find("://");
+    url.remove_prefix(scheme == std::string_view::npos ? 0 : scheme + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const auto at = url.rfind('@'); at != std::string_view::npos)
+        url.remove_prefix(at + 1);
+    if (!url.empty() && url.front() != '[')
+        url = url.substr(0, url.find(':'));
+    return std::string(url.substr(0, 255));
+}
+
 // Counts one piece of work in `count` for as long as it lives.
 class Counted {
   public:
@@ -58,23 +70,26 @@ class Counted {
 }  // namespace
 
 DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action) {
-    DispatchResult result{200, {}, "-"};
+    DispatchResult result{200, {}, "-", "ok", {}};
     try {
         const SoapRequest request = ReadSoapRequest(body);
         result.operation = std::string(request.operation->name);
         CheckAction(soap_action, *request.operation);
+        if (request.operation->name == "quillory")
+            result.host = HostOf(request.argument.value_or(""));
         result.envelope = WriteResultEnvelope(
             request.operation->name, Run(*request.operation, request.argument.value_or("")));
     } catch (const ServerBusy& busy) {
         result = {503, WriteFaultEnvelope(ServerFault(std::string("Server busy: ") + busy.what())),
-                  result.operation, "busy"};
+                  result.operation, "busy", result.host};
     } catch (const SoapFault& fault) {
         result = {500, WriteFaultEnvelope(fault), result.operation,
-                  fault.code() == SoapFault::Code::Server ? "server_fault" : "client_fault"};
+                  fault.code() == SoapFault::Code::Server ? "server_fault" : "client_fault",
+                  result.host};
     } catch (const std::exception& error) {
         result = {500,
                   WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
-                  result.operation, "server_fault"};
+                  result.operation, "server_fault", result.host};
     }
     return result;
 }

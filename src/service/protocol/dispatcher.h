@@ -20,6 +20,7 @@ struct DispatchResult {
     std::string envelope;        // the reply body
     std::string operation;       // for the access log; "-" when unknown
     std::string outcome = "ok";  // ok, client_fault, server_fault, busy
+    std::string host;            // the host an address request named, for the log
 };
 
 struct DispatchOptions {

@@ -34,11 +34,12 @@ struct HttpReply {
     bool close = false;           // end the connection after this reply
     std::string operation = "-";  // for the access log
     std::string outcome = "ok";   // ok, client_fault, server_fault, busy
+    std::string note;             // more for the access log, e.g. "host=example.org"
 };
 
 // What one request was, for the access log and the metrics.
 struct RequestRecord {
-    std::string peer, operation, outcome;
+    std::string peer, operation, outcome, note;
     int status = 0;
     std::size_t bytes_in = 0, bytes_out = 0;
     std::chrono::steady_clock::duration duration{};

@@ -196,6 +196,8 @@ HttpReply HttpService::ServeSoap(const HttpRequest& request) {
     reply.body = std::move(result.envelope);
     reply.operation = std::move(result.operation);
     reply.outcome = std::move(result.outcome);
+    if (!result.host.empty())
+        reply.note = "host=" + result.host;
     if (reply.status == 503)
         reply.headers.emplace_back("Retry-After", "1");
     return reply;
@@ -265,6 +267,7 @@ void HttpService::Log(const RequestRecord& record) {
     line.bytes_in = record.bytes_in;
     line.bytes_out = record.bytes_out;
     line.milliseconds = std::chrono::duration<double, std::milli>(record.duration).count();
+    line.note = record.note;
     WriteLogLine(FormatAccessLine(line));
 }
 

@@ -219,8 +219,9 @@ void HttpSession::Answer(HttpReply reply) {
     response->keep_alive(keep_alive);
     response->prepare_payload();
 
-    RequestRecord record{peer_,     reply.operation,         reply.outcome,        reply.status,
-                         BytesIn(), response->body().size(), Clock::now() - start_};
+    RequestRecord record{
+        peer_,        reply.operation, reply.outcome,           reply.note,
+        reply.status, BytesIn(),       response->body().size(), Clock::now() - start_};
     stream_.expires_after(state_->limits.request_timeout);
     http::async_write(stream_, *response,
                       [self = shared_from_this(), response, record = std::move(record), keep_alive](
