@@ -32,7 +32,7 @@ wait_ready() {  # port: bounded wait for /readyz to say 200
 ports=() instance=()
 for i in 1 2 3; do
     port=$(free_port)
-    "$ocrgated" --listen "127.0.0.1:$port" --threads 2 --drain-delay 2 --drain-timeout 20 \
+    "$ocrgated" --listen "127.0.0.1:$port" --threads 2 --drain-delay 4 --drain-timeout 20 \
         >"$work/ocrgated$i.log" 2>&1 &
     instance+=($!) ports+=("$port")
     pids+=($!)
