@@ -58,9 +58,16 @@ inline ocrgated::ServiceOptions Options(int threads, std::size_t queue) {
 
 class Service : public testing_support::RunningService {
   public:
-    Service(int threads, std::size_t queue)
-        : RunningService(Options(threads, queue),
-                         ocrgated::MakeEngineFactory("tesseract", {"chi_sim+eng"})) {}
+    // An empty engine name runs the default engine.
+    Service(int threads, std::size_t queue, const std::string& engine = "tesseract")
+        : RunningService(Options(threads, queue), Factory(engine)) {}
+
+  private:
+    static ocrgated::RecognizerFactory Factory(const std::string& engine) {
+        std::string warning;
+        return engine.empty() ? ocrgated::ChooseEngine(engine, {"chi_sim+eng"}, warning)
+                              : ocrgated::MakeEngineFactory(engine, {"chi_sim+eng"});
+    }
 };
 
 // Resident set size in KiB.

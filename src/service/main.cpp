@@ -5,21 +5,92 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iostream>
+#include <mutex>
 #include <thread>
 
-#include "ocrgate/contract.h"
 #include "service/engines/engine_factory.h"
+#include "service/engines/memory.h"
 #include "service/options.h"
 #include "service/protocol/access_log.h"
 #include "service/protocol/http_service.h"
 
+namespace {
+
+using namespace ocrgated;
+
+// Signals are taken by one thread with sigwait, never by a handler. The first
+// SIGTERM or SIGINT drains; a second ends the process at once. SIGHUP reopens the log.
+class SignalWatcher {
+  public:
+    SignalWatcher(HttpService& service, const CommandLine& line) : service_(service), line_(line) {
+        thread_ = std::thread([this] { Watch(); });
+    }
+    ~SignalWatcher() {
+        pthread_kill(thread_.native_handle(), SIGUSR1);
+        thread_.join();
+        Drained();
+    }
+    bool signalled() const { return signalled_; }
+    // Waits for the drain to end; true when no request was cut.
+    bool Drained() {
+        std::thread drainer;
+        {
+            std::lock_guard lock(mutex_);
+            drainer = std::move(drainer_);
+        }
+        if (drainer.joinable())
+            drainer.join();
+        return drained_;
+    }
+
+    static sigset_t Signals() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+            sigaddset(&set, signal);
+        return set;
+    }
+
+  private:
+    void Watch() {
+        const sigset_t set = Signals();
+        for (;;) {
+            int signal = 0;
+            sigwait(&set, &signal);
+            if (signal == SIGUSR1)
+                return;
+            if (signal == SIGHUP) {
+                ReopenLog();
+                WriteLogLine("ocrgated: SIGHUP: log reopened");
+                continue;
+            }
+            if (signalled_) {
+                WriteLogLine(std::string("ocrgated: second SIG") + sigabbrev_np(signal) +
+                             ": exiting now");
+                std::_Exit(1);
+            }
+            signalled_ = true;
+            WriteLogLine(std::string("ocrgated: SIG") + sigabbrev_np(signal) + ": draining");
+            std::lock_guard lock(mutex_);
+            drainer_ = std::thread(
+                [this] { drained_ = service_.Drain(line_.drain_delay, line_.drain_timeout); });
+        }
+    }
+
+    HttpService& service_;
+    const CommandLine& line_;
+    std::atomic<bool> signalled_{false}, drained_{false};
+    std::mutex mutex_;
+    std::thread thread_, drainer_;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    using namespace ocrgated;
     // Each worker runs its own engine; the engines' OpenMP thread teams would only
     // fight each other for the same cores. The OpenMP runtime reads its limit when
     // it loads, so the limit is set and the program started again.
@@ -44,52 +115,28 @@ int main(int argc, char** argv) {
     }
 
     ::signal(SIGPIPE, SIG_IGN);
-    // Signals are taken by one thread with sigwait, never by a handler.
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGINT);
-    sigaddset(&stop_signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    const sigset_t signals = SignalWatcher::Signals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    LimitMallocArenas(line.service.threads);
 
     try {
+        if (!line.log_file.empty())
+            OpenLog(line.log_file);
         std::string warning;
         RecognizerFactory engine = ChooseEngine(line.engine, {line.languages}, warning);
         if (!warning.empty())
             WriteLogLine("ocrgated: warning: " + warning);
         HttpService service(line.service, engine);
-        const int port = service.Bind();
-        const std::string& host = line.service.host;
-        const std::string shown = host.find(':') == std::string::npos ? host : "[" + host + "]";
-        WriteLogLine("ocrgated " OCRGATED_VERSION ": listening on http://" + shown + ":" +
-                     std::to_string(port) + std::string(ocrgate::kServicePath) + " (engine " +
-                     service.pool().EngineName() + ", " + std::to_string(service.pool().threads()) +
-                     " threads)");
-
-        std::atomic<bool> finished{false}, signalled{false};
-        std::thread watcher([&] {
-            int signal = 0;
-            sigwait(&stop_signals, &signal);
-            if (finished)
-                return;
-            signalled = true;
-            WriteLogLine("ocrgated: stopping; finishing the requests in flight");
-            // Stop until Run returns: a signal may come before the server listens.
-            while (!finished) {
-                service.Stop();
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-        });
+        service.Bind();
+        SignalWatcher watcher(service, line);
         service.Run();
-        finished = true;
-        if (!signalled)
-            pthread_kill(watcher.native_handle(), SIGTERM);
-        watcher.join();
-        if (!signalled) {
+        if (!watcher.signalled()) {
             WriteLogLine("ocrgated: the server stopped unexpectedly");
             return 1;
         }
+        const bool drained = watcher.Drained();
         WriteLogLine("ocrgated: stopped");
-        return 0;
+        return drained ? 0 : 1;
     } catch (const std::exception& error) {
         WriteLogLine(std::string("ocrgated: ") + error.what());
         return 1;

@@ -1,5 +1,7 @@
 #include "service/options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <stdexcept>
 #include <thread>
@@ -9,20 +11,81 @@
 namespace ocrgated {
 namespace {
 
-long long ParseNumber(const std::string& option, const std::string& text, long long low,
-                      long long high) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        throw std::invalid_argument(option + " needs a number from " + std::to_string(low) +
-                                    " to " + std::to_string(high) + ", not \"" + text + "\"");
-    }
-    return value;
-}
-
 int DefaultThreads() {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : static_cast<int>(std::min(cores, 8u));
+}
+
+std::chrono::milliseconds Milliseconds(double seconds) {
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
+}
+
+// Values that are not plain fields: read as text or seconds, turned into
+// their final form after parsing.
+struct Raw {
+    std::string listen{ocrgate::kDefaultListen};
+    double drain_delay = 5, drain_timeout = 25, request_timeout = 15;
+    std::optional<std::size_t> queue, max_fetches;
+};
+
+void Describe(CLI::App& app, CommandLine& line, Raw& raw) {
+    auto& service = line.service;
+    app.set_help_flag("-h,--help", "Show this text");
+    app.add_flag("--version", line.version, "Show the version");
+    app.add_option("--listen", raw.listen, "ADDR:PORT to listen on")->capture_default_str();
+    app.add_option("--threads", service.threads,
+                   "Recognition workers (default: one per core, "
+                   "at most 8)")
+        ->check(CLI::Range(1, 256));
+    app.add_option("--queue", raw.queue,
+                   "Recognitions that may wait for a worker (default: 4 per worker)")
+        ->check(CLI::Range(1, 4096));
+    app.add_option("--engine", line.engine,
+                   "ppocr or tesseract (default: ppocr when its "
+                   "models are present)");
+    app.add_option("--languages", line.languages, "Tesseract's languages")
+        ->capture_default_str()
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return text.empty() ? std::string("needs a value") : std::string();
+            },
+            "TEXT"));
+    app.add_option("--max-body", service.max_body, "Largest request body in bytes")
+        ->capture_default_str()
+        ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
+    app.add_flag("--allow-private-urls", service.fetch.allow_private,
+                 "Let `quillory` fetch from loopback and private networks");
+    app.add_option("--max-fetches", raw.max_fetches,
+                   "Address fetches at once (default: 2 per worker)")
+        ->check(CLI::Range(1, 1024));
+    app.add_option("--public-url", service.public_url,
+                   "The endpoint address the WSDL names (default: the listen address)");
+    app.add_option("--request-timeout", raw.request_timeout,
+                   "Seconds a request's head and body may take to arrive")
+        ->capture_default_str()
+        ->check(CLI::Range(0.1, 3600.0));
+    app.add_option("--max-connections", service.max_connections, "Open connections at most")
+        ->capture_default_str()
+        ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
+    app.add_option("--max-connections-per-client", service.max_per_client,
+                   "Open connections from one address at most")
+        ->capture_default_str()
+        ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
+    app.add_option("--drain-delay", raw.drain_delay,
+                   "Seconds to keep taking work after SIGTERM, not ready, so that a balancer "
+                   "notices")
+        ->capture_default_str()
+        ->check(CLI::Range(0.0, 3600.0));
+    app.add_option("--drain-timeout", raw.drain_timeout,
+                   "Seconds from SIGTERM until the process exits, finished or not")
+        ->capture_default_str()
+        ->check(CLI::Range(0.1, 3600.0));
+    app.add_option("--log-file", line.log_file,
+                   "Append the log here instead of standard error; SIGHUP reopens it");
+    app.footer("Endpoint: POST http://ADDR:PORT" + std::string(ocrgate::kServicePath) +
+               "; its WSDL: GET the same with ?WSDL.\n"
+               "Liveness: GET /healthz; readiness: GET /readyz; Prometheus metrics: GET /metrics.\n"
+               "SIGTERM or SIGINT drains and exits; a second one exits at once.");
 }
 
 }  // namespace
@@ -38,63 +101,47 @@ std::pair<std::string, int> ParseListenAddress(const std::string& text) {
             throw std::invalid_argument("--listen: unbalanced brackets in \"" + text + "\"");
         host = host.substr(1, host.size() - 2);
     }
-    const int port = static_cast<int>(ParseNumber("--listen", text.substr(colon + 1), 0, 65535));
+    const std::string digits = text.substr(colon + 1);
+    int port = -1;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    if (error != std::errc() || end != digits.data() + digits.size() || port < 0 || port > 65535)
+        throw std::invalid_argument("--listen needs a port from 0 to 65535, not \"" + digits +
+                                    "\"");
     return {host, port};
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    std::tie(line.service.host, line.service.port) =
-        ParseListenAddress(std::string(ocrgate::kDefaultListen));
     line.service.threads = DefaultThreads();
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw std::invalid_argument(arg + " needs a value");
-            return args[++i];
-        };
-        if (arg == "--help" || arg == "-h") {
-            line.help = true;
-        } else if (arg == "--version") {
-            line.version = true;
-        } else if (arg == "--listen") {
-            std::tie(line.service.host, line.service.port) = ParseListenAddress(value());
-        } else if (arg == "--threads") {
-            line.service.threads = static_cast<int>(ParseNumber(arg, value(), 1, 256));
-        } else if (arg == "--languages") {
-            line.languages = value();
-            if (line.languages.empty())
-                throw std::invalid_argument("--languages needs a value");
-        } else if (arg == "--max-body") {
-            line.service.max_body =
-                static_cast<std::size_t>(ParseNumber(arg, value(), 1024, 1LL << 34));
-        } else if (arg == "--allow-private-urls") {
-            line.service.fetch.allow_private = true;
-        } else if (arg == "--engine") {
-            line.engine = value();
-        } else {
-            throw std::invalid_argument("Unknown option " + arg);
-        }
+    Raw raw;
+    CLI::App app("The SOAP 1.1 text recognition service.", "ocrgated");
+    Describe(app, line, raw);
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    } catch (const CLI::CallForHelp&) {
+        line.help = true;
+        return line;
+    } catch (const CLI::ParseError& error) {
+        throw std::invalid_argument(error.what());
     }
-    line.service.queue_capacity = static_cast<std::size_t>(line.service.threads) * 4;
+    std::tie(line.service.host, line.service.port) = ParseListenAddress(raw.listen);
+    const auto threads = static_cast<std::size_t>(line.service.threads);
+    line.service.queue_capacity = raw.queue.value_or(threads * 4);
+    line.service.max_fetches = raw.max_fetches.value_or(threads * 2);
+    line.service.request_timeout = Milliseconds(raw.request_timeout);
+    line.drain_delay = Milliseconds(raw.drain_delay);
+    line.drain_timeout = Milliseconds(raw.drain_timeout);
+    if (line.drain_timeout <= line.drain_delay)
+        throw std::invalid_argument("--drain-timeout must be longer than --drain-delay");
     return line;
 }
 
 std::string Usage() {
-    return "Usage: ocrgated [--listen ADDR:PORT] [--threads N] [--languages chi_sim+eng]\n"
-           "                [--max-body BYTES] [--allow-private-urls] [--engine ppocr|tesseract]\n"
-           "                [--help] [--version]\n"
-           "\n"
-           "The SOAP 1.1 text recognition service. Defaults: --listen " +
-           std::string(ocrgate::kDefaultListen) +
-           ", one thread per core (at most 8),\n"
-           "--languages chi_sim+eng, --max-body 33554432 (32 MiB), --engine ppocr when its\n"
-           "models are present (else tesseract, with a warning).\n"
-           "  --allow-private-urls  let `quillory` fetch from loopback and private networks\n"
-           "Endpoint: POST http://ADDR:PORT" +
-           std::string(ocrgate::kServicePath) +
-           "; its WSDL: GET the same with ?WSDL; health: GET /healthz.\n";
+    CommandLine line;
+    Raw raw;
+    CLI::App app("The SOAP 1.1 text recognition service.", "ocrgated");
+    Describe(app, line, raw);
+    return app.help();
 }
 
 }  // namespace ocrgated

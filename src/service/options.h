@@ -1,6 +1,7 @@
 #pragma once
 // The command line of ocrgated.
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ struct CommandLine {
     ServiceOptions service;
     std::string engine;  // empty: ppocr when its models are usable, else tesseract
     std::string languages = "chi_sim+eng";
+    std::string log_file;  // empty: standard error
+    std::chrono::milliseconds drain_delay{5'000};
+    std::chrono::milliseconds drain_timeout{25'000};  // counted from the signal
     bool help = false;
     bool version = false;
 };

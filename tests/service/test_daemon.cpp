@@ -25,12 +25,13 @@ TEST(Daemon, CommandLine) {
     };
     const Case cases[] = {
         {{"--version"}, 0, "ocrgated 0.1.0"},
-        {{"--help"}, 0, "Usage: ocrgated [--listen ADDR:PORT]"},
-        {{"--frobnicate"}, 2, "Unknown option --frobnicate"},
-        {{"--threads", "0"}, 2, "--threads needs a number from 1"},
+        {{"--help"}, 0, "--drain-timeout"},
+        {{"--frobnicate"}, 2, "not expected: --frobnicate"},
+        {{"--threads", "0"}, 2, "--threads: Value 0 not in range 1 to 256"},
         {{"--listen", "localhost"}, 2, "--listen needs ADDR:PORT"},
-        {{"--listen", "127.0.0.1:99999"}, 2, "--listen needs a number"},
-        {{"--max-body"}, 2, "--max-body needs a value"},
+        {{"--listen", "127.0.0.1:99999"}, 2, "--listen needs a port from 0 to 65535"},
+        {{"--max-body"}, 2, "--max-body: 1 required"},
+        {{"--drain-delay", "30", "--drain-timeout", "20"}, 2, "longer than --drain-delay"},
         {{"--engine", "magic", "--listen", "127.0.0.1:0"}, 1, "Unknown engine \"magic\""},
         {{"--engine", "tesseract", "--languages", "xx_nope", "--listen", "127.0.0.1:0", "--threads",
           "1"},
@@ -45,7 +46,7 @@ TEST(Daemon, CommandLine) {
 }
 
 TEST(Daemon, SigtermFinishesTheRequestInFlightAndExitsZero) {
-    ServiceProcess daemon(OCRGATED_BINARY, EphemeralArgs(1));
+    ServiceProcess daemon(OCRGATED_BINARY, EphemeralArgs(1, {"--drain-delay", "0.2"}));
     ASSERT_TRUE(daemon.WaitUntilHealthy()) << daemon.Output();
     const int port = daemon.Port();
 
@@ -69,7 +70,7 @@ TEST(Daemon, SigtermFinishesTheRequestInFlightAndExitsZero) {
     EXPECT_NE(ResultOf(body, "imgbase64totext").find("Finish before stopping"), std::string::npos)
         << body;
     EXPECT_EQ(daemon.Wait(), 0) << daemon.Output();
-    EXPECT_NE(daemon.Output().find("stopping"), std::string::npos) << daemon.Output();
+    EXPECT_NE(daemon.Output().find("drained in"), std::string::npos) << daemon.Output();
     // One access-log line: time, peer, operation, status, bytes in and out, milliseconds.
     EXPECT_TRUE(std::regex_search(
         daemon.Output(),

@@ -22,19 +22,14 @@ class RunningService {
         service_ = std::make_unique<ocrgated::HttpService>(options, factory);
         port_ = service_->Bind();
         thread_ = std::thread([this] { service_->Run(); });
-        for (int i = 0; i < 500 && !service_->running(); ++i) {
+        // Loading an engine's networks can take a while on a busy machine.
+        for (int i = 0; i < 6000 && !service_->running(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
     ~RunningService() {
-        while (thread_.joinable()) {
-            service_->Stop();
-            if (service_->running()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                continue;
-            }
-            thread_.join();
-        }
+        service_->Stop();
+        thread_.join();
     }
 
     int port() const { return port_; }
@@ -71,6 +66,7 @@ struct SoapAnswer {
     int status = 0;
     std::string content_type;
     std::string body;
+    std::string retry_after;
 };
 
 inline SoapAnswer PostSoap(const RunningService& running, const std::string& body,
@@ -83,7 +79,8 @@ inline SoapAnswer PostSoap(const RunningService& running, const std::string& bod
     auto result = client.Post(target.c_str(), headers, body, "text/xml; charset=\"utf-8\"");
     if (!result)
         return {};
-    return {result->status, result->get_header_value("Content-Type"), result->body};
+    return {result->status, result->get_header_value("Content-Type"), result->body,
+            result->get_header_value("Retry-After")};
 }
 
 }  // namespace testing_support

@@ -32,16 +32,31 @@ struct Target {
     bool literal = false;  // the host is an IP address
 };
 
+// The address as a fault or log shows it: without credentials, and at most 200
+// characters, so that a reply never echoes a secret or a huge request back.
+std::string Shown(const std::string& url) {
+    std::string shown = url;
+    const auto scheme = shown.find("://");
+    const auto start = scheme == std::string::npos ? 0 : scheme + 3;
+    const auto end = std::min(shown.find_first_of("/?#", start), shown.size());
+    const auto at = shown.rfind('@', end == 0 ? 0 : end - 1);
+    if (at != std::string::npos && at >= start && at < end)
+        shown.erase(start, at + 1 - start);
+    if (shown.size() > 200)
+        shown = shown.substr(0, 200) + "…";
+    return shown;
+}
+
 Target Parse(const std::string& url) {
     const std::optional<soap::UrlParts> parts = soap::ParseUrl(url);
     if (!parts)
-        throw AddressRefused("Not a valid web address: " + url);
+        throw AddressRefused("Not a valid web address: " + Shown(url));
     Target target{url, parts->scheme, parts->host, parts->port};
     if (target.scheme != "http" && target.scheme != "https") {
         throw AddressRefused("Only http and https addresses are fetched, not " + target.scheme);
     }
     if (target.host.empty())
-        throw AddressRefused("The address names no host: " + url);
+        throw AddressRefused("The address names no host: " + Shown(url));
     if (target.host.front() == '[') {
         target.host = target.host.substr(1, target.host.size() - 2);
         target.literal = true;
@@ -67,17 +82,16 @@ sockaddr_storage Resolve(const Target& target, const FetchOptions& options) {
     if (rc != 0)
         throw FetchFailed("Cannot resolve " + target.host + ": " + gai_strerror(rc));
     std::unique_ptr<addrinfo, AddrinfoFree> list(found);
-    std::string refused;
     for (const addrinfo* info = list.get(); info; info = info->ai_next) {
         if (Permitted(info->ai_addr, options)) {
             sockaddr_storage chosen{};
             std::memcpy(&chosen, info->ai_addr, info->ai_addrlen);
             return chosen;
         }
-        refused = AddressText(info->ai_addr);
     }
-    throw AddressRefused("The address " + target.host + " (" + refused +
-                         ") is in a private, loopback, link-local, multicast or reserved network");
+    // What the name resolves to stays out of the fault: it would map the host's networks.
+    throw AddressRefused("The address " + target.host +
+                         " is in a private, loopback, link-local, multicast or reserved network");
 }
 
 bool SameAddress(const sockaddr* a, const sockaddr_storage& b) {
@@ -169,16 +183,16 @@ HopResult FetchOnce(const Target& target, const FetchOptions& options,
     const CURLcode rc = curl_easy_perform(c);
     const std::string limit = std::to_string(options.max_bytes >> 20) + " MiB";
     if (hop.too_large || rc == CURLE_FILESIZE_EXCEEDED) {
-        throw PictureTooLarge("The picture at " + target.url + " is larger than " + limit);
+        throw PictureTooLarge("The picture at " + Shown(target.url) + " is larger than " + limit);
     }
     if (hop.socket_refused)
         throw AddressRefused("The connection to " + target.host + " was refused by policy");
     if (rc == CURLE_OPERATION_TIMEDOUT) {
-        throw FetchFailed("Fetching " + target.url + " took longer than " +
+        throw FetchFailed("Fetching " + Shown(target.url) + " took longer than " +
                           std::to_string(options.timeout.count() / 1000) + " s");
     }
     if (rc != CURLE_OK) {
-        throw FetchFailed("Fetching " + target.url +
+        throw FetchFailed("Fetching " + Shown(target.url) +
                           " failed: " + (*error ? error : curl_easy_strerror(rc)));
     }
     HopResult result;
@@ -203,20 +217,20 @@ std::vector<std::uint8_t> FetchPicture(const std::string& url, const FetchOption
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
-            throw FetchFailed("Fetching " + url + " took longer than " +
+            throw FetchFailed("Fetching " + Shown(url) + " took longer than " +
                               std::to_string(options.timeout.count() / 1000) + " s");
         }
         HopResult result = FetchOnce(target, options, left);
         if (result.status >= 300 && result.status < 400 && !result.location.empty()) {
             if (hop >= options.max_redirects) {
-                throw FetchFailed("The address " + url + " redirects more than " +
+                throw FetchFailed("The address " + Shown(url) + " redirects more than " +
                                   std::to_string(options.max_redirects) + " times");
             }
             next = result.location;
             continue;
         }
         if (result.status < 200 || result.status >= 300) {
-            throw FetchFailed("The server of " + target.url + " answered with HTTP status " +
+            throw FetchFailed("The server of " + Shown(target.url) + " answered with HTTP status " +
                               std::to_string(result.status));
         }
         return std::move(result.body);

@@ -1,5 +1,5 @@
 #pragma once
-// One line per request on stderr: time, peer, operation, status, bytes in and
+// One line per request on stderr or in a log file: time, peer, operation, status, bytes in and
 // out, milliseconds.
 
 #include <chrono>
@@ -16,12 +16,18 @@ struct AccessRecord {
     int status = 0;
     std::size_t bytes_in = 0, bytes_out = 0;
     double milliseconds = 0.0;
+    std::string note;  // appended when not empty
 };
 
-// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms"
+// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms", then the note
 std::string FormatAccessLine(const AccessRecord& record);
 
 // Writes the line and a newline atomically with respect to other log lines.
 void WriteLogLine(std::string_view line);
+
+// Sends the log to a file, appended, instead of standard error; throws std::runtime_error.
+void OpenLog(const std::string& path);
+// Opens the log file again under its name (after a rotation); a no-op for standard error.
+void ReopenLog();
 
 }  // namespace ocrgated

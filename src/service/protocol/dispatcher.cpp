@@ -1,8 +1,10 @@
 #include "service/protocol/dispatcher.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
+#include "service/protocol/fault_reply.h"
 #include "service/protocol/reply_json.h"
 #include "service/protocol/soap_fault.h"
 #include "service/protocol/soap_request.h"
@@ -35,34 +37,69 @@ void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
     }
 }
 
-std::string WriteFaultEnvelope(const SoapFault& fault) {
-    return soap::WriteFault(fault.faultcode(), fault.what());
-}
-
 std::uint64_t FirstLogId() {
     std::random_device random;
     return (std::uint64_t{random()} << 32 | random()) & 0x0000'FFFF'FFFF'FFFFull;
 }
 
+// Longer addresses are refused before anything is fetched.
+constexpr std::size_t kMaxUrl = 8192;
+
+// The host of an address as the log shows it: no credentials, port, path or query.
+std::string HostOf(std::string_view url) {
+    const auto scheme = url.find("://");
+    url.remove_prefix(scheme == std::string_view::npos ? 0 : scheme + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const auto at = url.rfind('@'); at != std::string_view::npos)
+        url.remove_prefix(at + 1);
+    if (!url.empty() && url.front() != '[')
+        url = url.substr(0, url.find(':'));
+    return std::string(url.substr(0, 255));
+}
+
+// Counts one piece of work in `count` for as long as it lives.
+class Counted {
+  public:
+    explicit Counted(std::atomic<std::size_t>& count) : count_(count) { ++count_; }
+    ~Counted() { --count_; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+
+  private:
+    std::atomic<std::size_t>& count_;
+};
+
 }  // namespace
 
 DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action) {
-    DispatchResult result{200, {}, "-"};
+    DispatchResult result{200, {}, "-", "ok", {}};
     try {
         const SoapRequest request = ReadSoapRequest(body);
         result.operation = std::string(request.operation->name);
         CheckAction(soap_action, *request.operation);
+        if (request.operation->name == "quillory")
+            result.host = HostOf(request.argument.value_or(""));
         result.envelope =
             soap::WriteResponse(ocrgate::kNamespace, request.operation->name,
                                 Run(*request.operation, request.argument.value_or("")));
+    } catch (const ServerBusy& busy) {
+        result = {503, WriteFaultEnvelope(ServerFault(std::string("Server busy: ") + busy.what())),
+                  result.operation, "busy", result.host};
     } catch (const SoapFault& fault) {
-        result = {500, WriteFaultEnvelope(fault), result.operation};
+        result = {500, WriteFaultEnvelope(fault), result.operation,
+                  fault.code() == SoapFault::Code::Server ? "server_fault" : "client_fault",
+                  result.host};
     } catch (const std::exception& error) {
         result = {500,
                   WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
-                  result.operation};
+                  result.operation, "server_fault", result.host};
     }
     return result;
+}
+
+std::size_t Dispatcher::WorkersBusy() const {
+    const std::size_t running = recognising_ - std::min<std::size_t>(recognising_, pool_.waiting());
+    return std::min<std::size_t>(running, static_cast<std::size_t>(pool_.threads()));
 }
 
 std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument) {
@@ -82,27 +119,52 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
         throw ClientFault("The url parameter is empty: no address was sent");
     const std::string url =
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
-    try {
-        return Recognize(FetchPicture(url, fetch_));
-    } catch (const AddressRefused& error) {
-        throw ClientFault(std::string("Address refused: ") + error.what());
-    } catch (const FetchFailed& error) {
-        throw ServerFault(std::string("Fetch failed: ") + error.what());
-    } catch (const PictureTooLarge& error) {
-        throw ClientFault(std::string("Picture too large: ") + error.what());
+    if (url.size() > kMaxUrl)
+        throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
+    return Fetch(url);
+}
+
+std::string Dispatcher::Fetch(const std::string& url) {
+    const auto count = [this](const char* outcome) {
+        if (metrics_)
+            metrics_->CountFetch(outcome);
+    };
+    std::vector<std::uint8_t> picture;
+    {
+        Counted fetch(fetching_);
+        if (fetching_ > options_.max_fetches || pool_.waiting() >= options_.queue_capacity) {
+            count("busy");
+            throw ServerBusy("too many pictures are being fetched or waiting; try again shortly");
+        }
+        try {
+            picture = FetchPicture(url, options_.fetch);
+        } catch (const AddressRefused& error) {
+            count("refused");
+            throw ClientFault(std::string("Address refused: ") + error.what());
+        } catch (const FetchFailed& error) {
+            count("failed");
+            throw ServerFault(std::string("Fetch failed: ") + error.what());
+        } catch (const PictureTooLarge& error) {
+            count("too_large");
+            throw ClientFault(std::string("Picture too large: ") + error.what());
+        }
     }
+    count("ok");
+    return Recognize(std::move(picture));
 }
 
 std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture) {
-    std::future<std::vector<RecognizedLine>> pending;
-    try {
-        pending = pool_.Submit(std::move(picture));
-    } catch (const ServerBusy& busy) {
-        throw ServerFault(std::string("Server busy: ") + busy.what());
-    }
+    if (metrics_)
+        metrics_->CountPictureBytes(picture.size());
+    Counted recognition(recognising_);
+    const auto start = std::chrono::steady_clock::now();
+    auto pending = pool_.Submit(std::move(picture));  // ServerBusy when the queue is full
     std::vector<RecognizedLine> lines;
     try {
         lines = pending.get();
+        if (metrics_)
+            metrics_->ObserveRecognition(pool_.EngineName(),
+                                         std::chrono::steady_clock::now() - start);
     } catch (const BadPicture& error) {
         throw ClientFault(std::string("Not a picture we can read: ") + error.what());
     } catch (const PictureTooLarge& error) {

@@ -11,29 +11,47 @@
 #include "ocrgate/contract.h"
 #include "service/engines/recognition_pool.h"
 #include "service/fetch/url_fetcher.h"
+#include "service/protocol/metrics.h"
 
 namespace ocrgated {
 
 struct DispatchResult {
-    int status = 200;       // 200, or 500 for a fault
-    std::string envelope;   // the reply body
-    std::string operation;  // for the access log; "-" when unknown
+    int status = 200;            // 200; 500 for a fault; 503 when busy
+    std::string envelope;        // the reply body
+    std::string operation;       // for the access log; "-" when unknown
+    std::string outcome = "ok";  // ok, client_fault, server_fault, busy
+    std::string host;            // the host an address request named, for the log
+};
+
+struct DispatchOptions {
+    FetchOptions fetch;
+    // Address fetches at once; a fetch is work like a recognition, and is
+    // refused as busy when the recognition queue is full.
+    std::size_t max_fetches = 4;
+    std::size_t queue_capacity = 8;
 };
 
 class Dispatcher {
   public:
-    Dispatcher(RecognitionPool& pool, FetchOptions fetch) : pool_(pool), fetch_(std::move(fetch)) {}
+    Dispatcher(RecognitionPool& pool, DispatchOptions options, Metrics* metrics = nullptr)
+        : pool_(pool), options_(std::move(options)), metrics_(metrics) {}
 
     // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent.
     DispatchResult Dispatch(std::string_view body, std::string_view soap_action);
 
+    // Workers running a recognition now.
+    std::size_t WorkersBusy() const;
+
   private:
     std::string Run(const ocrgate::Operation& operation, const std::string& argument);
+    std::string Fetch(const std::string& url);
     std::string Recognize(std::vector<std::uint8_t> picture);
 
     RecognitionPool& pool_;
-    FetchOptions fetch_;
+    DispatchOptions options_;
+    Metrics* metrics_;
     std::atomic<std::uint64_t> next_log_id_{0};
+    std::atomic<std::size_t> fetching_{0}, recognising_{0};
 };
 
 }  // namespace ocrgated

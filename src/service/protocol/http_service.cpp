@@ -1,14 +1,11 @@
 #include "service/protocol/http_service.h"
 
-#include <httplib.h>
-
 #include <cctype>
-#include <cstdint>
-#include <cstdlib>
-#include <stdexcept>
 
 #include "ocrgate/contract.h"
+#include "service/engines/memory.h"
 #include "service/protocol/access_log.h"
+#include "service/protocol/fault_reply.h"
 #include "service/protocol/wsdl.h"
 
 namespace ocrgated {
@@ -16,196 +13,262 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What the access log needs to know about the request this thread is serving;
-// cpp-httplib runs a request, its handler and its logger on one thread.
-struct RequestContext {
-    Clock::time_point start = Clock::now();
-    std::string operation = "-";
-    std::size_t bytes_in = 0;
-};
-thread_local RequestContext t_request;
-
-bool IsSafeHost(std::string_view host) {
-    if (host.empty() || host.size() > 255)
-        return false;
-    for (char c : host) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == '[' ||
-                        c == ']' || c == '_';
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 std::string ToLower(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-bool AsksForWsdl(const httplib::Request& req) {
-    for (const auto& [name, value] : req.params) {
-        if (ToLower(name) == "wsdl")
+// "?WSDL" in any case, alone or among other parameters.
+bool AsksForWsdl(std::string_view query) {
+    while (!query.empty()) {
+        const auto end = query.find('&');
+        const std::string name = ToLower(
+            std::string(query.substr(0, query.find('=')).substr(0, std::min(end, query.size()))));
+        if (name == "wsdl")
             return true;
+        query = end == std::string_view::npos ? std::string_view() : query.substr(end + 1);
     }
     return false;
 }
 
-}  // namespace
-
-HttpService::HttpService(ServiceOptions options, const RecognizerFactory& factory)
-    : options_(std::move(options)),
-      pool_(options_.threads, options_.queue_capacity, factory),
-      dispatcher_(pool_, options_.fetch),
-      server_(std::make_unique<httplib::Server>()) {
-    // Enough connection threads that quick requests are served while every
-    // worker is busy and the queue is full.
-    const std::size_t connections =
-        static_cast<std::size_t>(options_.threads) + options_.queue_capacity + 8;
-    server_->new_task_queue = [connections] { return new httplib::ThreadPool(connections); };
-    server_->set_read_timeout(options_.read_timeout.count(), 0);
-    server_->set_write_timeout(options_.write_timeout.count(), 0);
-    server_->set_keep_alive_timeout(5);
-    server_->set_payload_max_length(options_.max_body);
-    Route();
+HttpReply Text(int status, std::string body) {
+    HttpReply reply;
+    reply.status = status;
+    reply.content_type = "text/plain; charset=utf-8";
+    reply.body = std::move(body);
+    return reply;
 }
 
-HttpService::~HttpService() = default;
+HttpLimits LimitsOf(const ServiceOptions& options) {
+    HttpLimits limits;
+    limits.max_body = options.max_body;
+    limits.request_timeout = options.request_timeout;
+    limits.idle_timeout = options.idle_timeout;
+    limits.max_connections = options.max_connections;
+    limits.max_per_client = options.max_per_client;
+    // Every recognition that may wait, every fetch, and a few for quick requests:
+    // a request never waits for a thread behind work that is itself waiting.
+    limits.workers = options.threads + static_cast<int>(options.queue_capacity) +
+                     static_cast<int>(options.max_fetches) + 2;
+    return limits;
+}
 
-void HttpService::Route() {
-    const std::size_t max_body = options_.max_body;
-    server_->set_pre_routing_handler(
-        [max_body](const httplib::Request& req, httplib::Response& res) {
-            t_request = RequestContext{};
-            const std::string declared = req.get_header_value("Content-Length");
-            const std::uint64_t length =
-                declared.empty() ? 0 : std::strtoull(declared.c_str(), nullptr, 10);
-            t_request.bytes_in = length;
-            if (length > max_body) {
-                // Answer before reading a byte of the body, and drop the connection.
-                res.status = 413;
-                res.set_header("Connection", "close");
-                res.set_content("Request body larger than " + std::to_string(max_body) + " bytes\n",
-                                "text/plain");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            if (ToLower(req.get_header_value("Content-Type")).rfind("multipart/", 0) == 0) {
-                res.status = 415;
-                res.set_content("SOAP requests are text/xml\n", "text/plain");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            return httplib::Server::HandlerResponse::Unhandled;
-        });
+std::string Seconds(Clock::duration time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", std::chrono::duration<double>(time).count());
+    return text;
+}
 
-    server_->Post(
-        std::string(ocrgate::kServicePath),
-        [this, max_body](const httplib::Request& req, httplib::Response& res,
-                         const httplib::ContentReader& read) {
-            std::string body;
-            bool too_large = false;
-            const bool complete = read([&](const char* data, std::size_t size) {
-                if (body.size() + size > max_body) {
-                    too_large = true;
-                    return false;
-                }
-                body.append(data, size);
-                return true;
-            });
-            t_request.bytes_in = body.size();
-            if (too_large) {
-                res.status = 413;
-                res.set_header("Connection", "close");
-                res.set_content("Request body larger than " + std::to_string(max_body) + " bytes\n",
-                                "text/plain");
-                return;
-            }
-            if (!complete) {
-                res.status = 400;
-                res.set_header("Connection", "close");
-                return;
-            }
-            DispatchResult result = dispatcher_.Dispatch(body, req.get_header_value("SOAPAction"));
-            t_request.operation = result.operation;
-            res.status = result.status;
-            res.set_content(std::move(result.envelope), "text/xml; charset=utf-8");
-        });
+}  // namespace
 
-    // A POST without a body never reaches the reader above.
-    server_->Post(std::string(ocrgate::kServicePath), [this](const httplib::Request& req,
-                                                             httplib::Response& res) {
-        DispatchResult result = dispatcher_.Dispatch(req.body, req.get_header_value("SOAPAction"));
-        t_request.operation = result.operation;
-        res.status = result.status;
-        res.set_content(std::move(result.envelope), "text/xml; charset=utf-8");
-    });
+HttpService::HttpService(ServiceOptions options, RecognizerFactory factory)
+    : options_(std::move(options)),
+      factory_(std::move(factory)),
+      server_(LimitsOf(options_),
+              HttpServer::Routes{
+                  [](const HttpRequest& request) {
+                      return request.method == "POST" &&
+                             request.target.substr(0, request.target.find('?')) ==
+                                 ocrgate::kServicePath;
+                  },
+                  [this](const HttpRequest& request) { return Handle(request); },
+                  [](int status, const std::string& reason) { return FaultReply(status, reason); },
+                  [this](const RequestRecord& record) { Log(record); }}) {}
 
-    server_->Get(std::string(ocrgate::kServicePath), [this](const httplib::Request& req,
-                                                            httplib::Response& res) {
-        if (!AsksForWsdl(req)) {
-            res.set_content(
-                "ocrgated: POST SOAP 1.1 requests here; GET ?WSDL for the service description.\n",
-                "text/plain; charset=utf-8");
-            return;
-        }
-        t_request.operation = "WSDL";
-        std::string host = req.get_header_value("Host");
-        if (!IsSafeHost(host))
-            host = options_.host + ":" + std::to_string(options_.port);
-        res.set_content(WriteWsdl("http://" + host + std::string(ocrgate::kServicePath)),
-                        "text/xml; charset=utf-8");
-    });
-
-    server_->Get("/healthz", [this](const httplib::Request&, httplib::Response& res) {
-        t_request.operation = "healthz";
-        res.set_content("ok ocrgated " OCRGATED_VERSION " engine=" + pool_.EngineName() +
-                            " threads=" + std::to_string(pool_.threads()) +
-                            " waiting=" + std::to_string(pool_.waiting()) + "\n",
-                        "text/plain; charset=utf-8");
-    });
-
-    if (options_.access_log) {
-        server_->set_logger([](const httplib::Request& req, const httplib::Response& res) {
-            AccessRecord record;
-            record.time = std::chrono::system_clock::now();
-            record.peer = req.remote_addr.empty()
-                              ? "-"
-                              : req.remote_addr + ":" + std::to_string(req.remote_port);
-            record.operation = t_request.operation;
-            record.status = res.status;
-            record.bytes_in = t_request.bytes_in;
-            record.bytes_out = res.body.size();
-            record.milliseconds =
-                std::chrono::duration<double, std::milli>(Clock::now() - t_request.start).count();
-            WriteLogLine(FormatAccessLine(record));
-            t_request = RequestContext{};
-        });
-    }
+HttpService::~HttpService() {
+    Stop();
+    server_.Stop();
 }
 
 int HttpService::Bind() {
-    if (options_.port == 0) {
-        const int port = server_->bind_to_any_port(options_.host.c_str());
-        if (port <= 0)
-            throw std::runtime_error("Cannot listen on " + options_.host);
-        options_.port = port;
-    } else if (!server_->bind_to_port(options_.host.c_str(), options_.port)) {
-        throw std::runtime_error("Cannot listen on " + options_.host + ":" +
-                                 std::to_string(options_.port));
-    }
+    options_.port = server_.Listen(options_.host, options_.port);
     return options_.port;
 }
 
 void HttpService::Run() {
-    server_->listen_after_bind();
+    server_.Start();
+    try {
+        pool_ =
+            std::make_unique<RecognitionPool>(options_.threads, options_.queue_capacity, factory_);
+    } catch (...) {
+        server_.Stop();
+        throw;
+    }
+    dispatcher_ = std::make_unique<Dispatcher>(
+        *pool_, DispatchOptions{options_.fetch, options_.max_fetches, options_.queue_capacity},
+        &metrics_);
+    metrics_.SetEngine(pool_->EngineName(), OCRGATED_VERSION);
+    metrics_.SetGauges({[this] { return pool_->waiting(); },
+                        [this] { return dispatcher_->WorkersBusy(); },
+                        [this] { return server_.OpenConnections(); }});
+    // Said once the engines are loaded: whoever waits for this line can send work.
+    WriteLogLine("ocrgated " OCRGATED_VERSION ": listening on " + ListenUrl() + " (engine " +
+                 pool_->EngineName() + ", " + std::to_string(pool_->threads()) + " threads)");
+    {
+        std::unique_lock lock(mutex_);
+        loaded_ = true;
+        Phase starting = Phase::Starting;
+        phase_.compare_exchange_strong(starting, Phase::Ready);
+        changed_.wait(lock, [this] { return stop_; });
+    }
+    phase_ = Phase::Stopped;
+    server_.Stop();
 }
 
 void HttpService::Stop() {
-    server_->stop();
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+    changed_.notify_all();
 }
 
-bool HttpService::running() const {
-    return server_->is_running();
+bool HttpService::WaitFor(Clock::time_point until) {
+    std::unique_lock lock(mutex_);
+    return !changed_.wait_until(lock, until, [this] { return stop_; });
+}
+
+bool HttpService::Drain(std::chrono::milliseconds delay, std::chrono::milliseconds timeout) {
+    const auto start = Clock::now();
+    // No balancer sends work to an instance that never was ready: no need to wait.
+    if (phase_.exchange(Phase::Draining) == Phase::Starting)
+        delay = std::chrono::milliseconds(0);
+    WriteLogLine("ocrgated: draining: not ready; still taking work for " + Seconds(delay));
+    if (!WaitFor(start + delay))
+        return true;
+    phase_ = Phase::Refusing;
+    server_.RefuseNewWork("The service is shutting down; send the request again");
+    WriteLogLine("ocrgated: draining: refusing new work; " + std::to_string(server_.InFlight()) +
+                 " requests in flight");
+    while (server_.InFlight() > 0 && Clock::now() < start + timeout) {
+        if (!WaitFor(Clock::now() + std::chrono::milliseconds(20)))
+            return true;
+    }
+    const std::size_t cut = server_.InFlight();
+    if (cut == 0) {
+        WriteLogLine("ocrgated: drained in " + Seconds(Clock::now() - start));
+    } else {
+        WriteLogLine("ocrgated: drain timeout after " + Seconds(Clock::now() - start) +
+                     "; cutting " + std::to_string(cut) + " requests");
+    }
+    Stop();
+    return cut == 0;
+}
+
+HttpReply HttpService::Handle(const HttpRequest& request) {
+    const auto mark = request.target.find('?');
+    const std::string_view path = std::string_view(request.target).substr(0, mark);
+    const std::string_view query = mark == std::string::npos
+                                       ? std::string_view()
+                                       : std::string_view(request.target).substr(mark + 1);
+    const bool get = request.method == "GET" || request.method == "HEAD";
+    if (path == "/healthz" && get)
+        return ServeHealth();
+    if (path == "/readyz" && get)
+        return ServeReadiness();
+    if (path == "/metrics" && get)
+        return ServeMetrics();
+    if (path == ocrgate::kServicePath) {
+        if (request.method == "POST")
+            return ServeSoap(request);
+        if (get && AsksForWsdl(query))
+            return ServeWsdl();
+        if (get)
+            return Text(200,
+                        "ocrgated: POST SOAP 1.1 requests here; GET ?WSDL for the service "
+                        "description.\n");
+        return FaultReply(405, "Use POST for SOAP requests, or GET ?WSDL");
+    }
+    return FaultReply(404, "Nothing here: the service is at " + std::string(ocrgate::kServicePath));
+}
+
+HttpReply HttpService::ServeSoap(const HttpRequest& request) {
+    if (!loaded_)
+        return FaultReply(503, "The service is starting; send the request again shortly");
+    if (ToLower(request.content_type).rfind("multipart/", 0) == 0)
+        return FaultReply(415, "SOAP requests are text/xml, not multipart");
+    DispatchResult result = dispatcher_->Dispatch(request.body, request.soap_action);
+    // A small file can decode to a large picture: after every recognition, the
+    // memory it freed goes back (a few milliseconds against hundreds).
+    if (result.operation != "HelloWorld")
+        ReturnFreeMemory();
+    HttpReply reply;
+    reply.status = result.status;
+    reply.body = std::move(result.envelope);
+    reply.operation = std::move(result.operation);
+    reply.outcome = std::move(result.outcome);
+    if (!result.host.empty())
+        reply.note = "host=" + result.host;
+    if (reply.status == 503)
+        reply.headers.emplace_back("Retry-After", "1");
+    return reply;
+}
+
+std::string HttpService::ListenUrl() const {
+    const std::string& host = options_.host;
+    const std::string shown = host.find(':') == std::string::npos ? host : "[" + host + "]";
+    return "http://" + shown + ":" + std::to_string(options_.port) +
+           std::string(ocrgate::kServicePath);
+}
+
+HttpReply HttpService::ServeWsdl() const {
+    HttpReply reply;
+    reply.body = WriteWsdl(options_.public_url.empty() ? ListenUrl() : options_.public_url);
+    reply.operation = "WSDL";
+    return reply;
+}
+
+HttpReply HttpService::ServeHealth() const {
+    HttpReply reply = Text(200, "ok ocrgated " OCRGATED_VERSION "\n");
+    reply.operation = "healthz";
+    return reply;
+}
+
+HttpReply HttpService::ServeReadiness() const {
+    std::string state = "ready";
+    switch (phase_.load()) {
+        case Phase::Starting:
+            state = "starting";
+            break;
+        case Phase::Draining:
+        case Phase::Refusing:
+        case Phase::Stopped:
+            state = "draining";
+            break;
+        case Phase::Ready:
+            if (pool_->waiting() >= options_.queue_capacity)
+                state = "queue full";
+            break;
+    }
+    HttpReply reply = Text(state == "ready" ? 200 : 503, state + "\n");
+    reply.operation = "readyz";
+    return reply;
+}
+
+HttpReply HttpService::ServeMetrics() const {
+    HttpReply reply = Text(200, loaded_ ? metrics_.Render() : std::string());
+    reply.content_type = "text/plain; version=0.0.4; charset=utf-8";
+    reply.operation = "metrics";
+    return reply;
+}
+
+void HttpService::Log(const RequestRecord& record) {
+    metrics_.CountRequest(record.operation, record.outcome);
+    // Balancers and scrapers ask every second or so; their lines would bury the requests.
+    const bool probe =
+        record.status == 200 && (record.operation == "healthz" || record.operation == "readyz" ||
+                                 record.operation == "metrics");
+    if (!options_.access_log || probe)
+        return;
+    AccessRecord line;
+    line.time = std::chrono::system_clock::now();
+    line.peer = record.peer;
+    line.operation = record.operation;
+    line.status = record.status;
+    line.bytes_in = record.bytes_in;
+    line.bytes_out = record.bytes_out;
+    line.milliseconds = std::chrono::duration<double, std::milli>(record.duration).count();
+    line.note = record.note;
+    WriteLogLine(FormatAccessLine(line));
 }
 
 }  // namespace ocrgated
