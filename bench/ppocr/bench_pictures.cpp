@@ -46,7 +46,8 @@ BenchPicture Render(const Page& page, const std::filesystem::path& directory) {
     const auto path = directory / page.file;
     // 8-bit colour, as screenshots and photos come; -write saves the picture
     // in the format its name says.
-    args.insert(args.end(), {"-depth", "8", "-type", "TrueColor", "-write", path.string()});
+    args.insert(args.end(),
+                {"-depth", "8", "-define", "png:color-type=2", "-write", path.string()});
     quillory::testing::RenderPng(args);
     return {page.name, path};
 }
