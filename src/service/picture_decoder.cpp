@@ -73,8 +73,22 @@ void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
     CheckPixels(std::uint64_t(w) * std::uint64_t(h), "");
 }
 
+// Transparent parts are laid on white, unless what shows through the alpha is mostly
+// light (white text on a transparent badge): then on black, so the ink stays visible.
+class Backdrop {
+  public:
+    void See(unsigned r, unsigned g, unsigned b, unsigned a) {
+        light_ += a * (299 * r + 587 * g + 114 * b) / 1000;
+        weight_ += a;
+    }
+    unsigned Level() const { return weight_ > 0 && light_ > weight_ * 160 ? 0 : 255; }
+
+  private:
+    std::uint64_t light_ = 0, weight_ = 0;
+};
+
 // A BMP form Leptonica does not read (V4 and V5 headers, OS/2 headers, run-length
-// coding, bit fields), decoded by OpenCV. Alpha is laid on white, unless every alpha
+// coding, bit fields), decoded by OpenCV. Alpha is laid on a backdrop, unless every alpha
 // byte is zero: then the bytes are padding, and the picture is opaque.
 PixPtr DecodeBmpWithOpenCv(std::span<const std::uint8_t> bytes) {
     if (bytes.size() > std::size_t(INT_MAX))
@@ -93,11 +107,16 @@ PixPtr DecodeBmpWithOpenCv(std::span<const std::uint8_t> bytes) {
     CheckPixels(std::uint64_t(picture.cols) * std::uint64_t(picture.rows), "");
 
     bool opaque = true;
+    Backdrop backdrop;
     if (channels == 4) {
         cv::Mat alpha;
         cv::extractChannel(picture, alpha, 3);
         opaque = cv::countNonZero(alpha) == 0;
+        for (int y = 0; y < picture.rows && !opaque; ++y)
+            for (const auto& p : cv::Mat_<cv::Vec4b>(picture.row(y)))
+                backdrop.See(p[2], p[1], p[0], p[3]);
     }
+    const unsigned level = backdrop.Level();
     PixPtr pix(pixCreate(picture.cols, picture.rows, channels == 1 ? 8 : 32));
     if (!pix)
         throw BadPicture("The picture cannot be decoded; it may be damaged or truncated");
@@ -112,11 +131,11 @@ PixPtr DecodeBmpWithOpenCv(std::span<const std::uint8_t> bytes) {
                 continue;
             }
             const unsigned a = opaque ? 255 : in[3];
-            // On white: c * a + 255 * (255 - a), over 255, rounded.
-            const auto on_white = [a](unsigned c) {
-                return l_int32((c * a + 255 * (255 - a) + 127) / 255);
+            // c * a + level * (255 - a), over 255, rounded.
+            const auto blended = [a, level](unsigned c) {
+                return l_int32((c * a + level * (255 - a) + 127) / 255);
             };
-            composeRGBPixel(on_white(in[2]), on_white(in[1]), on_white(in[0]), line + x);
+            composeRGBPixel(blended(in[2]), blended(in[1]), blended(in[0]), line + x);
         }
     }
     return pix;
@@ -129,7 +148,19 @@ PixPtr Normalise(PixPtr pix) {
     if (!pix)
         throw BadPicture("The picture's colour map cannot be applied");
     if (pixGetDepth(pix.get()) == 32 && pixGetSpp(pix.get()) == 4) {
-        pix.reset(pixAlphaBlendUniform(pix.get(), 0xffffff00));
+        Backdrop backdrop;
+        const l_int32 width = pixGetWidth(pix.get()), height = pixGetHeight(pix.get());
+        const l_int32 wpl = pixGetWpl(pix.get());
+        for (l_int32 y = 0; y < height; ++y) {
+            const l_uint32* line = pixGetData(pix.get()) + std::ptrdiff_t(y) * wpl;
+            for (l_int32 x = 0; x < width; ++x) {
+                l_int32 r, g, b, a;
+                extractRGBAValues(line[x], &r, &g, &b, &a);
+                backdrop.See(unsigned(r), unsigned(g), unsigned(b), unsigned(a));
+            }
+        }
+        const l_uint32 level = backdrop.Level();
+        pix.reset(pixAlphaBlendUniform(pix.get(), level << 24 | level << 16 | level << 8));
         if (!pix)
             throw BadPicture("The picture's transparency cannot be applied");
         pixSetSpp(pix.get(), 3);

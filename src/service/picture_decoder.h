@@ -18,7 +18,7 @@ struct PixFree {
 using PixPtr = std::unique_ptr<Pix, PixFree>;
 
 // JPEG, PNG, BMP, GIF, TIFF or WebP. Returns an 8- or 32-bit picture without
-// colour map or alpha (transparent parts on white). Throws BadPicture or
+// colour map or alpha (transparent parts on white, or on black behind light ink). Throws BadPicture or
 // PictureTooLarge.
 PixPtr DecodePicture(std::span<const std::uint8_t> bytes);
 

@@ -18,7 +18,8 @@ TEST(ResultLines, TakesBoxAndConfidenceOnlyWhenNumeric) {
     };
     const Case cases[] = {
         {R"({"words":"a","location":{"left":2,"top":1,"width":30,"height":4},
-             "probability":{"average":0.9812}})", true, 2, 30, 0.9812},
+             "probability":{"average":0.9812}})",
+         true, 2, 30, 0.9812},
         {R"({"words":"b","location":{"left":2.5,"top":1,"width":3E1,"height":4}})", true, 2.5, 30,
          std::nullopt},
         {R"({"words":"c","location":{"left":"2","top":1,"width":3,"height":4}})", false, 0, 0,
@@ -29,8 +30,8 @@ TEST(ResultLines, TakesBoxAndConfidenceOnlyWhenNumeric) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.element);
-        const auto lines =
-            ResultLines(ParseReply(Utf16FromUtf8(std::string("{words_result:[") + c.element + "]}")));
+        const auto lines = ResultLines(
+            ParseReply(Utf16FromUtf8(std::string("{words_result:[") + c.element + "]}")));
         ASSERT_EQ(lines.size(), 1u);
         ASSERT_EQ(lines[0].location.has_value(), c.has_box);
         if (c.has_box) {

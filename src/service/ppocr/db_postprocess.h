@@ -17,7 +17,7 @@ struct TextBox {
 struct DbOptions {
     float threshold = 0.3f;      // a pixel is text above this probability
     float box_threshold = 0.6f;  // a box is text above this mean probability
-    float unclip_ratio = 1.5f;   // how far a shrunk text kernel grows back
+    float unclip_ratio = 1.6f;   // how far a shrunk text kernel grows back
     int max_candidates = 1000;
     float min_size = 3;  // shortest side, in map pixels
 };

@@ -1,21 +1,23 @@
 #pragma once
-// Cutting text lines out of a picture and putting them in reading order.
+// Cutting text boxes out of a picture, and padding around them.
 
 #include "service/ppocr/db_postprocess.h"
 
 #include <opencv2/core.hpp>
 
-#include <cstddef>
-#include <vector>
-
 namespace ocrgated::ppocr {
 
-// The box's content as an upright picture; tall boxes (vertical text) are
-// turned a quarter to lie along the line.
-cv::Mat CropLine(const cv::Mat& picture, const TextBox& box);
+// The box's content straightened into an upright rectangle, as it lies in the picture.
+cv::Mat CropBox(const cv::Mat& picture, const TextBox& box);
 
-// Indices of the boxes top to bottom, and left to right within a row: boxes
-// whose vertical extents overlap by half the smaller height share a row.
-std::vector<std::size_t> ReadingOrder(const std::vector<cv::Rect>& boxes);
+// The box's content laid flat along its line: tall boxes (lines running down the
+// picture) are turned a quarter anticlockwise.
+cv::Mat CropLine(const cv::Mat& picture, const TextBox& box, float tall_ratio = 1.5f);
+
+// The median colour of the picture's border: what padding should look like.
+cv::Scalar BorderColour(const cv::Mat& picture);
+
+// Whether a box is that much taller than wide.
+bool IsTall(const TextBox& box, float tall_ratio);
 
 }  // namespace ocrgated::ppocr

@@ -1,16 +1,20 @@
 #include "service/ppocr/pp_ocr_recognizer.h"
 
 #include "service/picture_decoder.h"
+#include "service/ppocr/direction_classifier.h"
 #include "service/ppocr/line_geometry.h"
-#include "service/ppocr/line_reader.h"
+#include "service/ppocr/page_orientation.h"
+#include "service/ppocr/reading_order.h"
 #include "service/ppocr/text_detector.h"
+#include "service/ppocr/text_recognizer.h"
+#include "service/ppocr/vertical_text.h"
 
 #include <leptonica/allheaders.h>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
+#include <optional>
 
 namespace ocrgated::ppocr {
 namespace {
@@ -52,17 +56,129 @@ void FillConfidence(RecognizedLine& line, const std::vector<float>& probabilitie
     line.variance = squares / n;
 }
 
+TextBox BoxOf(const cv::Rect& rect) {
+    const auto x0 = static_cast<float>(rect.x), y0 = static_cast<float>(rect.y);
+    const auto x1 = static_cast<float>(rect.br().x), y1 = static_cast<float>(rect.br().y);
+    return {{cv::Point2f(x0, y0), cv::Point2f(x1, y0), cv::Point2f(x1, y1), cv::Point2f(x0, y1)},
+            1};
+}
+
+cv::Rect Bounds(const TextBox& box, cv::Size picture) {
+    return cv::boundingRect(std::vector<cv::Point2f>(box.corners.begin(), box.corners.end())) &
+           cv::Rect(0, 0, picture.width, picture.height);
+}
+
+std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
+    std::vector<LineRecord*> pointers;
+    for (LineRecord& record : records)
+        pointers.push_back(&record);
+    return pointers;
+}
+
+// The widest line the recognition networks read without squeezing, at their height.
+constexpr int kWidestLine = 2816;
+
 }  // namespace
 
 struct PpOcrRecognizer::Impl {
     Impl(std::shared_ptr<const PpOcrModels> models, const PpOcrOptions& options)
-        : options(options),
-          detector(models->detection, DetectorOptions{}),
-          reader(models, options.classify_direction) {}
+        : options(options), detector(models->detection, options.detection), reader(models) {
+        if (options.classify_direction)
+            classifier.emplace(models->classification);
+    }
+
+    // A thin picture whose boxes make one line (or that shows none) is read whole: the
+    // detector finds the ends of a long screenshot line better than its middle.
+    std::optional<LineRecord> SingleLine(const cv::Mat& picture,
+                                         const std::vector<TextBox>& boxes) const {
+        if (picture.cols < 4 * picture.rows || picture.cols * 48 > kWidestLine * picture.rows)
+            return std::nullopt;
+        cv::Rect all;
+        for (const TextBox& box : boxes)
+            all |= Bounds(box, picture.size());
+        for (const TextBox& box : boxes)
+            if (Bounds(box, picture.size()).height * 5 < all.height * 3)
+                return std::nullopt;
+        if (!boxes.empty() && (all.height * 5 < picture.rows * 2 || all.width * 2 < picture.cols))
+            return std::nullopt;
+        LineRecord line;
+        line.box = BoxOf(boxes.empty() ? cv::Rect(0, 0, picture.cols, picture.rows) : all);
+        const int margin = std::max(2, picture.rows / 8);
+        cv::copyMakeBorder(picture, line.crop, margin, margin, margin, margin, cv::BORDER_CONSTANT,
+                           BorderColour(picture));
+        return line;
+    }
+
+    // Turns the crops that read upside down, by the page's verdict unless a line's own
+    // vote is sure, and reads them. A line the classifier is unsure of, or that goes
+    // against its page, is read both ways and keeps the more confident reading.
+    // Returns whether the page reads upside down.
+    bool ClassifyAndRead(std::vector<LineRecord>& records) {
+        bool page = false;
+        std::vector<std::size_t> doubtful;
+        if (classifier) {
+            for (LineRecord& record : records)
+                record.upside_down = classifier->UpsideDown(record.crop);
+            page = MostlyUpsideDown(records);
+            const float sure = options.upside_down_confidence;
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                const float vote = records[i].upside_down;
+                const bool turn = page ? vote >= 1 - sure : vote > sure;
+                if (turn)
+                    cv::rotate(records[i].crop, records[i].crop, cv::ROTATE_180);
+                if (turn != page || (vote > 1 - sure && vote < sure))
+                    doubtful.push_back(i);
+            }
+        }
+        reader.Read(Pointers(records));
+        std::vector<LineRecord> other;
+        for (std::size_t i : doubtful) {
+            other.push_back(records[i]);
+            cv::rotate(other.back().crop, other.back().crop, cv::ROTATE_180);
+        }
+        reader.Read(Pointers(other));
+        for (std::size_t k = 0; k < doubtful.size(); ++k)
+            if (other[k].confidence > records[doubtful[k]].confidence)
+                records[doubtful[k]] = std::move(other[k]);
+        return page;
+    }
+
+    // Cuts, turns and reads every record; returns how the page was turned.
+    QuarterTurns Read(const cv::Mat& picture, std::vector<LineRecord>& records) {
+        if (!MostlyTall(records, options.tall_ratio)) {
+            for (LineRecord& record : records)
+                if (record.crop.empty())
+                    record.crop = CropLine(picture, record.box, options.tall_ratio);
+            return ClassifyAndRead(records) ? 2 : 0;
+        }
+        // Lines running down the page: a page turned a quarter, read once turned back…
+        for (LineRecord& record : records) {
+            record.crop = CropBox(picture, record.box);
+            cv::rotate(record.crop, record.crop, cv::ROTATE_90_COUNTERCLOCKWISE);
+        }
+        const bool anticlockwise = ClassifyAndRead(records);
+        const double turned = ReadingConfidence(records);
+        if (turned >= 0.95)
+            return anticlockwise ? 3 : 1;
+        // …or columns of upright characters, read top to bottom and right to left.
+        std::vector<LineRecord> columns = records;
+        for (LineRecord& column : columns) {
+            column.crop = CropBox(picture, column.box);
+            column.column = IsTall(column.box, options.tall_ratio);
+            if (column.column)
+                column.crop = ColumnAsLine(column.crop);
+        }
+        reader.Read(Pointers(columns));
+        if (ReadingConfidence(columns) <= turned)
+            return anticlockwise ? 3 : 1;
+        records = std::move(columns);
+        return 1;  // columns right to left read like a page turned back anticlockwise
+    }
 
     PpOcrOptions options;
     TextDetector detector;
-    LineReader reader;
+    std::optional<DirectionClassifier> classifier;
+    TextRecognizer reader;
 };
 
 PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOcrOptions options) {
@@ -87,27 +203,31 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
                               std::to_string(picture.rows));
     try {
         const std::vector<TextBox> boxes = impl_->detector.Detect(picture);
-        std::vector<cv::Mat> crops;
-        std::vector<cv::Rect> bounds;
-        for (const auto& box : boxes) {
-            crops.push_back(CropLine(picture, box));
-            bounds.push_back(
-                cv::boundingRect(std::vector<cv::Point2f>(box.corners.begin(), box.corners.end())) &
-                cv::Rect(0, 0, picture.cols, picture.rows));
+        std::vector<LineRecord> records;
+        if (auto line = impl_->SingleLine(picture, boxes)) {
+            records.push_back(std::move(*line));
+        } else {
+            for (const TextBox& box : boxes)
+                records.push_back(LineRecord{box, {}, false, 0, {}, 0});
         }
-        const std::vector<DecodedText> texts = impl_->reader.Read(std::move(crops));
+        const QuarterTurns turns = impl_->Read(picture, records);
 
+        std::vector<TextBox> upright;
+        for (const LineRecord& record : records)
+            upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
         std::vector<RecognizedLine> lines;
-        for (std::size_t i : ReadingOrder(bounds)) {
-            if (texts[i].text.empty())
+        for (std::size_t i : ReadingOrder(upright)) {
+            const LineRecord& record = records[i];
+            if (record.text.text.empty())
                 continue;
             RecognizedLine line;
-            line.words = texts[i].text;
-            line.left = bounds[i].x;
-            line.top = bounds[i].y;
-            line.width = bounds[i].width;
-            line.height = bounds[i].height;
-            FillConfidence(line, texts[i].probabilities);
+            line.words = record.text.text;
+            const cv::Rect bounds = Bounds(record.box, picture.size());
+            line.left = bounds.x;
+            line.top = bounds.y;
+            line.width = bounds.width;
+            line.height = bounds.height;
+            FillConfidence(line, record.text.probabilities);
             if (line.average < impl_->options.min_line_confidence)
                 continue;
             lines.push_back(std::move(line));

@@ -1,9 +1,9 @@
 #pragma once
-// The PP-OCR engine: detection, optional direction classification and
-// recognition networks on OpenCV's DNN module.
+// The PP-OCR engine on OpenCV's DNN module, in stages: detection, page orientation,
+// direction classification, recognition and reading order.
 
-#include "service/picture_decoder.h"
 #include "service/ppocr/pp_ocr_models.h"
+#include "service/ppocr/pp_ocr_options.h"
 #include "service/recognizer.h"
 
 #include <memory>
@@ -13,13 +13,6 @@ class Mat;
 }
 
 namespace ocrgated::ppocr {
-
-struct PpOcrOptions {
-    bool classify_direction = true;    // turn upside-down lines before reading
-    float min_line_confidence = 0.5f;  // lines read with less are dropped as noise
-    // For decoded pictures handed in directly; bytes meet the decoder's own check.
-    long long max_pixels = static_cast<long long>(kMaxPicturePixels);
-};
 
 class PpOcrRecognizer final : public Recognizer {
   public:

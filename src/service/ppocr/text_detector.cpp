@@ -1,5 +1,7 @@
 #include "service/ppocr/text_detector.h"
 
+#include "service/ppocr/line_geometry.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -8,19 +10,40 @@
 #include <iterator>
 
 namespace ocrgated::ppocr {
+namespace {
 
-cv::Size DetectionSize(cv::Size picture, const DetectorOptions& options) {
-    const int longer = std::max(picture.width, picture.height);
-    const double ratio =
-        longer > options.max_side ? static_cast<double>(options.max_side) / longer : 1.0;
-    auto side = [&](int length) {
-        const int rounded = static_cast<int>(std::lround(length * ratio / 32.0)) * 32;
-        return std::max({rounded, options.min_side, 32});
-    };
-    return {side(picture.width), side(picture.height)};
+// Upscaling beyond this only blurs: text that small has too few pixels to gain from it.
+constexpr double kMaxUpscale = 4.0;
+
+int RoundTo32(double length) {
+    return std::max(32, static_cast<int>(std::lround(length / 32.0)) * 32);
 }
 
-TextDetector::TextDetector(const std::string& model, const DetectorOptions& options)
+}  // namespace
+
+DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options) {
+    DetectionLayout layout;
+    const int longer = std::max(picture.width, picture.height);
+    const int shorter = std::max(1, std::min(picture.width, picture.height));
+    // Pad the short side on both sides, so that text touching the edge gets context.
+    const int padded_short = std::max(
+        shorter, static_cast<int>(std::ceil(static_cast<double>(longer) / options.max_aspect)));
+    const int pad = (padded_short - shorter + 1) / 2;
+    const bool wide = picture.width >= picture.height;
+    layout.picture = cv::Rect(wide ? 0 : pad, wide ? pad : 0, picture.width, picture.height);
+    layout.canvas = wide ? cv::Size(picture.width, picture.height + 2 * pad)
+                         : cv::Size(picture.width + 2 * pad, picture.height);
+
+    const double canvas_short = std::min(layout.canvas.width, layout.canvas.height);
+    const double canvas_long = std::max(layout.canvas.width, layout.canvas.height);
+    double scale = std::clamp(options.min_short_side / canvas_short, 1.0, kMaxUpscale);
+    scale = std::min(scale, options.max_long_side / canvas_long);
+    layout.input = {RoundTo32(layout.canvas.width * scale),
+                    RoundTo32(layout.canvas.height * scale)};
+    return layout;
+}
+
+TextDetector::TextDetector(const std::string& model, const DetectionOptions& options)
     : options_(options) {
     std::ifstream in(model, std::ios::binary);
     model_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -28,21 +51,43 @@ TextDetector::TextDetector(const std::string& model, const DetectorOptions& opti
 }
 
 std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
-    const cv::Size size = DetectionSize(picture.size(), options_);
-    cv::Mat resized;
-    cv::resize(picture, resized, size, 0, 0, cv::INTER_LINEAR);
-    resized.convertTo(resized, CV_32FC3, 1.0 / 255);
-    // The network was trained on ImageNet-normalised channels in BGR order.
-    cv::subtract(resized, cv::Scalar(0.485, 0.456, 0.406), resized);
-    cv::divide(resized, cv::Scalar(0.229, 0.224, 0.225), resized);
-    if (size != net_size_ && !net_size_.empty())
+    const DetectionLayout layout = PlanDetection(picture.size(), options_);
+    // Scaled first and padded after, so a thin picture never costs a huge canvas.
+    const double sx = static_cast<double>(layout.input.width) / layout.canvas.width;
+    const double sy = static_cast<double>(layout.input.height) / layout.canvas.height;
+    const cv::Rect at =
+        cv::Rect(cvRound(layout.picture.x * sx), cvRound(layout.picture.y * sy),
+                 std::max(1, cvRound(picture.cols * sx)), std::max(1, cvRound(picture.rows * sy))) &
+        cv::Rect({}, layout.input);
+    cv::Mat input(layout.input, picture.type(), BorderColour(picture));
+    cv::Mat scaled;
+    cv::resize(picture, scaled, at.size(), 0, 0,
+               at.area() > picture.size().area() ? cv::INTER_CUBIC : cv::INTER_AREA);
+    scaled.copyTo(input(at));
+    input.convertTo(input, CV_32FC3, 1.0 / 255);
+    cv::subtract(input, options_.mean, input);
+    cv::divide(input, options_.deviation, input);
+    if (layout.input != net_size_ && !net_size_.empty())
         net_ = cv::dnn::readNetFromONNX(model_.data(), model_.size());
-    net_size_ = size;
-    net_.setInput(cv::dnn::blobFromImage(resized));
+    net_size_ = layout.input;
+    net_.setInput(cv::dnn::blobFromImage(input));
     const cv::Mat output = net_.forward();
     const cv::Mat probabilities(output.size[2], output.size[3], CV_32F,
                                 const_cast<float*>(output.ptr<float>()));
-    return BoxesFromProbabilities(probabilities, picture.size(), options_.db);
+    std::vector<TextBox> boxes = BoxesFromProbabilities(probabilities, layout.canvas, options_.db);
+    // Back to the picture's own coordinates; boxes that lie wholly in the padding go.
+    const cv::Point2f offset(static_cast<float>(layout.picture.x),
+                             static_cast<float>(layout.picture.y));
+    const float right = static_cast<float>(picture.cols), bottom = static_cast<float>(picture.rows);
+    std::erase_if(boxes, [&](TextBox& box) {
+        for (auto& p : box.corners) {
+            p -= offset;
+            p.x = std::clamp(p.x, 0.0f, right);
+            p.y = std::clamp(p.y, 0.0f, bottom);
+        }
+        return cv::norm(box.corners[0] - box.corners[2]) < 4;
+    });
+    return boxes;
 }
 
 }  // namespace ocrgated::ppocr

@@ -1,7 +1,8 @@
 #pragma once
-// The detection network: where in a picture the text lines are.
+// The detection stage: where in a picture the text lines are.
 
 #include "service/ppocr/db_postprocess.h"
+#include "service/ppocr/pp_ocr_options.h"
 
 #include <opencv2/dnn.hpp>
 
@@ -10,29 +11,31 @@
 
 namespace ocrgated::ppocr {
 
-struct DetectorOptions {
-    int max_side = 960;  // longer pictures are scaled down to this
-    int min_side = 32;   // the network needs sides that are multiples of 32
-    DbOptions db;
+// How a picture is laid out for the network: padded to a sane aspect, then scaled.
+struct DetectionLayout {
+    cv::Rect picture;  // where the picture sits inside the padded canvas
+    cv::Size canvas;   // the picture with its padding
+    cv::Size input;    // the network's input, each side a multiple of 32
 };
+
+// Thin pictures (a screenshot of one line, a tight crop) are padded around with their own
+// background so the network sees text with room around it; small ones are scaled up so
+// that small print reaches the size the network was trained on; large ones scaled down.
+DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options);
 
 class TextDetector {
   public:
-    TextDetector(const std::string& model, const DetectorOptions& options);
-    // picture: 8-bit BGR. OpenCV 4.6 keeps state from the first input size in
-    // this graph's upsampling layers, so a new input size gets a fresh network
-    // (about 35 ms from the bytes held here).
+    TextDetector(const std::string& model, const DetectionOptions& options);
+    // picture: 8-bit BGR. Boxes are in the picture's own coordinates. OpenCV 4.6 keeps
+    // state from the first input size in this graph's upsampling layers, so a new input
+    // size gets a fresh network (about 35 ms from the bytes held here).
     std::vector<TextBox> Detect(const cv::Mat& picture);
 
   private:
     std::vector<char> model_;
     cv::dnn::Net net_;
     cv::Size net_size_;
-    DetectorOptions options_;
+    DetectionOptions options_;
 };
-
-// The network's input size for a picture: scaled to fit max_side, each side
-// rounded to a multiple of 32 and at least min_side.
-cv::Size DetectionSize(cv::Size picture, const DetectorOptions& options);
 
 }  // namespace ocrgated::ppocr

@@ -16,11 +16,12 @@ TEST(DbPostprocess, GrowsEachKernelBackAndScalesToThePicture) {
     cv::Mat map(50, 100, CV_32F, cv::Scalar(0.0f));
     map(cv::Rect(10, 10, 60, 8)).setTo(0.9f);
     map(cv::Rect(10, 30, 30, 8)).setTo(0.8f);
-    const auto boxes = BoxesFromProbabilities(map, cv::Size(200, 100));
+    const DbOptions options;
+    const auto boxes = BoxesFromProbabilities(map, cv::Size(200, 100), options);
     ASSERT_EQ(boxes.size(), 2u);
-    // A kernel of w x h pixel centres grows by w * h * 1.5 / (2 (w + h)) on
+    // A kernel of w x h pixel centres grows by w * h * ratio / (2 (w + h)) on
     // every side; the map is half the picture's size.
-    auto grown = [](double w, double h) { return w * h * 1.5 / (2 * (w + h)); };
+    auto grown = [&](double w, double h) { return w * h * options.unclip_ratio / (2 * (w + h)); };
     const double d1 = grown(59, 7), d2 = grown(29, 7);
     const cv::Rect first = Bounds(boxes[0].score > 0.85f ? boxes[0] : boxes[1]);
     const cv::Rect second = Bounds(boxes[0].score > 0.85f ? boxes[1] : boxes[0]);
@@ -76,17 +77,26 @@ TEST(DbPostprocess, OrdersCornersClockwiseFromTopLeft) {
     }
 }
 
-TEST(TextDetector, InputSizeIsBoundedAndAMultipleOf32) {
-    const DetectorOptions options;
+TEST(TextDetector, ThinPicturesArePaddedSmallOnesScaledUp) {
+    const DetectionOptions options;
     struct Case {
-        cv::Size picture, expected;
+        cv::Size picture, canvas, input;
     } cases[] = {
-        {{1000, 300}, {960, 288}},  {{640, 480}, {640, 480}}, {{1, 1}, {32, 32}},
-        {{20000, 20}, {960, 32}},   {{20, 20000}, {32, 960}}, {{100, 50}, {96, 64}},
-        {{4000, 3000}, {960, 736}},
+        {{1000, 300}, {1000, 300}, {1280, 384}},  // small print grows
+        {{640, 480}, {640, 480}, {864, 640}},     // to a short side of 640
+        {{4000, 3000}, {4000, 3000}, {1280, 960}},
+        {{1500, 54}, {1500, 250}, {1280, 224}},  // one screenshot line: padded to 6:1
+        {{54, 1500}, {250, 1500}, {224, 1280}},
+        {{1, 1}, {1, 1}, {32, 32}},
+        {{20000, 20}, {20000, 3334}, {1280, 224}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(DetectionSize(c.picture, options), c.expected) << c.picture;
+    for (const auto& c : cases) {
+        const DetectionLayout layout = PlanDetection(c.picture, options);
+        EXPECT_EQ(layout.canvas, c.canvas) << c.picture;
+        EXPECT_EQ(layout.input, c.input) << c.picture;
+        EXPECT_EQ(layout.picture.size(), c.picture);
+        EXPECT_TRUE((cv::Rect({}, layout.canvas) & layout.picture) == layout.picture);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include "service/ppocr/line_geometry.h"
+#include "service/ppocr/reading_order.h"
+#include "service/ppocr/vertical_text.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -6,11 +8,20 @@
 namespace ocrgated::ppocr {
 namespace {
 
-TEST(ReadingOrder, RowsTopToBottomThenLeftToRight) {
+TextBox Turned(const cv::Rect& rect, float degrees) {
+    const cv::Point2f centre(rect.x + rect.width / 2.0f, rect.y + rect.height / 2.0f);
+    return {OrderedCorners(cv::RotatedRect(
+                centre, cv::Size2f(static_cast<float>(rect.width), static_cast<float>(rect.height)),
+                degrees)),
+            1};
+}
+
+TEST(ReadingOrder, LinesAlongTheTextThenAlongEachLine) {
     struct Case {
         const char* name;
         std::vector<cv::Rect> boxes;
         std::vector<std::size_t> order;
+        float degrees = 0;  // every box, and the page, turned this much
     } cases[] = {
         {"none", {}, {}},
         {"stacked lines", {{0, 50, 100, 20}, {0, 10, 100, 20}}, {1, 0}},
@@ -22,9 +33,25 @@ TEST(ReadingOrder, RowsTopToBottomThenLeftToRight) {
          {3, 2, 1, 0}},
         {"slight overlap is a new row", {{300, 0, 50, 20}, {0, 15, 50, 20}}, {0, 1}},
         {"small text beside a tall heading", {{200, 20, 40, 12}, {0, 0, 150, 60}}, {1, 0}},
+        // Three lines 40 apart on a page turned 12 degrees: by their tops the right end of
+        // a lower line sits above the left end of the one before it.
+        {"skewed page", {{0, 80, 400, 24}, {0, 0, 400, 24}, {0, 40, 400, 24}}, {1, 2, 0}, 12},
+        {"skewed line split in two", {{220, 0, 180, 24}, {0, 0, 200, 24}}, {1, 0}, -10},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ReadingOrder(c.boxes), c.order) << c.name;
+    for (const auto& c : cases) {
+        std::vector<TextBox> boxes;
+        const float turn = c.degrees * static_cast<float>(CV_PI) / 180;
+        for (const auto& rect : c.boxes) {
+            // Each box's centre moves with the page: turned about the origin.
+            const float x = rect.x + rect.width / 2.0f, y = rect.y + rect.height / 2.0f;
+            const float cx = x * std::cos(turn) - y * std::sin(turn);
+            const float cy = x * std::sin(turn) + y * std::cos(turn);
+            boxes.push_back(Turned({cvRound(cx - rect.width / 2.0f),
+                                    cvRound(cy - rect.height / 2.0f), rect.width, rect.height},
+                                   c.degrees));
+        }
+        EXPECT_EQ(ReadingOrder(boxes), c.order) << c.name;
+    }
 }
 
 TEST(CropLine, StraightensARotatedBox) {
@@ -49,6 +76,23 @@ TEST(CropLine, TurnsVerticalTextToLieAlongTheLine) {
     const cv::Mat line = CropLine(picture, box);
     EXPECT_EQ(line.cols, 180);
     EXPECT_EQ(line.rows, 20);
+}
+
+TEST(ColumnAsLine, SetsTheCharactersOfAColumnSideBySide) {
+    // Three 20 x 20 blocks down a 30-wide column; the middle one is two bars with a gap,
+    // as the strokes of 二 are, and stays one character.
+    cv::Mat column(110, 30, CV_8UC3, cv::Scalar::all(255));
+    cv::rectangle(column, cv::Rect(5, 5, 20, 20), cv::Scalar::all(0), cv::FILLED);
+    cv::rectangle(column, cv::Rect(5, 42, 20, 6), cv::Scalar::all(0), cv::FILLED);
+    cv::rectangle(column, cv::Rect(5, 56, 20, 6), cv::Scalar::all(0), cv::FILLED);
+    cv::rectangle(column, cv::Rect(5, 80, 20, 20), cv::Scalar::all(0), cv::FILLED);
+    const cv::Mat line = ColumnAsLine(column);
+    ASSERT_EQ(line.cols, 3 * 30);
+    ASSERT_EQ(line.rows, 30);
+    for (int cell = 0; cell < 3; ++cell) {
+        const cv::Mat ink = line(cv::Rect(cell * 30, 0, 30, 30)) < 128;
+        EXPECT_GT(cv::countNonZero(ink.reshape(1)), 3 * 200) << cell;
+    }
 }
 
 }  // namespace

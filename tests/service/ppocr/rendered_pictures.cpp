@@ -77,10 +77,15 @@ RenderedPicture RenderPoster() {
 }  // namespace
 
 std::vector<std::uint8_t> RenderPng(const std::vector<std::string>& arguments) {
+    return RenderPicture(arguments, "png");
+}
+
+std::vector<std::uint8_t> RenderPicture(const std::vector<std::string>& arguments,
+                                        const std::string& format) {
     std::string command = "convert";
     for (const auto& argument : arguments)
         command.append(" ").append(Quote(argument));
-    command += " png:- 2>/dev/null";
+    command += " " + format + ":- 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     if (!pipe)
         throw std::runtime_error("cannot run convert");

@@ -17,6 +17,9 @@ struct RenderedPicture {
 
 // One ImageMagick command line without the output; throws when it fails.
 std::vector<std::uint8_t> RenderPng(const std::vector<std::string>& arguments);
+// The same, written in ImageMagick's `format` (png, jpg…).
+std::vector<std::uint8_t> RenderPicture(const std::vector<std::string>& arguments,
+                                        const std::string& format);
 
 // The test set: a few pictures per style.
 std::vector<RenderedPicture> RenderTestSet();

@@ -1,4 +1,4 @@
-#include "service/ppocr/line_reader.h"
+#include "service/ppocr/text_recognizer.h"
 
 #include "service/ppocr/word_spaces.h"
 
@@ -6,13 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace ocrgated::ppocr {
 namespace {
 
 constexpr int kLineHeight = 48;
-constexpr int kClassifierWidth = 192;
-constexpr float kUpsideDownConfidence = 0.9f;
 // Each loaded width holds its weights and buffers (tens of MiB); the least
 // recently used one goes when a new width is needed.
 constexpr std::size_t kMaxLoadedRecognizers = 4;
@@ -51,19 +50,10 @@ cv::Mat LineBlob(const cv::Mat& line, int bucket) {
     return Blob(Scaled(line, kLineHeight, bucket), bucket);
 }
 
-LineReader::LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction)
-    : models_(std::move(models)), classify_direction_(classify_direction) {
-    if (classify_direction_)
-        classifier_ = cv::dnn::readNetFromONNX(models_->classification);
-}
+TextRecognizer::TextRecognizer(std::shared_ptr<const PpOcrModels> models)
+    : models_(std::move(models)) {}
 
-bool LineReader::UpsideDown(const cv::Mat& line) {
-    classifier_.setInput(Blob(Scaled(line, kLineHeight, kClassifierWidth), kClassifierWidth));
-    const cv::Mat scores = classifier_.forward();
-    return scores.at<float>(0, 1) > kUpsideDownConfidence;
-}
-
-cv::dnn::Net& LineReader::NetFor(int width) {
+cv::dnn::Net& TextRecognizer::NetFor(int width) {
     ++clock_;
     auto it = recognizers_.find(width);
     if (it != recognizers_.end()) {
@@ -82,26 +72,24 @@ cv::dnn::Net& LineReader::NetFor(int width) {
         .first->second.net;
 }
 
-std::vector<DecodedText> LineReader::Read(std::vector<cv::Mat> lines) {
-    std::map<int, std::vector<std::size_t>> by_bucket;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (classify_direction_ && UpsideDown(lines[i]))
-            cv::rotate(lines[i], lines[i], cv::ROTATE_180);
-        by_bucket[BucketFor(lines[i], models_->recognition)].push_back(i);
-    }
-    std::vector<DecodedText> texts(lines.size());
-    for (const auto& [bucket, indices] : by_bucket) {
+void TextRecognizer::Read(std::vector<LineRecord*> records) {
+    std::map<int, std::vector<LineRecord*>> by_bucket;
+    for (LineRecord* record : records)
+        by_bucket[BucketFor(record->crop, models_->recognition)].push_back(record);
+    for (const auto& [bucket, members] : by_bucket) {
         cv::dnn::Net& net = NetFor(bucket);
-        for (std::size_t i : indices) {
-            const cv::Mat scaled = Scaled(lines[i], kLineHeight, bucket);
+        for (LineRecord* record : members) {
+            const cv::Mat scaled = Scaled(record->crop, kLineHeight, bucket);
             net.setInput(Blob(scaled, bucket));
             const cv::Mat scores = net.forward();  // 1 x steps x classes
-            texts[i] = DecodeGreedy(scores.ptr<float>(), scores.size[1], scores.size[2],
-                                    models_->characters);
-            RestoreWordSpaces(texts[i], scaled, bucket / scores.size[1]);
+            record->text = DecodeGreedy(scores.ptr<float>(), scores.size[1], scores.size[2],
+                                        models_->characters);
+            RestoreWordSpaces(record->text, scaled, bucket / scores.size[1]);
+            const auto& p = record->text.probabilities;
+            record->confidence =
+                p.empty() ? 0.0 : std::accumulate(p.begin(), p.end(), 0.0) / p.size();
         }
     }
-    return texts;
 }
 
 }  // namespace ocrgated::ppocr

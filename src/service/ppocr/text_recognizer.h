@@ -1,7 +1,8 @@
 #pragma once
-// The recognition networks: the text of cut-out lines.
+// The recognition stage: the text of cut-out lines.
 
 #include "service/ppocr/ctc_decoder.h"
+#include "service/ppocr/line_record.h"
 #include "service/ppocr/pp_ocr_models.h"
 
 #include <opencv2/dnn.hpp>
@@ -12,21 +13,18 @@
 
 namespace ocrgated::ppocr {
 
-class LineReader {
+class TextRecognizer {
   public:
-    LineReader(std::shared_ptr<const PpOcrModels> models, bool classify_direction);
-    // lines: 8-bit BGR, upright. Lines of the same width bucket run through
-    // that bucket's network one after another; each network loads on first
-    // use and at most four stay loaded.
-    std::vector<DecodedText> Read(std::vector<cv::Mat> lines);
+    explicit TextRecognizer(std::shared_ptr<const PpOcrModels> models);
+    // Reads each record's crop (8-bit BGR, upright) into its text and confidence. Lines
+    // of the same width bucket run through that bucket's network one after another; each
+    // network loads on first use and at most four stay loaded.
+    void Read(std::vector<LineRecord*> records);
 
   private:
-    bool UpsideDown(const cv::Mat& line);
     cv::dnn::Net& NetFor(int width);
 
     std::shared_ptr<const PpOcrModels> models_;
-    bool classify_direction_;
-    cv::dnn::Net classifier_;
     struct Loaded {
         cv::dnn::Net net;
         unsigned long last_use = 0;

@@ -1,0 +1,20 @@
+#pragma once
+// What the engine's stages know about one text box, passed from stage to stage.
+
+#include "service/ppocr/ctc_decoder.h"
+#include "service/ppocr/db_postprocess.h"
+
+#include <opencv2/core.hpp>
+
+namespace ocrgated::ppocr {
+
+struct LineRecord {
+    TextBox box;            // where detection found it, in the picture as given
+    cv::Mat crop;           // the line cut out and laid flat, as it will be read
+    bool column = false;    // a column of upright characters, read top to bottom
+    float upside_down = 0;  // the direction classifier's probability that crop is turned
+    DecodedText text;       // what recognition read
+    double confidence = 0;  // mean of text.probabilities
+};
+
+}  // namespace ocrgated::ppocr

@@ -1,0 +1,32 @@
+#pragma once
+// Every tunable of the PP-OCR engine in one place, with the values that read best on
+// our test sets. An operator may override the few that `ocrgated` exposes as flags.
+
+#include "service/picture_decoder.h"
+#include "service/ppocr/db_postprocess.h"
+
+#include <opencv2/core.hpp>
+
+namespace ocrgated::ppocr {
+
+struct DetectionOptions {
+    int min_short_side = 640;  // smaller pictures are scaled up until their short side is this
+    int max_long_side = 1280;  // and nothing is scaled beyond this long side
+    float max_aspect = 6;      // thinner pictures are padded with their background to this
+    // The network was trained on ImageNet-normalised channels, in BGR order here.
+    cv::Scalar mean{0.485, 0.456, 0.406};
+    cv::Scalar deviation{0.229, 0.224, 0.225};
+    DbOptions db;
+};
+
+struct PpOcrOptions {
+    DetectionOptions detection;
+    bool classify_direction = true;       // turn upside-down lines before reading
+    float upside_down_confidence = 0.9f;  // a line's own vote that overrides its page's
+    float tall_ratio = 1.5f;              // boxes this much taller than wide are vertical
+    float min_line_confidence = 0.5f;     // lines read with less are dropped as noise
+    // For decoded pictures handed in directly; bytes meet the decoder's own check.
+    long long max_pixels = static_cast<long long>(kMaxPicturePixels);
+};
+
+}  // namespace ocrgated::ppocr

@@ -1,0 +1,14 @@
+#pragma once
+// Columns of upright characters (Chinese and Japanese set top to bottom). The recognition
+// network reads lines left to right, so a column is cut into its characters and they are
+// set side by side.
+
+#include <opencv2/core.hpp>
+
+namespace ocrgated::ppocr {
+
+// column: 8-bit BGR, upright, taller than wide. A line as wide as the characters
+// placed one after another, as tall as the column is wide, on the column's background.
+cv::Mat ColumnAsLine(const cv::Mat& column);
+
+}  // namespace ocrgated::ppocr
