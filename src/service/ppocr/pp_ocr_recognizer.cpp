@@ -1,10 +1,12 @@
 #include "service/ppocr/pp_ocr_recognizer.h"
 
+#include "service/access_log.h"
 #include "service/picture_decoder.h"
 #include "service/ppocr/direction_classifier.h"
 #include "service/ppocr/line_geometry.h"
 #include "service/ppocr/page_orientation.h"
 #include "service/ppocr/reading_order.h"
+#include "service/ppocr/stage_times.h"
 #include "service/ppocr/text_detector.h"
 #include "service/ppocr/text_recognizer.h"
 #include "service/ppocr/vertical_text.h"
@@ -117,6 +119,7 @@ struct PpOcrRecognizer::Impl {
         bool page = false;
         std::vector<std::size_t> doubtful;
         if (classifier) {
+            const StageTimer timer(times, Stage::kClassify);
             for (LineRecord& record : records)
                 record.upside_down = classifier->UpsideDown(record.crop);
             page = MostlyUpsideDown(records);
@@ -130,17 +133,22 @@ struct PpOcrRecognizer::Impl {
                     doubtful.push_back(i);
             }
         }
-        reader.Read(Pointers(records));
+        Recognise(records);
         std::vector<LineRecord> other;
         for (std::size_t i : doubtful) {
             other.push_back(records[i]);
             cv::rotate(other.back().crop, other.back().crop, cv::ROTATE_180);
         }
-        reader.Read(Pointers(other));
+        Recognise(other);
         for (std::size_t k = 0; k < doubtful.size(); ++k)
             if (other[k].confidence > records[doubtful[k]].confidence)
                 records[doubtful[k]] = std::move(other[k]);
         return page;
+    }
+
+    void Recognise(std::vector<LineRecord>& records) {
+        const StageTimer timer(times, Stage::kRecognise);
+        reader.Read(Pointers(records));
     }
 
     // Cuts, turns and reads every record; returns how the page was turned.
@@ -168,7 +176,7 @@ struct PpOcrRecognizer::Impl {
             if (column.column)
                 column.crop = ColumnAsLine(column.crop);
         }
-        reader.Read(Pointers(columns));
+        Recognise(columns);
         if (ReadingConfidence(columns) <= turned)
             return anticlockwise ? 3 : 1;
         records = std::move(columns);
@@ -179,6 +187,7 @@ struct PpOcrRecognizer::Impl {
     TextDetector detector;
     std::optional<DirectionClassifier> classifier;
     TextRecognizer reader;
+    StageTimes times;
 };
 
 PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOcrOptions options) {
@@ -192,7 +201,15 @@ PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOc
 PpOcrRecognizer::~PpOcrRecognizer() = default;
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint8_t> picture) {
-    return Recognize(DecodeToBgr(picture));
+    cv::Mat decoded;
+    try {
+        const StageTimer timer(impl_->times, Stage::kDecode);
+        decoded = DecodeToBgr(picture);
+    } catch (...) {
+        impl_->times.Reset();
+        throw;
+    }
+    return Recognize(decoded);
 }
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
@@ -201,8 +218,17 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
     if (static_cast<long long>(picture.cols) * picture.rows > impl_->options.max_pixels)
         throw PictureTooLarge("picture too large: " + std::to_string(picture.cols) + " x " +
                               std::to_string(picture.rows));
+    // Each recognition's times start from zero, whichever way it ends.
+    const struct Restart {
+        StageTimes& times;
+        ~Restart() { times.Reset(); }
+    } restart{impl_->times};
     try {
-        const std::vector<TextBox> boxes = impl_->detector.Detect(picture);
+        const std::vector<TextBox> boxes = [&] {
+            const StageTimer timer(impl_->times, Stage::kDetect);
+            return impl_->detector.Detect(picture);
+        }();
+        const StageTimer orientation(impl_->times, Stage::kOrientation);
         std::vector<LineRecord> records;
         if (auto line = impl_->SingleLine(picture, boxes)) {
             records.push_back(std::move(*line));
@@ -212,6 +238,7 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         }
         const QuarterTurns turns = impl_->Read(picture, records);
 
+        const StageTimer post_process(impl_->times, Stage::kPostProcess);
         std::vector<TextBox> upright;
         for (const LineRecord& record : records)
             upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
@@ -232,6 +259,10 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
                 continue;
             lines.push_back(std::move(line));
         }
+        if (StageTimesWanted())
+            WriteLogLine("ppocr " + std::to_string(picture.cols) + "x" +
+                         std::to_string(picture.rows) + ", " + std::to_string(lines.size()) +
+                         " lines: " + impl_->times.Summary());
         return lines;
     } catch (const cv::Exception& e) {
         throw std::runtime_error(std::string("PP-OCR engine failed: ") + e.err);
