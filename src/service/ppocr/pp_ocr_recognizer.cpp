@@ -5,9 +5,11 @@
 #include "service/ppocr/line_geometry.h"
 #include "service/ppocr/page_orientation.h"
 #include "service/ppocr/reading_order.h"
+#include "service/ppocr/stage_times.h"
 #include "service/ppocr/text_detector.h"
 #include "service/ppocr/text_recognizer.h"
 #include "service/ppocr/vertical_text.h"
+#include "service/protocol/access_log.h"
 
 #include <leptonica/allheaders.h>
 #include <opencv2/imgproc.hpp>
@@ -118,6 +120,7 @@ struct PpOcrRecognizer::Impl {
     bool ClassifyAndRead(std::vector<LineRecord>& records) {
         std::vector<bool> turned(records.size(), false), doubtful(records.size(), false);
         if (classifier) {
+            const StageTimer timer(times, Stage::kClassify);
             for (LineRecord& record : records)
                 record.upside_down = classifier->UpsideDown(record.crop);
             const bool page = MostlyUpsideDown(records);
@@ -130,7 +133,7 @@ struct PpOcrRecognizer::Impl {
                 doubtful[i] = turned[i] != page || (vote > 1 - sure && vote < sure);
             }
         }
-        reader.Read(Pointers(records));
+        Recognise(records);
         std::vector<std::size_t> again;
         std::vector<LineRecord> other;
         for (std::size_t i = 0; i < records.size(); ++i) {
@@ -140,7 +143,7 @@ struct PpOcrRecognizer::Impl {
             other.push_back(records[i]);
             cv::rotate(other.back().crop, other.back().crop, cv::ROTATE_180);
         }
-        reader.Read(Pointers(other));
+        Recognise(other);
         double vote = 0;
         for (std::size_t k = 0; k < again.size(); ++k) {
             if (other[k].confidence > records[again[k]].confidence) {
@@ -151,6 +154,11 @@ struct PpOcrRecognizer::Impl {
         for (std::size_t i = 0; i < records.size(); ++i)
             vote += (turned[i] ? 1.0 : -1.0) * records[i].crop.cols;
         return vote > 0;
+    }
+
+    void Recognise(std::vector<LineRecord>& records) {
+        const StageTimer timer(times, Stage::kRecognise);
+        reader.Read(Pointers(records));
     }
 
     // Cuts, turns and reads every record; returns how the page was turned.
@@ -178,7 +186,7 @@ struct PpOcrRecognizer::Impl {
             if (column.column)
                 column.crop = ColumnAsLine(column.crop);
         }
-        reader.Read(Pointers(columns));
+        Recognise(columns);
         // Only Chinese, Japanese and Korean are set in columns; a Latin line turned a
         // quarter and read as a column can look confident letter by letter.
         for (LineRecord& column : columns)
@@ -194,6 +202,7 @@ struct PpOcrRecognizer::Impl {
     TextDetector detector;
     std::optional<DirectionClassifier> classifier;
     TextRecognizer reader;
+    StageTimes times;
 };
 
 PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOcrOptions options) {
@@ -207,7 +216,15 @@ PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOc
 PpOcrRecognizer::~PpOcrRecognizer() = default;
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint8_t> picture) {
-    return Recognize(DecodeToBgr(picture));
+    cv::Mat decoded;
+    try {
+        const StageTimer timer(impl_->times, Stage::kDecode);
+        decoded = DecodeToBgr(picture);
+    } catch (...) {
+        impl_->times.Reset();
+        throw;
+    }
+    return Recognize(decoded);
 }
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
@@ -216,8 +233,17 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
     if (static_cast<long long>(picture.cols) * picture.rows > impl_->options.max_pixels)
         throw PictureTooLarge("picture too large: " + std::to_string(picture.cols) + " x " +
                               std::to_string(picture.rows));
+    // Each recognition's times start from zero, whichever way it ends.
+    const struct Restart {
+        StageTimes& times;
+        ~Restart() { times.Reset(); }
+    } restart{impl_->times};
     try {
-        const std::vector<TextBox> boxes = impl_->detector.Detect(picture);
+        const std::vector<TextBox> boxes = [&] {
+            const StageTimer timer(impl_->times, Stage::kDetect);
+            return impl_->detector.Detect(picture);
+        }();
+        const StageTimer orientation(impl_->times, Stage::kOrientation);
         std::vector<LineRecord> records;
         if (auto line = impl_->SingleLine(picture, boxes)) {
             records.push_back(std::move(*line));
@@ -227,6 +253,7 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         }
         const QuarterTurns turns = impl_->Read(picture, records);
 
+        const StageTimer post_process(impl_->times, Stage::kPostProcess);
         std::vector<TextBox> upright;
         for (const LineRecord& record : records)
             upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
@@ -247,6 +274,10 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
                 continue;
             lines.push_back(std::move(line));
         }
+        if (StageTimesWanted())
+            WriteLogLine("ppocr " + std::to_string(picture.cols) + "x" +
+                         std::to_string(picture.rows) + ", " + std::to_string(lines.size()) +
+                         " lines: " + impl_->times.Summary());
         return lines;
     } catch (const cv::Exception& e) {
         throw std::runtime_error(std::string("PP-OCR engine failed: ") + e.err);
