@@ -12,11 +12,9 @@ namespace ocrgated::ppocr {
 namespace {
 
 constexpr int kLineHeight = 48;
-// Each loaded width holds its weights and buffers (25 MiB at 160 to 100 MiB at 2560);
-// the least recently used one goes when a new width is needed. Loading one costs more
-// than reading a short line with it (about 100 ms), and everyday pictures use seven or
-// eight widths between them, so keeping fewer reloads on nearly every picture.
-constexpr std::size_t kMaxLoadedRecognizers = 8;
+// Each loaded width holds its weights and buffers (tens of MiB); the least
+// recently used one goes when a new width is needed.
+constexpr std::size_t kMaxLoadedRecognizers = 4;
 
 int ScaledWidth(const cv::Mat& line, int height) {
     return std::max(

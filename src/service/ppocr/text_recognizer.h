@@ -18,7 +18,7 @@ class TextRecognizer {
     explicit TextRecognizer(std::shared_ptr<const PpOcrModels> models);
     // Reads each record's crop (8-bit BGR, upright) into its text and confidence. Lines
     // of the same width bucket run through that bucket's network one after another; each
-    // network loads on first use and at most eight stay loaded.
+    // network loads on first use and at most four stay loaded.
     void Read(std::vector<LineRecord*> records);
 
   private:
