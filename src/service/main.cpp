@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
         if (!line.log_file.empty())
             OpenLog(line.log_file);
         std::string warning;
-        RecognizerFactory engine = ChooseEngine(line.engine, {line.languages}, warning);
+        RecognizerFactory engine = ChooseEngine(line.engine, line.engine_settings, warning);
         if (!warning.empty())
             WriteLogLine("ocrgated: warning: " + warning);
         HttpService service(line.service, engine);

@@ -43,13 +43,26 @@ void Describe(CLI::App& app, CommandLine& line, Raw& raw) {
     app.add_option("--engine", line.engine,
                    "ppocr or tesseract (default: ppocr when its "
                    "models are present)");
-    app.add_option("--languages", line.languages, "Tesseract's languages")
+    app.add_option("--languages", line.engine_settings.languages, "Tesseract's languages")
         ->capture_default_str()
         ->check(CLI::Validator(
             [](std::string& text) {
                 return text.empty() ? std::string("needs a value") : std::string();
             },
             "TEXT"));
+    auto& ppocr = line.engine_settings;
+    app.add_option("--ppocr-detection-side", ppocr.detection_side,
+                   "Longest side, in pixels, that PP-OCR's detector sees (default 960)")
+        ->check(CLI::Range(64, 4096));
+    app.add_option("--ppocr-box-threshold", ppocr.box_threshold,
+                   "Mean text probability a detected box needs (default 0.6)")
+        ->check(CLI::Range(0.0f, 1.0f));
+    app.add_option("--ppocr-unclip-ratio", ppocr.unclip_ratio,
+                   "How far a detected text kernel grows back (default 1.5)")
+        ->check(CLI::Range(1.0f, 4.0f));
+    app.add_option("--ppocr-min-confidence", ppocr.min_line_confidence,
+                   "Lines PP-OCR reads with less mean confidence are dropped (default 0.5)")
+        ->check(CLI::Range(0.0f, 1.0f));
     app.add_option("--max-body", service.max_body, "Largest request body in bytes")
         ->capture_default_str()
         ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));

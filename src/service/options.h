@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "service/engines/engine_factory.h"
 #include "service/protocol/http_service.h"
 
 namespace ocrgated {
 
 struct CommandLine {
     ServiceOptions service;
-    std::string engine;  // empty: ppocr when its models are usable, else tesseract
-    std::string languages = "chi_sim+eng";
-    std::string log_file;  // empty: standard error
+    std::string engine;              // empty: ppocr when its models are usable, else tesseract
+    EngineSettings engine_settings;  // languages and the PP-OCR tunables
+    std::string log_file;            // empty: standard error
     std::chrono::milliseconds drain_delay{5'000};
     std::chrono::milliseconds drain_timeout{25'000};  // counted from the signal
     bool help = false;

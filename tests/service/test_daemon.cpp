@@ -32,6 +32,7 @@ TEST(Daemon, CommandLine) {
         {{"--listen", "127.0.0.1:99999"}, 2, "--listen needs a port from 0 to 65535"},
         {{"--max-body"}, 2, "--max-body: 1 required"},
         {{"--drain-delay", "30", "--drain-timeout", "20"}, 2, "longer than --drain-delay"},
+        {{"--ppocr-box-threshold", "2"}, 2, "--ppocr-box-threshold: Value 2 not in range"},
         {{"--engine", "magic", "--listen", "127.0.0.1:0"}, 1, "Unknown engine \"magic\""},
         {{"--engine", "tesseract", "--languages", "xx_nope", "--listen", "127.0.0.1:0", "--threads",
           "1"},

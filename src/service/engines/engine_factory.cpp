@@ -26,7 +26,17 @@ RecognizerFactory MakeEngineFactory(const std::string& engine, const EngineSetti
 #ifdef OCRGATED_HAVE_PPOCR
     if (engine == "ppocr") {
         auto models = ppocr::LoadPpOcrModels(ppocr::DefaultModelDirectory());
-        return [models] { return std::make_unique<ppocr::PpOcrRecognizer>(models); };
+        ppocr::PpOcrOptions options;
+        options.detection.max_long_side =
+            settings.detection_side.value_or(options.detection.max_long_side);
+        options.detection.db.box_threshold =
+            settings.box_threshold.value_or(options.detection.db.box_threshold);
+        options.detection.db.unclip_ratio =
+            settings.unclip_ratio.value_or(options.detection.db.unclip_ratio);
+        options.min_line_confidence =
+            settings.min_line_confidence.value_or(options.min_line_confidence);
+        return
+            [models, options] { return std::make_unique<ppocr::PpOcrRecognizer>(models, options); };
     }
 #endif
     std::string known;

@@ -1,6 +1,7 @@
 #pragma once
 // Chooses the recognition engine by name (`--engine`).
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@ namespace ocrgated {
 
 struct EngineSettings {
     std::string languages = "chi_sim+eng";  // for engines that take language packs
+    // PP-OCR tunables an operator may need; unset keeps the engine's own values.
+    std::optional<int> detection_side;         // longest side the detector sees
+    std::optional<float> box_threshold;        // mean text probability of a kept box
+    std::optional<float> unclip_ratio;         // how far a detected text kernel grows
+    std::optional<float> min_line_confidence;  // lines read with less are dropped
 };
 
 // Throws std::invalid_argument for an unknown engine name, and
