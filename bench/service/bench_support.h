@@ -65,8 +65,8 @@ class Service : public testing_support::RunningService {
   private:
     static ocrgated::RecognizerFactory Factory(const std::string& engine) {
         std::string warning;
-        return engine.empty() ? ocrgated::ChooseEngine(engine, {"chi_sim+eng"}, warning)
-                              : ocrgated::MakeEngineFactory(engine, {"chi_sim+eng"});
+        return engine.empty() ? ocrgated::ChooseEngine(engine, ocrgated::EngineSettings{}, warning)
+                              : ocrgated::MakeEngineFactory(engine, ocrgated::EngineSettings{});
     }
 };
 

@@ -86,8 +86,7 @@ int main(int, char** argv) {
         const auto path = bench::RenderPicture(width, height, pointsize, {text});
         auto result = client.Post(
             "/ocrgate/ocrgate.asmx",
-            bench::Request("imgbase64totext", "<img>" + bench::Base64File(path) + "</img>"),
-            "text/xml");
+            bench::SoapRequest("imgbase64totext", "img", bench::Base64File(path)), "text/xml");
         std::filesystem::remove(path);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return result ? result->status : 0;
