@@ -19,8 +19,8 @@
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
-#include "support/service_process.h"
 #include "test_support.h"
+#include "window_fixture.h"
 
 using testing_support::Child;
 
@@ -54,7 +54,7 @@ bool WaitForRecognition(TForm1& form) {
 
 }  // namespace
 
-class RecognitionTest : public QObject {
+class RecognitionTest : public WindowAgainstService {
     Q_OBJECT
   private slots:
     void initTestCase();
@@ -63,21 +63,10 @@ class RecognitionTest : public QObject {
     void webPictureFillsTheMemo();
     void serviceDownKeepsTheMemo();
     void stalledServiceKeepsTheWindowResponsive();
-
-  private:
-    TForm1::Settings SettingsFor(const QString& endpoint) const {
-        return {endpoint, QStringLiteral("about:blank"), dir_.path()};
-    }
-    QTemporaryDir dir_;
-    testing_support::ServiceProcess service_{
-        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"})};
 };
 
 void RecognitionTest::initTestCase() {
-    pictures::RegisterPictureKinds();
-    ocrgate::RegisterOcrgateSoap();
-    QVERIFY(dir_.isValid());
-    QVERIFY2(service_.WaitUntilHealthy(), service_.Output().c_str());
+    StartService();
 }
 
 void RecognitionTest::localPictureFillsTheMemo() {

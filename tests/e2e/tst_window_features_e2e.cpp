@@ -19,12 +19,12 @@
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
-#include "support/service_process.h"
 #include "test_support.h"
+#include "window_fixture.h"
 
 using testing_support::Child;
 
-class WindowFeaturesTest : public QObject {
+class WindowFeaturesTest : public WindowAgainstService {
     Q_OBJECT
   private slots:
     void initTestCase();
@@ -33,21 +33,10 @@ class WindowFeaturesTest : public QObject {
     void cancelDropsTheReply_data();
     void cancelDropsTheReply();
     void webPictureDroppedOnTheLocalTab();
-
-  private:
-    TForm1::Settings SettingsFor(const QString& endpoint) const {
-        return {endpoint, QStringLiteral("about:blank"), dir_.path()};
-    }
-    QTemporaryDir dir_;
-    testing_support::ServiceProcess service_{
-        OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"})};
 };
 
 void WindowFeaturesTest::initTestCase() {
-    pictures::RegisterPictureKinds();
-    ocrgate::RegisterOcrgateSoap();
-    QVERIFY(dir_.isValid());
-    QVERIFY2(service_.WaitUntilHealthy(), service_.Output().c_str());
+    StartService();
 }
 
 void WindowFeaturesTest::recognisedPicture_data() {
