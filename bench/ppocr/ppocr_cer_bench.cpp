@@ -3,8 +3,8 @@
 
 #include "character_error_rate.h"
 #include "rendered_pictures.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
 #include "service/engines/tesseract_recognizer.h"
-#include "service/ppocr/pp_ocr_recognizer.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 
 #include "character_error_rate.h"
 #include "hard_pictures.h"
-#include "service/ppocr/pp_ocr_recognizer.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include <unistd.h>
 

@@ -6,7 +6,7 @@
 
 #include "bench_pictures.h"
 #include "onnxruntime_peer.h"
-#include "service/ppocr/pp_ocr_recognizer.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include <unistd.h>
 

@@ -4,7 +4,7 @@
 
 #include "service/engines/tesseract_recognizer.h"
 #ifdef OCRGATED_HAVE_PPOCR
-#include "service/ppocr/pp_ocr_recognizer.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
 #endif
 
 namespace ocrgated {

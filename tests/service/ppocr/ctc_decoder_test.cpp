@@ -1,4 +1,4 @@
-#include "service/ppocr/ctc_decoder.h"
+#include "service/engines/ppocr/ctc_decoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "service/ppocr/db_postprocess.h"
-#include "service/ppocr/text_detector.h"
+#include "service/engines/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/text_detector.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "service/engines/engine_factory.h"
-#include "service/ppocr/pp_ocr_models.h"
+#include "service/engines/ppocr/pp_ocr_models.h"
 
 namespace ocrgated {
 namespace {

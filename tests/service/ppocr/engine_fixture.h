@@ -2,7 +2,7 @@
 // One PP-OCR engine for the whole test program: loading the networks is the
 // slow part.
 
-#include "service/ppocr/pp_ocr_recognizer.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include <gtest/gtest.h>
 

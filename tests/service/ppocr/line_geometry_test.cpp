@@ -1,6 +1,6 @@
-#include "service/ppocr/line_geometry.h"
-#include "service/ppocr/reading_order.h"
-#include "service/ppocr/vertical_text.h"
+#include "service/engines/ppocr/line_geometry.h"
+#include "service/engines/ppocr/reading_order.h"
+#include "service/engines/ppocr/vertical_text.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>

@@ -1,6 +1,6 @@
-#include "service/ppocr/text_detector.h"
+#include "service/engines/ppocr/text_detector.h"
 
-#include "service/ppocr/line_geometry.h"
+#include "service/engines/ppocr/line_geometry.h"
 
 #include <opencv2/imgproc.hpp>
 

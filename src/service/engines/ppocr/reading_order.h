@@ -2,7 +2,7 @@
 // Reading order: lines follow the text's own direction, so a skewed page still reads top
 // to bottom, and the boxes the detector splits one line into stay left to right.
 
-#include "service/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/db_postprocess.h"
 
 #include <cstddef>
 #include <vector>

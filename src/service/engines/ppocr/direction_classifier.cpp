@@ -1,6 +1,6 @@
-#include "service/ppocr/direction_classifier.h"
+#include "service/engines/ppocr/direction_classifier.h"
 
-#include "service/ppocr/text_recognizer.h"
+#include "service/engines/ppocr/text_recognizer.h"
 
 namespace ocrgated::ppocr {
 namespace {

@@ -1,4 +1,4 @@
-#include "service/ppocr/line_geometry.h"
+#include "service/engines/ppocr/line_geometry.h"
 
 #include <opencv2/imgproc.hpp>
 

@@ -2,7 +2,7 @@
 // The Chinese recognition model seldom emits its space class between Latin
 // words; the gaps are still in the picture. This puts them back.
 
-#include "service/ppocr/ctc_decoder.h"
+#include "service/engines/ppocr/ctc_decoder.h"
 
 #include <opencv2/core.hpp>
 

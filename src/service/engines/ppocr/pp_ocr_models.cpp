@@ -1,4 +1,4 @@
-#include "service/ppocr/pp_ocr_models.h"
+#include "service/engines/ppocr/pp_ocr_models.h"
 
 #include <opencv2/dnn.hpp>
 

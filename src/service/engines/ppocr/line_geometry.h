@@ -1,7 +1,7 @@
 #pragma once
 // Cutting text boxes out of a picture, and padding around them.
 
-#include "service/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/db_postprocess.h"
 
 #include <opencv2/core.hpp>
 

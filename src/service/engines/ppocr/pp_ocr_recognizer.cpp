@@ -1,14 +1,14 @@
-#include "service/ppocr/pp_ocr_recognizer.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
 
+#include "service/engines/ppocr/direction_classifier.h"
+#include "service/engines/ppocr/line_geometry.h"
+#include "service/engines/ppocr/page_orientation.h"
+#include "service/engines/ppocr/reading_order.h"
+#include "service/engines/ppocr/stage_times.h"
+#include "service/engines/ppocr/text_detector.h"
+#include "service/engines/ppocr/text_recognizer.h"
+#include "service/engines/ppocr/vertical_text.h"
 #include "service/pictures/picture_decoder.h"
-#include "service/ppocr/direction_classifier.h"
-#include "service/ppocr/line_geometry.h"
-#include "service/ppocr/page_orientation.h"
-#include "service/ppocr/reading_order.h"
-#include "service/ppocr/stage_times.h"
-#include "service/ppocr/text_detector.h"
-#include "service/ppocr/text_recognizer.h"
-#include "service/ppocr/vertical_text.h"
 #include "service/protocol/access_log.h"
 
 #include <leptonica/allheaders.h>

@@ -1,9 +1,9 @@
 #pragma once
 // The recognition stage: the text of cut-out lines.
 
-#include "service/ppocr/ctc_decoder.h"
-#include "service/ppocr/line_record.h"
-#include "service/ppocr/pp_ocr_models.h"
+#include "service/engines/ppocr/ctc_decoder.h"
+#include "service/engines/ppocr/line_record.h"
+#include "service/engines/ppocr/pp_ocr_models.h"
 
 #include <opencv2/dnn.hpp>
 

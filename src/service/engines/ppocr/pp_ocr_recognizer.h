@@ -2,9 +2,9 @@
 // The PP-OCR engine on OpenCV's DNN module, in stages: detection, page orientation,
 // direction classification, recognition and reading order.
 
+#include "service/engines/ppocr/pp_ocr_models.h"
+#include "service/engines/ppocr/pp_ocr_options.h"
 #include "service/engines/recognizer.h"
-#include "service/ppocr/pp_ocr_models.h"
-#include "service/ppocr/pp_ocr_options.h"
 
 #include <memory>
 

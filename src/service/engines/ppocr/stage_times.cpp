@@ -1,4 +1,4 @@
-#include "service/ppocr/stage_times.h"
+#include "service/engines/ppocr/stage_times.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "service/ppocr/text_recognizer.h"
+#include "service/engines/ppocr/text_recognizer.h"
 
-#include "service/ppocr/word_spaces.h"
+#include "service/engines/ppocr/word_spaces.h"
 
 #include <opencv2/imgproc.hpp>
 

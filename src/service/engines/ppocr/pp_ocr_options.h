@@ -2,8 +2,8 @@
 // Every tunable of the PP-OCR engine in one place, with the values that read best on
 // our test sets. An operator may override the few that `ocrgated` exposes as flags.
 
+#include "service/engines/ppocr/db_postprocess.h"
 #include "service/pictures/picture_decoder.h"
-#include "service/ppocr/db_postprocess.h"
 
 #include <opencv2/core.hpp>
 

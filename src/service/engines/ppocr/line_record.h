@@ -1,8 +1,8 @@
 #pragma once
 // What the engine's stages know about one text box, passed from stage to stage.
 
-#include "service/ppocr/ctc_decoder.h"
-#include "service/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/ctc_decoder.h"
+#include "service/engines/ppocr/db_postprocess.h"
 
 #include <opencv2/core.hpp>
 

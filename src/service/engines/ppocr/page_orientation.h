@@ -2,8 +2,8 @@
 // Page orientation: how far a whole picture was turned from upright, decided once for
 // the page so that its lines are read, and ordered, as the page stands upright.
 
-#include "service/ppocr/db_postprocess.h"
-#include "service/ppocr/line_record.h"
+#include "service/engines/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/line_record.h"
 
 #include <opencv2/core.hpp>
 

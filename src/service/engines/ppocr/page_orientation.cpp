@@ -1,6 +1,6 @@
-#include "service/ppocr/page_orientation.h"
+#include "service/engines/ppocr/page_orientation.h"
 
-#include "service/ppocr/line_geometry.h"
+#include "service/engines/ppocr/line_geometry.h"
 
 #include <algorithm>
 

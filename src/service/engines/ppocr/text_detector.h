@@ -1,8 +1,8 @@
 #pragma once
 // The detection stage: where in a picture the text lines are.
 
-#include "service/ppocr/db_postprocess.h"
-#include "service/ppocr/pp_ocr_options.h"
+#include "service/engines/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/pp_ocr_options.h"
 
 #include <opencv2/dnn.hpp>
 

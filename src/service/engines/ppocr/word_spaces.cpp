@@ -1,4 +1,4 @@
-#include "service/ppocr/word_spaces.h"
+#include "service/engines/ppocr/word_spaces.h"
 
 #include <opencv2/imgproc.hpp>
 

@@ -1,4 +1,4 @@
-#include "service/ppocr/reading_order.h"
+#include "service/engines/ppocr/reading_order.h"
 
 #include <opencv2/imgproc.hpp>
 

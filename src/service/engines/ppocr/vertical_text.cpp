@@ -1,6 +1,6 @@
-#include "service/ppocr/vertical_text.h"
+#include "service/engines/ppocr/vertical_text.h"
 
-#include "service/ppocr/line_geometry.h"
+#include "service/engines/ppocr/line_geometry.h"
 
 #include <opencv2/imgproc.hpp>
 

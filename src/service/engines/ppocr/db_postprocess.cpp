@@ -1,4 +1,4 @@
-#include "service/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/db_postprocess.h"
 
 #include <clipper.hpp>
 #include <opencv2/imgproc.hpp>
