@@ -1,6 +1,7 @@
 #include "service/engines/ppocr/vertical_text.h"
 
 #include "service/engines/ppocr/line_geometry.h"
+#include "soap/utf.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -80,13 +81,8 @@ cv::Mat ColumnAsLine(const cv::Mat& column) {
 
 double CjkShare(std::string_view utf8) {
     std::size_t characters = 0, cjk = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += length;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const char32_t code = soap::DecodeUtf8(utf8, at);
         if (code == U' ')
             continue;
         ++characters;
