@@ -16,9 +16,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "M_Quillory.h"
-#include "PictureView.h"
-#include "ResultMemo.h"
+#include "app/M_Quillory.h"
+#include "app/PictureView.h"
+#include "app/ResultMemo.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "ErrorBox.h"
-#include "M_Quillory.h"
+#include "app/ErrorBox.h"
+#include "app/M_Quillory.h"
 #include "first_paint.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "M_Quillory.h"
+#include "app/M_Quillory.h"
 
 class QFileDialog;
 

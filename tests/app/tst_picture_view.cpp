@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "PictureFit.h"
-#include "PictureView.h"
+#include "app/PictureFit.h"
+#include "app/PictureView.h"
 #include "pictures/file_formats.h"
 #include "test_support.h"
 

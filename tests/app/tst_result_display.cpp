@@ -5,7 +5,7 @@
 #include <QTextBlock>
 #include <QtTest>
 
-#include "ResultDisplay.h"
+#include "app/ResultDisplay.h"
 
 class ResultDisplayTest : public QObject {
     Q_OBJECT

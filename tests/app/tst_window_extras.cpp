@@ -13,14 +13,14 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "BrowserPane.h"
-#include "ButtonEdit.h"
-#include "ErrorBox.h"
-#include "FailureText.h"
-#include "M_Quillory.h"
-#include "PictureView.h"
-#include "ResultDisplay.h"
-#include "ResultMemo.h"
+#include "app/BrowserPane.h"
+#include "app/ButtonEdit.h"
+#include "app/ErrorBox.h"
+#include "app/FailureText.h"
+#include "app/M_Quillory.h"
+#include "app/PictureView.h"
+#include "app/ResultDisplay.h"
+#include "app/ResultMemo.h"
 #include "pictures/file_formats.h"
 #include "soap/errors.h"
 #include "test_support.h"

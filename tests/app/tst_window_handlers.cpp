@@ -15,12 +15,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "AppErrors.h"
-#include "BrowserPane.h"
-#include "ErrorBox.h"
-#include "M_Quillory.h"
-#include "PictureView.h"
-#include "Texts.h"
+#include "app/AppErrors.h"
+#include "app/BrowserPane.h"
+#include "app/ErrorBox.h"
+#include "app/M_Quillory.h"
+#include "app/PictureView.h"
+#include "app/Texts.h"
 #include "pictures/file_formats.h"
 #include "soap/errors.h"
 #include "test_support.h"

@@ -12,11 +12,11 @@
 
 #include <set>
 
-#include "BrowserPane.h"
-#include "ButtonEdit.h"
-#include "M_Quillory.h"
-#include "PictureView.h"
-#include "Splitter.h"
+#include "app/BrowserPane.h"
+#include "app/ButtonEdit.h"
+#include "app/M_Quillory.h"
+#include "app/PictureView.h"
+#include "app/Splitter.h"
 #include "pictures/file_formats.h"
 #include "test_support.h"
 

@@ -18,8 +18,8 @@
 #include <unistd.h>
 #include <cstdio>
 
-#include "M_Quillory.h"
-#include "ResultMemo.h"
+#include "app/M_Quillory.h"
+#include "app/ResultMemo.h"
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"

@@ -13,8 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "M_Quillory.h"
-#include "ResultMemo.h"
+#include "app/M_Quillory.h"
+#include "app/ResultMemo.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"

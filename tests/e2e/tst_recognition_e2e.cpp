@@ -13,9 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "BrowserPane.h"
-#include "M_Quillory.h"
-#include "PictureView.h"
+#include "app/BrowserPane.h"
+#include "app/M_Quillory.h"
+#include "app/PictureView.h"
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"

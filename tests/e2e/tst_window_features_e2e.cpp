@@ -13,9 +13,9 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "M_Quillory.h"
-#include "PictureView.h"
-#include "ResultMemo.h"
+#include "app/M_Quillory.h"
+#include "app/PictureView.h"
+#include "app/ResultMemo.h"
 #include "ocrgate/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"

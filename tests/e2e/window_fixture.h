@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "M_Quillory.h"
+#include "app/M_Quillory.h"
 #include "ocrgate/ocrgate.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"
