@@ -89,8 +89,8 @@ int HttpService::Bind() {
 void HttpService::Run() {
     server_.Start();
     try {
-        pool_ =
-            std::make_unique<RecognitionPool>(options_.threads, options_.queue_capacity, factory_);
+        pool_ = std::make_unique<RecognitionPool>(options_.threads, options_.queue_capacity,
+                                                  factory_, options_.recognition);
     } catch (...) {
         server_.Stop();
         throw;
@@ -186,7 +186,7 @@ HttpReply HttpService::ServeSoap(const HttpRequest& request) {
         return FaultReply(503, "The service is starting; send the request again shortly");
     if (ToLower(request.content_type).rfind("multipart/", 0) == 0)
         return FaultReply(415, "SOAP requests are text/xml, not multipart");
-    DispatchResult result = dispatcher_->Dispatch(request.body, request.soap_action);
+    DispatchResult result = dispatcher_->Dispatch(request.body, request.soap_action, request.peer);
     // A small file can decode to a large picture: after every recognition, the
     // memory it freed goes back (a few milliseconds against hundreds).
     if (result.operation != "HelloWorld")

@@ -1,0 +1,76 @@
+#include "service/engines/recognition_context.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "service/protocol/access_log.h"
+
+namespace ocrgated {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A damaged picture can make a library complain once per row; a few lines say enough.
+constexpr int kMessagesPerRecognition = 5;
+
+struct Current {
+    RecognitionLimits limits;
+    Clock::time_point deadline;
+    std::string request;
+    int messages = 0;
+};
+
+thread_local std::optional<Current> current;
+
+std::string Clean(std::string_view text) {
+    std::string line(text.substr(0, 300));
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
+    for (char& c : line)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return line;
+}
+
+}  // namespace
+
+RecognitionScope::RecognitionScope(const RecognitionLimits& limits, std::string request) {
+    current.emplace(Current{limits, Clock::now() + limits.max_time, std::move(request), 0});
+}
+
+RecognitionScope::~RecognitionScope() {
+    const int dropped = current->messages - kMessagesPerRecognition;
+    if (dropped > 0)
+        WriteLogLine("ocrgated: " + current->request + ": " + std::to_string(dropped) +
+                     " more decoder messages not shown");
+    current.reset();
+}
+
+bool DeadlinePassed() {
+    return current && Clock::now() >= current->deadline;
+}
+
+void CheckDeadline() {
+    if (!DeadlinePassed())
+        return;
+    const auto seconds = std::chrono::duration<double>(current->limits.max_time).count();
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%g s", seconds);
+    throw RecognitionTimedOut(std::string("it took longer than the limit of ") + limit);
+}
+
+std::uint64_t PictureMemoryLimit() {
+    return current ? current->limits.max_picture_memory : 0;
+}
+
+void LogDecoderMessage(std::string_view library, std::string_view message) {
+    const std::string line = std::string(library) + ": " + Clean(message);
+    if (!current) {
+        WriteLogLine("ocrgated: " + line);
+        return;
+    }
+    if (++current->messages <= kMessagesPerRecognition)
+        WriteLogLine("ocrgated: " + current->request + ": " + line);
+}
+
+}  // namespace ocrgated
