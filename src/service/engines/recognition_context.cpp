@@ -1,7 +1,9 @@
 #include "service/engines/recognition_context.h"
 
 #include <cstdio>
+#include <iostream>
 #include <optional>
+#include <streambuf>
 
 #include "service/protocol/access_log.h"
 
@@ -31,6 +33,37 @@ std::string Clean(std::string_view text) {
             c = ' ';
     return line;
 }
+
+// Gathers each thread's characters into lines of its own, so that no state is shared
+// between the threads that write at once.
+class LinesToLog : public std::streambuf {
+  public:
+    explicit LinesToLog(std::string library) : library_(std::move(library)) {}
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        if (c != '\n') {
+            pending_ += traits_type::to_char_type(c);
+        } else if (!pending_.empty()) {
+            LogDecoderMessage(library_, pending_);
+            pending_.clear();
+        }
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        for (std::streamsize i = 0; i < count; ++i)
+            overflow(traits_type::to_int_type(text[i]));
+        return count;
+    }
+
+  private:
+    const std::string library_;
+    static thread_local std::string pending_;
+};
+
+thread_local std::string LinesToLog::pending_;
 
 }  // namespace
 
@@ -71,6 +104,12 @@ void LogDecoderMessage(std::string_view library, std::string_view message) {
     }
     if (++current->messages <= kMessagesPerRecognition)
         WriteLogLine("ocrgated: " + current->request + ": " + line);
+}
+
+void LogStandardErrorStream(std::string_view library) {
+    // Never destroyed: std::cerr may still be flushed while statics are torn down.
+    static auto* const lines = new LinesToLog(std::string(library));
+    std::cerr.rdbuf(lines);
 }
 
 }  // namespace ocrgated

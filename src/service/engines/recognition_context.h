@@ -43,4 +43,8 @@ std::uint64_t PictureMemoryLimit();
 // each recognition, then how many more there were.
 void LogDecoderMessage(std::string_view library, std::string_view message);
 
+// From now on, each line written to std::cerr is logged as LogDecoderMessage does,
+// under `library`: OpenCV's decoders write their complaints there.
+void LogStandardErrorStream(std::string_view library);
+
 }  // namespace ocrgated

@@ -258,6 +258,7 @@ DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureR
     std::call_once(attributed, [] {
         leptSetStderrHandler(LeptonicaSays);
         setMsgSeverity(L_SEVERITY_WARNING);
+        LogStandardErrorStream("opencv");
     });
 
     // Leptonica reads the first 12 bytes to find the format.
