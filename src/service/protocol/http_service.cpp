@@ -102,14 +102,17 @@ void HttpService::Run() {
     metrics_.SetGauges({[this] { return pool_->waiting(); },
                         [this] { return dispatcher_->WorkersBusy(); },
                         [this] { return server_.OpenConnections(); }});
-    // Said once the engines are loaded: whoever waits for this line can send work.
+    {
+        std::lock_guard lock(mutex_);
+        loaded_ = true;
+        Phase starting = Phase::Starting;
+        phase_.compare_exchange_strong(starting, Phase::Ready);
+    }
+    // Said once work is taken: whoever waits for this line can send it.
     WriteLogLine("ocrgated " OCRGATED_VERSION ": listening on " + ListenUrl() + " (engine " +
                  pool_->EngineName() + ", " + std::to_string(pool_->threads()) + " threads)");
     {
         std::unique_lock lock(mutex_);
-        loaded_ = true;
-        Phase starting = Phase::Starting;
-        phase_.compare_exchange_strong(starting, Phase::Ready);
         changed_.wait(lock, [this] { return stop_; });
     }
     phase_ = Phase::Stopped;
