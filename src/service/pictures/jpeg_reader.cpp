@@ -40,6 +40,27 @@ struct Decompress {
 
 }  // namespace
 
+bool JpegIsProgressive(std::span<const std::uint8_t> bytes) {
+    // Segments from the start of the file to the first frame header: SOF2, 6, 10 and 14
+    // start progressive frames.
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
+        const std::uint8_t marker = bytes[at + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++at;
+            continue;
+        }
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame)
+            return (marker & 0x03) == 0x02;
+        if (marker == 0xDA)
+            return false;
+        at += 2 + (std::size_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+    }
+    return false;
+}
+
 PixPtr ReadJpegScaled(std::span<const std::uint8_t> bytes, int eighths) {
     ErrorManager errors{};
     Decompress jpeg;

@@ -104,7 +104,7 @@ Plan PlanDecoding(std::span<const std::uint8_t> bytes, l_int32 format, const Hea
     Plan plan;
     const l_int32 side = std::max(header.width, header.height);
     const bool reduce = reading.reading_side > 0 && side > reading.reading_side;
-    std::uint64_t pixels = header.pixels, held_whole = 0;
+    std::uint64_t pixels = header.pixels, held_whole = 0;  // bytes held at full size
     if (format == IFF_JFIF_JPEG) {
         // libjpeg scales by eighths in the DCT: the fewest that keep the reading side.
         plan.reader = Plan::Reader::Jpeg;
@@ -113,18 +113,20 @@ Plan PlanDecoding(std::span<const std::uint8_t> bytes, l_int32 format, const Hea
         while (reduce && plan.numerator > 1 &&
                Reduced(side, plan.numerator - 1, 8) >= reading.reading_side)
             --plan.numerator;
+        if (JpegIsProgressive(bytes))
+            held_whole = header.pixels * (header.grey ? 1 : 3) * 2;
     } else if (format == IFF_PNG) {
         // Rows are averaged in blocks: whole blocks that keep the reading side.
         plan.reader = Plan::Reader::Png;
         plan.denominator = reduce ? side / reading.reading_side : 1;
         if (!PngReadsByRow(bytes))
-            held_whole = header.pixels;
+            held_whole = header.pixels * (header.grey ? 1 : 4);
     }
     if (plan.numerator != plan.denominator)
         pixels = std::uint64_t(Reduced(header.width, plan.numerator, plan.denominator)) *
                  std::uint64_t(Reduced(header.height, plan.numerator, plan.denominator));
     const double per_pixel = (header.grey ? 1 : 4) + reading.engine_bytes_per_pixel;
-    plan.memory = std::uint64_t(double(pixels) * per_pixel) + held_whole * (header.grey ? 1 : 4);
+    plan.memory = std::uint64_t(double(pixels) * per_pixel) + held_whole;
     if (reading.max_memory > 0 && plan.memory > reading.max_memory) {
         constexpr std::uint64_t kMiB = 1 << 20;
         throw PictureTooLarge("reading this picture would take about " +
