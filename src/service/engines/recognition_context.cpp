@@ -44,12 +44,13 @@ class LinesToLog : public std::streambuf {
     int_type overflow(int_type c) override {
         if (c == traits_type::eof())
             return traits_type::not_eof(c);
-        if (c != '\n') {
-            pending_ += traits_type::to_char_type(c);
-        } else if (!pending_.empty()) {
+        // A line ends at a newline; a run without one is cut into lines.
+        if ((c == '\n' || pending_.size() >= 1024) && !pending_.empty()) {
             LogDecoderMessage(library_, pending_);
             pending_.clear();
         }
+        if (c != '\n')
+            pending_ += traits_type::to_char_type(c);
         return c;
     }
     std::streamsize xsputn(const char* text, std::streamsize count) override {
