@@ -70,14 +70,23 @@ class Service : public testing_support::RunningService {
     }
 };
 
-// Resident set size in KiB.
-inline long RssKib() {
+// A size from /proc/self/status in KiB: "VmRSS" (resident now) or "VmHWM" (its peak).
+inline long StatusKib(const std::string& field = "VmRSS") {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
     }
     return -1;
+}
+
+inline long RssKib() {
+    return StatusKib("VmRSS");
+}
+
+// Starts the peak (VmHWM) again from the present RSS.
+inline void ResetPeakRss() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 }  // namespace bench

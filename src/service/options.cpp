@@ -24,7 +24,7 @@ std::chrono::milliseconds Milliseconds(double seconds) {
 // their final form after parsing.
 struct Raw {
     std::string listen{ocrgate::kDefaultListen};
-    double drain_delay = 5, drain_timeout = 25, request_timeout = 15;
+    double drain_delay = 5, drain_timeout = 25, request_timeout = 15, max_seconds = 30;
     std::optional<std::size_t> queue, max_fetches;
 };
 
@@ -63,6 +63,16 @@ void Describe(CLI::App& app, CommandLine& line, Raw& raw) {
     app.add_option("--ppocr-min-confidence", ppocr.min_line_confidence,
                    "Lines PP-OCR reads with less mean confidence are dropped (default 0.5)")
         ->check(CLI::Range(0.0f, 1.0f));
+    app.add_option("--max-seconds", raw.max_seconds,
+                   "Seconds one recognition may run; the engine stops between stages after")
+        ->capture_default_str()
+        ->check(CLI::Range(0.1, 3600.0));
+    app.add_option("--max-picture-memory", service.recognition.max_picture_memory,
+                   "Working memory one picture may take in its engine, estimated from its "
+                   "header before decoding (bytes; K, M, G suffixes count in 1024s)")
+        ->capture_default_str()
+        ->transform(CLI::AsSizeValue(false))
+        ->check(CLI::Range(std::uint64_t{1} << 20, std::uint64_t{1} << 40));
     app.add_option("--max-body", service.max_body, "Largest request body in bytes")
         ->capture_default_str()
         ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
@@ -142,6 +152,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.service.queue_capacity = raw.queue.value_or(threads * 4);
     line.service.max_fetches = raw.max_fetches.value_or(threads * 2);
     line.service.request_timeout = Milliseconds(raw.request_timeout);
+    line.service.recognition.max_time = Milliseconds(raw.max_seconds);
     line.drain_delay = Milliseconds(raw.drain_delay);
     line.drain_timeout = Milliseconds(raw.drain_timeout);
     if (line.drain_timeout <= line.drain_delay)

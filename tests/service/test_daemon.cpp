@@ -33,6 +33,8 @@ TEST(Daemon, CommandLine) {
         {{"--max-body"}, 2, "--max-body: 1 required"},
         {{"--drain-delay", "30", "--drain-timeout", "20"}, 2, "longer than --drain-delay"},
         {{"--ppocr-box-threshold", "2"}, 2, "--ppocr-box-threshold: Value 2 not in range"},
+        {{"--max-seconds", "0"}, 2, "--max-seconds: Value 0 not in range"},
+        {{"--max-picture-memory", "12parsecs"}, 2, "parsecs unit not recognized"},
         {{"--engine", "magic", "--listen", "127.0.0.1:0"}, 1, "Unknown engine \"magic\""},
         {{"--engine", "tesseract", "--languages", "xx_nope", "--listen", "127.0.0.1:0", "--threads",
           "1"},

@@ -3,8 +3,8 @@
 namespace ocrgated {
 
 RecognitionPool::RecognitionPool(int threads, std::size_t queue_capacity,
-                                 const RecognizerFactory& factory)
-    : capacity_(queue_capacity) {
+                                 const RecognizerFactory& factory, RecognitionLimits limits)
+    : capacity_(queue_capacity), limits_(limits) {
     if (threads < 1)
         throw std::invalid_argument("A recognition pool needs at least one thread");
     for (int i = 0; i < threads; ++i)
@@ -24,9 +24,9 @@ RecognitionPool::~RecognitionPool() {
         worker.join();
 }
 
-std::future<std::vector<RecognizedLine>> RecognitionPool::Submit(
-    std::vector<std::uint8_t> picture) {
-    Job job{std::move(picture), {}};
+std::future<std::vector<RecognizedLine>> RecognitionPool::Submit(std::vector<std::uint8_t> picture,
+                                                                 std::string request) {
+    Job job{std::move(picture), std::move(request), {}};
     auto future = job.result.get_future();
     {
         std::lock_guard lock(mutex_);
@@ -57,6 +57,7 @@ void RecognitionPool::Work(Recognizer& engine) {
             queue_.pop_front();
         }
         try {
+            const RecognitionScope scope(limits_, job.request);
             job.result.set_value(engine.Recognize(job.picture));
         } catch (...) {
             job.result.set_exception(std::current_exception());

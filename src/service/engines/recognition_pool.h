@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "service/engines/recognition_context.h"
 #include "service/engines/recognizer.h"
 
 namespace ocrgated {
@@ -26,13 +27,17 @@ class ServerBusy : public std::runtime_error {
 class RecognitionPool {
   public:
     // Creates every engine before returning, so that a broken engine shows at start.
-    RecognitionPool(int threads, std::size_t queue_capacity, const RecognizerFactory& factory);
+    // Each recognition runs under `limits`, its time counted from when a worker takes it.
+    RecognitionPool(int threads, std::size_t queue_capacity, const RecognizerFactory& factory,
+                    RecognitionLimits limits = {});
     ~RecognitionPool();  // finishes the queued work, then joins
     RecognitionPool(const RecognitionPool&) = delete;
     RecognitionPool& operator=(const RecognitionPool&) = delete;
 
-    // Throws ServerBusy when queue_capacity recognitions are already waiting.
-    std::future<std::vector<RecognizedLine>> Submit(std::vector<std::uint8_t> picture);
+    // Throws ServerBusy when queue_capacity recognitions are already waiting. `request`
+    // names the request in the log lines the recognition writes ("127.0.0.1:50412 quillory").
+    std::future<std::vector<RecognizedLine>> Submit(std::vector<std::uint8_t> picture,
+                                                    std::string request = "-");
 
     std::string EngineName() const { return engine_name_; }
     int threads() const { return static_cast<int>(workers_.size()); }
@@ -41,12 +46,14 @@ class RecognitionPool {
   private:
     struct Job {
         std::vector<std::uint8_t> picture;
+        std::string request;
         std::promise<std::vector<RecognizedLine>> result;
     };
 
     void Work(Recognizer& engine);
 
     std::size_t capacity_;
+    RecognitionLimits limits_;
     std::string engine_name_;
     std::vector<std::unique_ptr<Recognizer>> engines_;
     std::vector<std::thread> workers_;

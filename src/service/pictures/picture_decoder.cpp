@@ -5,12 +5,17 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <mutex>
 #include <string>
 
+#include "service/engines/recognition_context.h"
 #include "service/engines/recognizer.h"
 #include "service/pictures/gif_frames.h"
+#include "service/pictures/jpeg_reader.h"
+#include "service/pictures/png_reader.h"
 
 namespace ocrgated {
 
@@ -48,8 +53,15 @@ std::uint64_t BmpHeaderPixels(std::span<const std::uint8_t> bytes) {
     return std::uint64_t(width < 0 ? -width : width) * std::uint64_t(height < 0 ? -height : height);
 }
 
+// What the header tells; GIF and BMP are measured by pixels alone.
+struct Header {
+    std::uint64_t pixels = 0;
+    l_int32 width = 0, height = 0;
+    bool grey = false;  // one sample, no colour map: decodes to 8 bits a pixel
+};
+
 // Measures the picture from its header alone.
-void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
+Header CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
     if (format == IFF_GIF) {
         // Leptonica's header reader decodes a GIF whole, so measure it ourselves.
         const auto extent = MeasureGif(bytes);
@@ -57,12 +69,13 @@ void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
             throw BadPicture("The GIF picture is damaged");
         CheckPixels(extent->screen_pixels, "");
         CheckPixels(extent->frame_pixels, " over its frames");
-        return;
+        return {extent->screen_pixels};
     }
     if (format == IFF_BMP) {
         // Leptonica's header reader decodes a BMP whole, and knows only the classic header.
-        CheckPixels(BmpHeaderPixels(bytes), "");
-        return;
+        const std::uint64_t pixels = BmpHeaderPixels(bytes);
+        CheckPixels(pixels, "");
+        return {pixels};
     }
     l_int32 w = 0, h = 0, bps = 0, spp = 0, cmap = 0, header_format = 0;
     if (pixReadHeaderMem(bytes.data(), bytes.size(), &header_format, &w, &h, &bps, &spp, &cmap) !=
@@ -70,7 +83,58 @@ void CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
         w <= 0 || h <= 0) {
         throw BadPicture("The picture's header cannot be read");
     }
-    CheckPixels(std::uint64_t(w) * std::uint64_t(h), "");
+    const std::uint64_t pixels = std::uint64_t(w) * std::uint64_t(h);
+    CheckPixels(pixels, "");
+    return {pixels, w, h, spp == 1 && cmap == 0};
+}
+
+l_int32 Reduced(l_int32 side, int numerator, int denominator) {
+    return l_int32((std::int64_t(side) * numerator + denominator - 1) / denominator);
+}
+
+// How the picture will be decoded, and what that costs, from its header.
+struct Plan {
+    enum class Reader { Leptonica, Png, Jpeg } reader = Reader::Leptonica;
+    int numerator = 1, denominator = 1;  // the decoded size over the picture's own
+    std::uint64_t memory = 0;            // the working memory estimated
+};
+
+Plan PlanDecoding(std::span<const std::uint8_t> bytes, l_int32 format, const Header& header,
+                  const PictureReading& reading) {
+    Plan plan;
+    const l_int32 side = std::max(header.width, header.height);
+    const bool reduce = reading.reading_side > 0 && side > reading.reading_side;
+    std::uint64_t pixels = header.pixels, held_whole = 0;  // bytes held at full size
+    if (format == IFF_JFIF_JPEG) {
+        // libjpeg scales by eighths in the DCT: the fewest that keep the reading side.
+        plan.reader = Plan::Reader::Jpeg;
+        plan.denominator = 8;
+        plan.numerator = 8;
+        while (reduce && plan.numerator > 1 &&
+               Reduced(side, plan.numerator - 1, 8) >= reading.reading_side)
+            --plan.numerator;
+        if (JpegIsProgressive(bytes))
+            held_whole = header.pixels * (header.grey ? 1 : 3) * 2;
+    } else if (format == IFF_PNG) {
+        // Rows are averaged in blocks: whole blocks that keep the reading side.
+        plan.reader = Plan::Reader::Png;
+        plan.denominator = reduce ? side / reading.reading_side : 1;
+        if (!PngReadsByRow(bytes))
+            held_whole = header.pixels * (header.grey ? 1 : 4);
+    }
+    if (plan.numerator != plan.denominator)
+        pixels = std::uint64_t(Reduced(header.width, plan.numerator, plan.denominator)) *
+                 std::uint64_t(Reduced(header.height, plan.numerator, plan.denominator));
+    const double per_pixel = (header.grey ? 1 : 4) + reading.engine_bytes_per_pixel;
+    plan.memory = std::uint64_t(double(pixels) * per_pixel) + held_whole;
+    if (reading.max_memory > 0 && plan.memory > reading.max_memory) {
+        constexpr std::uint64_t kMiB = 1 << 20;
+        throw PictureTooLarge("reading this picture would take about " +
+                              std::to_string((plan.memory + kMiB - 1) / kMiB) +
+                              " MiB of working memory; the service allows " +
+                              std::to_string(reading.max_memory / kMiB) + " MiB a picture");
+    }
+    return plan;
 }
 
 // Transparent parts are laid on white, unless what shows through the alpha is mostly
@@ -159,10 +223,19 @@ PixPtr Normalise(PixPtr pix) {
                 backdrop.See(unsigned(r), unsigned(g), unsigned(b), unsigned(a));
             }
         }
-        const l_uint32 level = backdrop.Level();
-        pix.reset(pixAlphaBlendUniform(pix.get(), level << 24 | level << 16 | level << 8));
-        if (!pix)
-            throw BadPicture("The picture's transparency cannot be applied");
+        // In place: a copy of a large picture would double what it holds.
+        const unsigned level = backdrop.Level();
+        const auto blended = [level](l_int32 c, l_int32 a) {
+            return l_int32((unsigned(c) * unsigned(a) + level * (255 - unsigned(a)) + 127) / 255);
+        };
+        for (l_int32 y = 0; y < height; ++y) {
+            l_uint32* line = pixGetData(pix.get()) + std::ptrdiff_t(y) * wpl;
+            for (l_int32 x = 0; x < width; ++x) {
+                l_int32 r, g, b, a;
+                extractRGBAValues(line[x], &r, &g, &b, &a);
+                composeRGBPixel(blended(r, a), blended(g, a), blended(b, a), line + x);
+            }
+        }
         pixSetSpp(pix.get(), 3);
     }
     const l_int32 depth = pixGetDepth(pix.get());
@@ -174,11 +247,21 @@ PixPtr Normalise(PixPtr pix) {
     return pix;
 }
 
+// Leptonica's warnings and errors go to the log under the request being served, its
+// informational chatter nowhere.
+void LeptonicaSays(const char* message) {
+    LogDecoderMessage("leptonica", message);
+}
+
 }  // namespace
 
-PixPtr DecodePicture(std::span<const std::uint8_t> bytes) {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { setMsgSeverity(L_SEVERITY_NONE); });
+DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureReading& reading) {
+    static std::once_flag attributed;
+    std::call_once(attributed, [] {
+        leptSetStderrHandler(LeptonicaSays);
+        setMsgSeverity(L_SEVERITY_WARNING);
+        LogStandardErrorStream("opencv");
+    });
 
     // Leptonica reads the first 12 bytes to find the format.
     if (bytes.size() < 16)
@@ -187,15 +270,45 @@ PixPtr DecodePicture(std::span<const std::uint8_t> bytes) {
     if (findFileFormatBuffer(bytes.data(), &format) != 0 || !Accepted(format)) {
         throw BadPicture("The data is not a JPEG, PNG, BMP, GIF, TIFF or WebP picture");
     }
-    CheckHeader(bytes, format);
+    const Header header = CheckHeader(bytes, format);
+    const Plan plan = PlanDecoding(bytes, format, header, reading);
 
-    PixPtr pix(pixReadMem(bytes.data(), bytes.size()));
-    if (!pix && format == IFF_BMP)
-        pix = DecodeBmpWithOpenCv(bytes);
+    PixPtr pix;
+    switch (plan.reader) {
+        case Plan::Reader::Jpeg:
+            pix = ReadJpegScaled(bytes, plan.numerator);
+            break;
+        case Plan::Reader::Png:
+            pix = ReadPngReduced(bytes, plan.denominator);
+            break;
+        case Plan::Reader::Leptonica:
+            pix.reset(pixReadMem(bytes.data(), bytes.size()));
+            if (!pix && format == IFF_BMP)
+                pix = DecodeBmpWithOpenCv(bytes);
+            break;
+    }
     if (!pix)
         throw BadPicture("The picture cannot be decoded; it may be damaged or truncated");
     CheckPixels(std::uint64_t(pixGetWidth(pix.get())) * std::uint64_t(pixGetHeight(pix.get())), "");
-    return Normalise(std::move(pix));
+    const double scale =
+        header.width > 0 ? double(pixGetWidth(pix.get())) / double(header.width) : 1.0;
+    return {Normalise(std::move(pix)), scale};
+}
+
+PixPtr DecodePicture(std::span<const std::uint8_t> bytes) {
+    return DecodePicture(bytes, PictureReading{}).pix;
+}
+
+void ToPictureScale(std::vector<RecognizedLine>& lines, double scale) {
+    if (scale == 1.0)
+        return;
+    const auto back = [scale](int value) { return int(std::lround(value / scale)); };
+    for (RecognizedLine& line : lines) {
+        line.left = back(line.left);
+        line.top = back(line.top);
+        line.width = back(line.width);
+        line.height = back(line.height);
+    }
 }
 
 }  // namespace ocrgated

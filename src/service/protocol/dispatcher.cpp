@@ -71,7 +71,8 @@ class Counted {
 
 }  // namespace
 
-DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action) {
+DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action,
+                                    std::string_view peer) {
     DispatchResult result{200, {}, "-", "ok", {}};
     try {
         const SoapRequest request = ReadSoapRequest(body);
@@ -79,9 +80,9 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         CheckAction(soap_action, *request.operation);
         if (request.operation->name == "quillory")
             result.host = HostOf(request.argument.value_or(""));
-        result.envelope =
-            soap::WriteResponse(ocrgate::kNamespace, request.operation->name,
-                                Run(*request.operation, request.argument.value_or("")));
+        result.envelope = soap::WriteResponse(ocrgate::kNamespace, request.operation->name,
+                                              Run(*request.operation, request.argument.value_or(""),
+                                                  std::string(peer) + " " + result.operation));
     } catch (const ServerBusy& busy) {
         result = {503, WriteFaultEnvelope(ServerFault(std::string("Server busy: ") + busy.what())),
                   result.operation, "busy", result.host};
@@ -102,7 +103,8 @@ std::size_t Dispatcher::WorkersBusy() const {
     return std::min<std::size_t>(running, static_cast<std::size_t>(pool_.threads()));
 }
 
-std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument) {
+std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument,
+                            const std::string& request) {
     if (operation.name == "HelloWorld")
         return "Hello World";
     if (operation.name == "imgbase64totext") {
@@ -111,7 +113,7 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
             throw ClientFault("The img parameter is not valid base64");
         if (picture->empty())
             throw ClientFault("The img parameter is empty: no picture was sent");
-        return Recognize(std::move(*picture));
+        return Recognize(std::move(*picture), request);
     }
     // quillory; an address pasted with surrounding blanks is still the address
     const auto first = argument.find_first_not_of(" \t\r\n");
@@ -121,10 +123,10 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     if (url.size() > kMaxUrl)
         throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
-    return Fetch(url);
+    return Fetch(url, request);
 }
 
-std::string Dispatcher::Fetch(const std::string& url) {
+std::string Dispatcher::Fetch(const std::string& url, const std::string& request) {
     const auto count = [this](const char* outcome) {
         if (metrics_)
             metrics_->CountFetch(outcome);
@@ -150,15 +152,16 @@ std::string Dispatcher::Fetch(const std::string& url) {
         }
     }
     count("ok");
-    return Recognize(std::move(picture));
+    return Recognize(std::move(picture), request);
 }
 
-std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture) {
+std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request) {
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
     Counted recognition(recognising_);
     const auto start = std::chrono::steady_clock::now();
-    auto pending = pool_.Submit(std::move(picture));  // ServerBusy when the queue is full
+    // ServerBusy when the queue is full
+    auto pending = pool_.Submit(std::move(picture), request);
     std::vector<RecognizedLine> lines;
     try {
         lines = pending.get();
@@ -169,6 +172,9 @@ std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture) {
         throw ClientFault(std::string("Not a picture we can read: ") + error.what());
     } catch (const PictureTooLarge& error) {
         throw ClientFault(std::string("Picture too large: ") + error.what());
+    } catch (const RecognitionTimedOut& error) {
+        // The same picture would take as long again: a smaller or plainer one is the remedy.
+        throw ClientFault(std::string("Recognition stopped: ") + error.what());
     } catch (const std::exception& error) {
         throw ServerFault(std::string("Recognition failed: ") + error.what());
     }

@@ -36,16 +36,19 @@ class Dispatcher {
     Dispatcher(RecognitionPool& pool, DispatchOptions options, Metrics* metrics = nullptr)
         : pool_(pool), options_(std::move(options)), metrics_(metrics) {}
 
-    // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent.
-    DispatchResult Dispatch(std::string_view body, std::string_view soap_action);
+    // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent;
+    // `peer` names the client in the log lines the recognition writes.
+    DispatchResult Dispatch(std::string_view body, std::string_view soap_action,
+                            std::string_view peer = "-");
 
     // Workers running a recognition now.
     std::size_t WorkersBusy() const;
 
   private:
-    std::string Run(const ocrgate::Operation& operation, const std::string& argument);
-    std::string Fetch(const std::string& url);
-    std::string Recognize(std::vector<std::uint8_t> picture);
+    std::string Run(const ocrgate::Operation& operation, const std::string& argument,
+                    const std::string& request);
+    std::string Fetch(const std::string& url, const std::string& request);
+    std::string Recognize(std::vector<std::uint8_t> picture, const std::string& request);
 
     RecognitionPool& pool_;
     DispatchOptions options_;

@@ -89,8 +89,8 @@ int HttpService::Bind() {
 void HttpService::Run() {
     server_.Start();
     try {
-        pool_ =
-            std::make_unique<RecognitionPool>(options_.threads, options_.queue_capacity, factory_);
+        pool_ = std::make_unique<RecognitionPool>(options_.threads, options_.queue_capacity,
+                                                  factory_, options_.recognition);
     } catch (...) {
         server_.Stop();
         throw;
@@ -102,14 +102,17 @@ void HttpService::Run() {
     metrics_.SetGauges({[this] { return pool_->waiting(); },
                         [this] { return dispatcher_->WorkersBusy(); },
                         [this] { return server_.OpenConnections(); }});
-    // Said once the engines are loaded: whoever waits for this line can send work.
+    {
+        std::lock_guard lock(mutex_);
+        loaded_ = true;
+        Phase starting = Phase::Starting;
+        phase_.compare_exchange_strong(starting, Phase::Ready);
+    }
+    // Said once work is taken: whoever waits for this line can send it.
     WriteLogLine("ocrgated " OCRGATED_VERSION ": listening on " + ListenUrl() + " (engine " +
                  pool_->EngineName() + ", " + std::to_string(pool_->threads()) + " threads)");
     {
         std::unique_lock lock(mutex_);
-        loaded_ = true;
-        Phase starting = Phase::Starting;
-        phase_.compare_exchange_strong(starting, Phase::Ready);
         changed_.wait(lock, [this] { return stop_; });
     }
     phase_ = Phase::Stopped;
@@ -186,7 +189,7 @@ HttpReply HttpService::ServeSoap(const HttpRequest& request) {
         return FaultReply(503, "The service is starting; send the request again shortly");
     if (ToLower(request.content_type).rfind("multipart/", 0) == 0)
         return FaultReply(415, "SOAP requests are text/xml, not multipart");
-    DispatchResult result = dispatcher_->Dispatch(request.body, request.soap_action);
+    DispatchResult result = dispatcher_->Dispatch(request.body, request.soap_action, request.peer);
     // A small file can decode to a large picture: after every recognition, the
     // memory it freed goes back (a few milliseconds against hundreds).
     if (result.operation != "HelloWorld")

@@ -28,7 +28,8 @@ struct ServiceOptions {
     std::chrono::milliseconds idle_timeout{5'000};
     std::size_t max_connections = 1024;
     std::size_t max_per_client = 256;
-    std::string public_url;  // the WSDL's address; empty: from the listen address
+    std::string public_url;         // the WSDL's address; empty: from the listen address
+    RecognitionLimits recognition;  // time and picture memory per recognition
     bool access_log = true;
     FetchOptions fetch;
 };

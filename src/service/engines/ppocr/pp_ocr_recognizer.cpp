@@ -8,6 +8,7 @@
 #include "service/engines/ppocr/text_detector.h"
 #include "service/engines/ppocr/text_recognizer.h"
 #include "service/engines/ppocr/vertical_text.h"
+#include "service/engines/recognition_context.h"
 #include "service/pictures/picture_decoder.h"
 #include "service/protocol/access_log.h"
 
@@ -22,9 +23,17 @@ namespace ocrgated::ppocr {
 namespace {
 
 // The service's decoder refuses oversized pictures from their header, before
-// any pixel is decoded, and gives 8-bit grey or 32-bit RGB without alpha.
-cv::Mat DecodeToBgr(std::span<const std::uint8_t> bytes) {
-    const PixPtr pix = DecodePicture(bytes);
+// any pixel is decoded, and gives 8-bit grey or 32-bit RGB without alpha. A picture
+// over three times the detector's side is decoded reduced to no less than that: text
+// 8 pixels tall to the detector, about the least it finds, keeps 24 pixels, half the
+// recognition networks' line height. `scale` says by how much it was reduced.
+cv::Mat DecodeToBgr(std::span<const std::uint8_t> bytes, const PpOcrOptions& options,
+                    double& scale) {
+    // The BGR copy below is what the engine holds beside the decoded picture.
+    DecodedPicture decoded =
+        DecodePicture(bytes, {3, 3 * options.detection.max_long_side, PictureMemoryLimit()});
+    scale = decoded.scale;
+    const PixPtr pix = std::move(decoded.pix);
     const int width = pixGetWidth(pix.get()), height = pixGetHeight(pix.get());
     const int words_per_line = pixGetWpl(pix.get());
     const bool grey = pixGetDepth(pix.get()) == 8;
@@ -81,6 +90,8 @@ std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
 constexpr int kWidestLine = 2816;
 // A line read with less mean confidence may be upside down despite the classifier.
 constexpr double kConfidentReading = 0.9;
+// Lines read between two looks at the recognition's deadline.
+constexpr std::size_t kLinesPerDeadlineCheck = 16;
 
 }  // namespace
 
@@ -158,7 +169,17 @@ struct PpOcrRecognizer::Impl {
 
     void Recognise(std::vector<LineRecord>& records) {
         const StageTimer timer(times, Stage::kRecognise);
-        reader.Read(Pointers(records));
+        // In order of shape, so that each network still loads once across the chunks.
+        std::vector<LineRecord*> lines = Pointers(records);
+        std::stable_sort(lines.begin(), lines.end(), [](const LineRecord* a, const LineRecord* b) {
+            return std::int64_t{a->crop.cols} * b->crop.rows <
+                   std::int64_t{b->crop.cols} * a->crop.rows;
+        });
+        for (std::size_t at = 0; at < lines.size(); at += kLinesPerDeadlineCheck) {
+            CheckDeadline();
+            const std::size_t end = std::min(lines.size(), at + kLinesPerDeadlineCheck);
+            reader.Read({lines.begin() + std::ptrdiff_t(at), lines.begin() + std::ptrdiff_t(end)});
+        }
     }
 
     // Cuts, turns and reads every record; returns how the page was turned.
@@ -217,14 +238,17 @@ PpOcrRecognizer::~PpOcrRecognizer() = default;
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint8_t> picture) {
     cv::Mat decoded;
+    double scale = 1;
     try {
         const StageTimer timer(impl_->times, Stage::kDecode);
-        decoded = DecodeToBgr(picture);
+        decoded = DecodeToBgr(picture, impl_->options, scale);
     } catch (...) {
         impl_->times.Reset();
         throw;
     }
-    return Recognize(decoded);
+    std::vector<RecognizedLine> lines = Recognize(decoded);
+    ToPictureScale(lines, scale);
+    return lines;
 }
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
@@ -239,10 +263,12 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         ~Restart() { times.Reset(); }
     } restart{impl_->times};
     try {
+        CheckDeadline();
         const std::vector<TextBox> boxes = [&] {
             const StageTimer timer(impl_->times, Stage::kDetect);
             return impl_->detector.Detect(picture);
         }();
+        CheckDeadline();
         const StageTimer orientation(impl_->times, Stage::kOrientation);
         std::vector<LineRecord> records;
         if (auto line = impl_->SingleLine(picture, boxes)) {
