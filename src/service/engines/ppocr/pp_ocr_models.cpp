@@ -1,5 +1,7 @@
 #include "service/engines/ppocr/pp_ocr_models.h"
 
+#include "service/engines/ppocr/fused_layers.h"
+
 #include <opencv2/dnn.hpp>
 
 #include <cstdlib>
@@ -92,6 +94,7 @@ std::shared_ptr<const PpOcrModels> LoadPpOcrModels(const std::string& directory)
     models->characters = ReadCharacters(dir / "keys.txt");
 
     CheckManifest(dir);
+    RegisterFusedLayers();
     // Loading a network is the full check.
     CheckLoads(models->detection);
     CheckLoads(models->classification);

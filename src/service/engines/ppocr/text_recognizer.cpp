@@ -18,7 +18,7 @@ namespace {
 constexpr int kLineHeight = 48;
 // The widths lines are padded to: each is set up once when it follows another, and
 // a line pays for the padding up to its bucket.
-constexpr std::array kBuckets = {160, 320, 480, 640, 800, 960, 1280, 1600, 2560};
+constexpr std::array kBuckets = {160, 320, 480, 640, 800, 960, 1120, 1280, 1440, 1600, 1760, 1920, 2080, 2240, 2400, 2560};
 
 int ScaledWidth(const cv::Mat& line, int height) {
     return std::max(
