@@ -151,6 +151,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const auto threads = static_cast<std::size_t>(line.service.threads);
     line.service.queue_capacity = raw.queue.value_or(threads * 4);
     line.service.max_fetches = raw.max_fetches.value_or(threads * 2);
+    // The cores the workers leave idle go to reading several lines of one picture at once.
+    line.engine_settings.recognition_lanes =
+        std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / line.service.threads);
     line.service.request_timeout = Milliseconds(raw.request_timeout);
     line.service.recognition.max_time = Milliseconds(raw.max_seconds);
     line.drain_delay = Milliseconds(raw.drain_delay);

@@ -35,6 +35,7 @@ RecognizerFactory MakeEngineFactory(const std::string& engine, const EngineSetti
             settings.unclip_ratio.value_or(options.detection.db.unclip_ratio);
         options.min_line_confidence =
             settings.min_line_confidence.value_or(options.min_line_confidence);
+        options.recognition_lanes = settings.recognition_lanes;
         return
             [models, options] { return std::make_unique<ppocr::PpOcrRecognizer>(models, options); };
     }

@@ -16,6 +16,9 @@ struct EngineSettings {
     std::optional<float> box_threshold;        // mean text probability of a kept box
     std::optional<float> unclip_ratio;         // how far a detected text kernel grows
     std::optional<float> min_line_confidence;  // lines read with less are dropped
+    // Lines one PP-OCR engine reads at once; 0 is one per core. Workers that already
+    // keep every core busy want 1.
+    int recognition_lanes = 0;
 };
 
 // Throws std::invalid_argument for an unknown engine name, and

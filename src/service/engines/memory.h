@@ -5,11 +5,12 @@
 
 namespace ocrgated {
 
-// Caps the arenas at a few more than the recognition workers, and serves large
-// blocks from their own mappings, which go back to the system when freed.
+// Caps the arenas at a few more than the recognition workers.
 void LimitMallocArenas(int workers);
 
-// Hands memory that is free in every arena back to the system.
+// Hands memory that is free in every arena back to the system; the service calls
+// it after each recognition, so buffers kept on the heap for reuse within one
+// picture do not outlive it.
 void ReturnFreeMemory();
 
 }  // namespace ocrgated

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace ocrgated::ppocr {
 namespace {
 
@@ -14,13 +16,19 @@ struct Case {
     std::string text;
 };
 
-// Scores where the winning class of step t has probability 0.5 + t / 100.
+// Raw scores where the winning class of step t scores 1 + t / 10 and the others 0,
+// so its softmax probability is e^(1 + t/10) / (e^(1 + t/10) + 4).
 std::vector<float> Scores(const std::vector<int>& best) {
-    std::vector<float> scores(best.size() * kCharacters.size(), 0.01f);
+    std::vector<float> scores(best.size() * kCharacters.size(), 0.0f);
     for (std::size_t t = 0; t < best.size(); ++t)
         scores[t * kCharacters.size() + static_cast<std::size_t>(best[t])] =
-            0.5f + static_cast<float>(t) / 100;
+            1.0f + static_cast<float>(t) / 10;
     return scores;
+}
+
+float Softmax(int step) {
+    const float e = std::exp(1.0f + static_cast<float>(step) / 10);
+    return e / (e + 4);
 }
 
 TEST(CtcDecoder, CollapsesRepeatsDropsBlanksAndTrimsSpaces) {
@@ -44,7 +52,7 @@ TEST(CtcDecoder, CollapsesRepeatsDropsBlanksAndTrimsSpaces) {
     }
 }
 
-TEST(CtcDecoder, GivesEachCharacterTheProbabilityOfItsFirstStep) {
+TEST(CtcDecoder, GivesEachCharacterTheSoftmaxProbabilityOfItsFirstStep) {
     const std::vector<int> best = {0, 2, 2, 0, 4, 3};
     const auto scores = Scores(best);
     const auto decoded = DecodeGreedy(scores.data(), 6, 5, kCharacters);
@@ -52,9 +60,9 @@ TEST(CtcDecoder, GivesEachCharacterTheProbabilityOfItsFirstStep) {
     ASSERT_EQ(decoded.probabilities.size(), 3u);
     EXPECT_EQ(decoded.steps, (std::vector<int>{1, 4, 5}));
     EXPECT_EQ(decoded.bytes, (std::vector<std::size_t>{0, 1, 2}));
-    EXPECT_FLOAT_EQ(decoded.probabilities[0], 0.51f);
-    EXPECT_FLOAT_EQ(decoded.probabilities[1], 0.54f);
-    EXPECT_FLOAT_EQ(decoded.probabilities[2], 0.55f);
+    EXPECT_FLOAT_EQ(decoded.probabilities[0], Softmax(1));
+    EXPECT_FLOAT_EQ(decoded.probabilities[1], Softmax(4));
+    EXPECT_FLOAT_EQ(decoded.probabilities[2], Softmax(5));
 }
 
 TEST(CtcDecoder, IgnoresClassesBeyondTheAlphabet) {

@@ -1,8 +1,21 @@
 #include "service/engines/ppocr/ctc_decoder.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ocrgated::ppocr {
+namespace {
+
+// The softmax probability of row's class best, from the raw scores: only the
+// steps that emit a character need it, so the network stops before its softmax.
+float Probability(const float* row, int classes, int best) {
+    double sum = 0;
+    for (int c = 0; c < classes; ++c)
+        sum += std::exp(static_cast<double>(row[c] - row[best]));
+    return static_cast<float>(1.0 / sum);
+}
+
+}  // namespace
 
 DecodedText DecodeGreedy(const float* scores, int steps, int classes,
                          const std::vector<std::string>& characters) {
@@ -22,7 +35,7 @@ DecodedText DecodeGreedy(const float* scores, int steps, int classes,
             continue;
         decoded.bytes.push_back(decoded.text.size());
         decoded.text += text;
-        decoded.probabilities.push_back(row[best]);
+        decoded.probabilities.push_back(Probability(row, classes, best));
         decoded.steps.push_back(t);
     }
     if (!decoded.text.empty() && decoded.text.back() == ' ') {

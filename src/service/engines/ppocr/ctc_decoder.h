@@ -14,7 +14,7 @@ struct DecodedText {
     std::vector<std::size_t> bytes;    // where each character starts in text
 };
 
-// scores: steps x classes, row-major; class 0 is the blank. characters maps a
+// scores: steps x classes, row-major, before any softmax; class 0 is the blank. characters maps a
 // class to its text. Repeated classes collapse unless a blank separates them.
 DecodedText DecodeGreedy(const float* scores, int steps, int classes,
                          const std::vector<std::string>& characters);

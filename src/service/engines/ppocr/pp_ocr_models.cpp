@@ -1,12 +1,12 @@
 #include "service/engines/ppocr/pp_ocr_models.h"
 
+#include "service/engines/ppocr/fused_layers.h"
+
 #include <opencv2/dnn.hpp>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 namespace ocrgated::ppocr {
 namespace {
@@ -90,24 +90,15 @@ std::shared_ptr<const PpOcrModels> LoadPpOcrModels(const std::string& directory)
     models->directory = directory;
     models->detection = (dir / "det.onnx").string();
     models->classification = (dir / "cls.onnx").string();
-    const std::regex pattern(R"(rec_(\d{2,5})\.onnx)");
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        std::smatch match;
-        const std::string name = entry.path().filename().string();
-        if (std::regex_match(name, match, pattern))
-            models->recognition.emplace_back(std::stoi(match[1]), entry.path().string());
-    }
-    if (models->recognition.empty())
-        throw ModelsUnavailable("PP-OCR recognition models missing in " + directory);
-    std::sort(models->recognition.begin(), models->recognition.end());
+    models->recognition = (dir / "rec.onnx").string();
     models->characters = ReadCharacters(dir / "keys.txt");
 
     CheckManifest(dir);
-    // Loading a network is the full check; the narrowest recognition network
-    // stands for its wider copies, which differ only in fixed shapes.
+    RegisterFusedLayers();
+    // Loading a network is the full check.
     CheckLoads(models->detection);
     CheckLoads(models->classification);
-    CheckLoads(models->recognition.front().second);
+    CheckLoads(models->recognition);
     return models;
 }
 

@@ -18,8 +18,7 @@ struct PpOcrModels {
     std::string directory;
     std::string detection;       // path of det.onnx
     std::string classification;  // path of cls.onnx
-    // Recognition graphs, one per input width, ascending.
-    std::vector<std::pair<int, std::string>> recognition;
+    std::string recognition;     // path of rec.onnx, which takes lines of any width
     // Class index to text: 0 is the CTC blank (empty), then the dictionary,
     // then a space.
     std::vector<std::string> characters;

@@ -27,6 +27,10 @@ struct PpOcrOptions {
     float upside_down_confidence = 0.9f;  // a line's own vote that overrides its page's
     float tall_ratio = 1.5f;              // boxes this much taller than wide are vertical
     float min_line_confidence = 0.5f;     // lines read with less are dropped as noise
+    // Lines read at once, each on one core with networks of its own (tens of MiB each):
+    // one network on two threads keeps the second core idle for most layers of a line.
+    // 0 means one per core, at most four; a service with a worker per core wants 1.
+    int recognition_lanes = 0;
     // For decoded pictures handed in directly; bytes meet the decoder's own check.
     long long max_pixels = static_cast<long long>(kMaxPicturePixels);
 };

@@ -15,9 +15,13 @@
 #include <leptonica/allheaders.h>
 #include <opencv2/imgproc.hpp>
 
+#include <malloc.h>
+
 #include <algorithm>
+#include <mutex>
 #include <numeric>
 #include <optional>
+#include <thread>
 
 namespace ocrgated::ppocr {
 namespace {
@@ -86,6 +90,29 @@ std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
     return pointers;
 }
 
+// Every new input size makes the networks free their buffers and allocate new ones
+// of tens of MiB; served from fresh mappings, each costs its page faults again
+// (some 50 ms a picture for the detector). Kept in the heap they are reused; freed
+// memory still goes back to the system through malloc_trim.
+void KeepNetworkBuffersInHeap() {
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 512 << 20); });
+}
+
+int Lanes(int wanted) {
+    if (wanted > 0)
+        return wanted;
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+// The record with its crop turned upside down, in a buffer of its own.
+LineRecord Turned(const LineRecord& record) {
+    LineRecord turned = record;
+    turned.crop = cv::Mat();
+    cv::rotate(record.crop, turned.crop, cv::ROTATE_180);
+    return turned;
+}
+
 // The widest line the recognition networks read without squeezing, at their height.
 constexpr int kWidestLine = 2816;
 // A line read with less mean confidence may be upside down despite the classifier.
@@ -97,7 +124,9 @@ constexpr std::size_t kLinesPerDeadlineCheck = 16;
 
 struct PpOcrRecognizer::Impl {
     Impl(std::shared_ptr<const PpOcrModels> models, const PpOcrOptions& options)
-        : options(options), detector(models->detection, options.detection), reader(models) {
+        : options((KeepNetworkBuffersInHeap(), options)),
+          detector(models->detection, options.detection),
+          reader(models, Lanes(options.recognition_lanes)) {
         if (options.classify_direction)
             classifier.emplace(models->classification);
     }
@@ -144,17 +173,30 @@ struct PpOcrRecognizer::Impl {
                 doubtful[i] = turned[i] != page || (vote > 1 - sure && vote < sure);
             }
         }
-        Recognise(records);
+        // The doubtful are read both ways in one go, so that their two readings share
+        // the cores; lines that read poorly the first time are read the other way after.
         std::vector<std::size_t> again;
         std::vector<LineRecord> other;
         for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!doubtful[i] && records[i].confidence >= kConfidentReading)
-                continue;
-            again.push_back(i);
-            other.push_back(records[i]);
-            cv::rotate(other.back().crop, other.back().crop, cv::ROTATE_180);
+            if (doubtful[i]) {
+                again.push_back(i);
+                other.push_back(Turned(records[i]));
+            }
         }
-        Recognise(other);
+        std::vector<LineRecord*> first = Pointers(records), second;
+        for (LineRecord& record : other)
+            first.push_back(&record);
+        Recognise(first);
+        const std::size_t read = other.size();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (!doubtful[i] && records[i].confidence < kConfidentReading) {
+                again.push_back(i);
+                other.push_back(Turned(records[i]));
+            }
+        }
+        for (std::size_t k = read; k < other.size(); ++k)
+            second.push_back(&other[k]);
+        Recognise(second);
         double vote = 0;
         for (std::size_t k = 0; k < again.size(); ++k) {
             if (other[k].confidence > records[again[k]].confidence) {
@@ -167,18 +209,21 @@ struct PpOcrRecognizer::Impl {
         return vote > 0;
     }
 
-    void Recognise(std::vector<LineRecord>& records) {
+    void Recognise(std::vector<LineRecord>& records) { Recognise(Pointers(records)); }
+    void Recognise(std::vector<LineRecord*> records) {
         const StageTimer timer(times, Stage::kRecognise);
-        // In order of shape, so that each network still loads once across the chunks.
-        std::vector<LineRecord*> lines = Pointers(records);
-        std::stable_sort(lines.begin(), lines.end(), [](const LineRecord* a, const LineRecord* b) {
-            return std::int64_t{a->crop.cols} * b->crop.rows <
-                   std::int64_t{b->crop.cols} * a->crop.rows;
-        });
-        for (std::size_t at = 0; at < lines.size(); at += kLinesPerDeadlineCheck) {
+        // Widest first across the chunks too, so that lines of one width bucket follow
+        // each other; the deadline is looked at between chunks.
+        std::stable_sort(records.begin(), records.end(),
+                         [](const LineRecord* a, const LineRecord* b) {
+                             return std::int64_t{a->crop.cols} * b->crop.rows >
+                                    std::int64_t{b->crop.cols} * a->crop.rows;
+                         });
+        for (std::size_t at = 0; at < records.size(); at += kLinesPerDeadlineCheck) {
             CheckDeadline();
-            const std::size_t end = std::min(lines.size(), at + kLinesPerDeadlineCheck);
-            reader.Read({lines.begin() + std::ptrdiff_t(at), lines.begin() + std::ptrdiff_t(end)});
+            const std::size_t end = std::min(records.size(), at + kLinesPerDeadlineCheck);
+            reader.Read(
+                {records.begin() + std::ptrdiff_t(at), records.begin() + std::ptrdiff_t(end)});
         }
     }
 

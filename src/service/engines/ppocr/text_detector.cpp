@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 namespace ocrgated::ppocr {
 namespace {
@@ -45,11 +43,7 @@ DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options)
 }
 
 TextDetector::TextDetector(const std::string& model, const DetectionOptions& options)
-    : options_(options) {
-    std::ifstream in(model, std::ios::binary);
-    model_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    net_ = cv::dnn::readNetFromONNX(model_.data(), model_.size());
-}
+    : options_(options), net_(cv::dnn::readNetFromONNX(model)) {}
 
 std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
     const DetectionLayout layout = PlanDetection(picture.size(), options_);
@@ -68,9 +62,6 @@ std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
     input.convertTo(input, CV_32FC3, 1.0 / 255);
     cv::subtract(input, options_.mean, input);
     cv::divide(input, options_.deviation, input);
-    if (layout.input != net_size_ && !net_size_.empty())
-        net_ = cv::dnn::readNetFromONNX(model_.data(), model_.size());
-    net_size_ = layout.input;
     net_.setInput(cv::dnn::blobFromImage(input));
     const cv::Mat output = net_.forward();
     const cv::Mat probabilities(output.size[2], output.size[3], CV_32F,

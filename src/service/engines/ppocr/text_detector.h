@@ -26,16 +26,13 @@ DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options)
 class TextDetector {
   public:
     TextDetector(const std::string& model, const DetectionOptions& options);
-    // picture: 8-bit BGR. Boxes are in the picture's own coordinates. OpenCV 4.6 keeps
-    // state from the first input size in this graph's upsampling layers, so a new input
-    // size gets a fresh network (about 35 ms from the bytes held here).
+    // picture: 8-bit BGR. Boxes are in the picture's own coordinates. One network
+    // serves every input size: it sets itself up again when the size changes.
     std::vector<TextBox> Detect(const cv::Mat& picture);
 
   private:
-    std::vector<char> model_;
-    cv::dnn::Net net_;
-    cv::Size net_size_;
     DetectionOptions options_;
+    cv::dnn::Net net_;
 };
 
 }  // namespace ocrgated::ppocr

@@ -2,19 +2,24 @@
 
 #include "service/engines/ppocr/word_spaces.h"
 
+#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <numeric>
 
 namespace ocrgated::ppocr {
 namespace {
 
 constexpr int kLineHeight = 48;
-// Each loaded width holds its weights and buffers (tens of MiB); the least
-// recently used one goes when a new width is needed.
-constexpr std::size_t kMaxLoadedRecognizers = 4;
+// The widths lines are padded to: each is set up once when it follows another, and
+// a line pays for the padding up to its bucket.
+constexpr std::array kBuckets = {160,  320,  480,  640,  800,  960,  1120, 1280,
+                                 1440, 1600, 1760, 1920, 2080, 2240, 2400, 2560};
 
 int ScaledWidth(const cv::Mat& line, int height) {
     return std::max(
@@ -36,60 +41,72 @@ cv::Mat Blob(const cv::Mat& scaled, int width) {
 
 }  // namespace
 
-int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>>& buckets) {
-    // Squeezing a line by up to a tenth reads as well and saves running the
-    // next wider network, whose time grows with its width.
+int BucketFor(const cv::Mat& line) {
+    // Squeezing a line by up to a tenth reads as well and saves the next wider
+    // bucket: the network's time grows with its width.
     const int width = ScaledWidth(line, kLineHeight);
-    for (const auto& [bucket, path] : buckets)
+    for (const int bucket : kBuckets)
         if (bucket * 11 >= width * 10)
             return bucket;
-    return buckets.back().first;
+    return kBuckets.back();
 }
 
 cv::Mat LineBlob(const cv::Mat& line, int bucket) {
     return Blob(Scaled(line, kLineHeight, bucket), bucket);
 }
 
-TextRecognizer::TextRecognizer(std::shared_ptr<const PpOcrModels> models)
-    : models_(std::move(models)) {}
+TextRecognizer::TextRecognizer(std::shared_ptr<const PpOcrModels> models, int lanes)
+    : models_(std::move(models)), lanes_(static_cast<std::size_t>(std::max(1, lanes))) {
+    for (Lane& lane : lanes_)
+        lane.net = cv::dnn::readNetFromONNX(models_->recognition);
+}
 
-cv::dnn::Net& TextRecognizer::NetFor(int width) {
-    ++clock_;
-    auto it = recognizers_.find(width);
-    if (it != recognizers_.end()) {
-        it->second.last_use = clock_;
-        return it->second.net;
-    }
-    if (recognizers_.size() >= kMaxLoadedRecognizers) {
-        recognizers_.erase(std::min_element(
-            recognizers_.begin(), recognizers_.end(),
-            [](const auto& a, const auto& b) { return a.second.last_use < b.second.last_use; }));
-    }
-    const auto& buckets = models_->recognition;
-    const auto model = std::find_if(buckets.begin(), buckets.end(),
-                                    [&](const auto& bucket) { return bucket.first == width; });
-    return recognizers_.emplace(width, Loaded{cv::dnn::readNetFromONNX(model->second), clock_})
-        .first->second.net;
+void TextRecognizer::Lane::Read(LineRecord& record, int bucket,
+                                const std::vector<std::string>& characters) {
+    const cv::Mat scaled = Scaled(record.crop, kLineHeight, bucket);
+    net.setInput(Blob(scaled, bucket));
+    const cv::Mat scores = net.forward();  // 1 x steps x classes
+    record.text = DecodeGreedy(scores.ptr<float>(), scores.size[1], scores.size[2], characters);
+    RestoreWordSpaces(record.text, scaled, bucket / scores.size[1]);
+    const auto& p = record.text.probabilities;
+    record.confidence = p.empty() ? 0.0 : std::accumulate(p.begin(), p.end(), 0.0) / p.size();
 }
 
 void TextRecognizer::Read(std::vector<LineRecord*> records) {
-    std::map<int, std::vector<LineRecord*>> by_bucket;
+    // Widest first, so that the last lines left over for one lane are the short ones;
+    // lines of one bucket stay together and keep a lane's network at one width.
+    std::vector<std::pair<int, LineRecord*>> work;
     for (LineRecord* record : records)
-        by_bucket[BucketFor(record->crop, models_->recognition)].push_back(record);
-    for (const auto& [bucket, members] : by_bucket) {
-        cv::dnn::Net& net = NetFor(bucket);
-        for (LineRecord* record : members) {
-            const cv::Mat scaled = Scaled(record->crop, kLineHeight, bucket);
-            net.setInput(Blob(scaled, bucket));
-            const cv::Mat scores = net.forward();  // 1 x steps x classes
-            record->text = DecodeGreedy(scores.ptr<float>(), scores.size[1], scores.size[2],
-                                        models_->characters);
-            RestoreWordSpaces(record->text, scaled, bucket / scores.size[1]);
-            const auto& p = record->text.probabilities;
-            record->confidence =
-                p.empty() ? 0.0 : std::accumulate(p.begin(), p.end(), 0.0) / p.size();
-        }
+        work.emplace_back(BucketFor(record->crop), record);
+    std::stable_sort(work.begin(), work.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    const int lanes = static_cast<int>(std::min(lanes_.size(), work.size()));
+    if (lanes <= 1) {
+        for (auto& [bucket, record] : work)
+            lanes_.front().Read(*record, bucket, models_->characters);
+        return;
     }
+    // Each lane takes the next line when done with its last. A network called
+    // inside this loop runs on its lane's thread alone: OpenCV does not nest its threads.
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(lanes));
+    cv::parallel_for_(
+        cv::Range(0, lanes),
+        [&](const cv::Range& range) {
+            for (int lane = range.start; lane < range.end; ++lane) {
+                try {
+                    for (std::size_t i; (i = next++) < work.size();)
+                        lanes_[static_cast<std::size_t>(lane)].Read(*work[i].second, work[i].first,
+                                                                    models_->characters);
+                } catch (...) {
+                    failures[static_cast<std::size_t>(lane)] = std::current_exception();
+                }
+            }
+        },
+        lanes);
+    for (const auto& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
 }
 
 }  // namespace ocrgated::ppocr

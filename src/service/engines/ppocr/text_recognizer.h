@@ -7,7 +7,6 @@
 
 #include <opencv2/dnn.hpp>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,22 +14,22 @@ namespace ocrgated::ppocr {
 
 class TextRecognizer {
   public:
-    explicit TextRecognizer(std::shared_ptr<const PpOcrModels> models);
+    // lanes: how many lines are read at once, each on one core with networks of its own.
+    TextRecognizer(std::shared_ptr<const PpOcrModels> models, int lanes);
     // Reads each record's crop (8-bit BGR, upright) into its text and confidence. Lines
-    // of the same width bucket run through that bucket's network one after another; each
-    // network loads on first use and at most four stay loaded.
+    // of one width bucket follow each other: the network sets itself up again for
+    // every new input width.
     void Read(std::vector<LineRecord*> records);
 
   private:
-    cv::dnn::Net& NetFor(int width);
+    // The network one thread reads with: a network runs one input at a time.
+    struct Lane {
+        cv::dnn::Net net;
+        void Read(LineRecord& record, int bucket, const std::vector<std::string>& characters);
+    };
 
     std::shared_ptr<const PpOcrModels> models_;
-    struct Loaded {
-        cv::dnn::Net net;
-        unsigned long last_use = 0;
-    };
-    std::map<int, Loaded> recognizers_;
-    unsigned long clock_ = 0;
+    std::vector<Lane> lanes_;
 };
 
 // The line scaled to the network's height of 48, its width rounded up to a
@@ -38,6 +37,6 @@ class TextRecognizer {
 // bucket, are squeezed), padded on the right, and
 // normalised to [-1, 1]: a 1 x 3 x 48 x bucket blob.
 cv::Mat LineBlob(const cv::Mat& line, int bucket);
-int BucketFor(const cv::Mat& line, const std::vector<std::pair<int, std::string>>& buckets);
+int BucketFor(const cv::Mat& line);
 
 }  // namespace ocrgated::ppocr
