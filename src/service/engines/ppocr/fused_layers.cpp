@@ -10,20 +10,35 @@
 namespace ocrgated::ppocr {
 namespace {
 
-// y = scale_after * hardswish(x + shift) + shift_after: the models' learnable
-// affine blocks around each hard-swish, in one pass instead of six.
-class AffineHardSwishLayer : public cv::dnn::Layer {
+// A layer of one input and one output, both float tensors, made by the importer.
+template <typename Derived>
+class OneToOneLayer : public cv::dnn::Layer {
   public:
-    explicit AffineHardSwishLayer(const cv::dnn::LayerParams& params)
-        : shift_(params.get<float>("shift", 0.0f)),
-          scale_after_(params.get<float>("scale_after", 1.0f)),
-          shift_after_(params.get<float>("shift_after", 0.0f)) {
-        setParamsFrom(params);
+    static cv::Ptr<cv::dnn::Layer> Create(cv::dnn::LayerParams& params) {
+        return cv::makePtr<Derived>(params);
     }
 
-    static cv::Ptr<cv::dnn::Layer> Create(cv::dnn::LayerParams& params) {
-        return cv::makePtr<AffineHardSwishLayer>(params);
+    void forward(cv::InputArrayOfArrays inputs_arr, cv::OutputArrayOfArrays outputs_arr,
+                 cv::OutputArrayOfArrays) override {
+        std::vector<cv::Mat> inputs, outputs;
+        inputs_arr.getMatVector(inputs);
+        outputs_arr.getMatVector(outputs);
+        static_cast<Derived*>(this)->Forward(inputs[0], outputs[0]);
     }
+
+  protected:
+    explicit OneToOneLayer(const cv::dnn::LayerParams& params) { setParamsFrom(params); }
+};
+
+// y = scale_after * hardswish(x + shift) + shift_after: the models' learnable
+// affine blocks around each hard-swish, in one pass instead of six.
+class AffineHardSwishLayer : public OneToOneLayer<AffineHardSwishLayer> {
+  public:
+    explicit AffineHardSwishLayer(const cv::dnn::LayerParams& params)
+        : OneToOneLayer(params),
+          shift_(params.get<float>("shift", 0.0f)),
+          scale_after_(params.get<float>("scale_after", 1.0f)),
+          shift_after_(params.get<float>("shift_after", 0.0f)) {}
 
     bool getMemoryShapes(const std::vector<cv::dnn::MatShape>& inputs, int,
                          std::vector<cv::dnn::MatShape>& outputs,
@@ -32,14 +47,10 @@ class AffineHardSwishLayer : public cv::dnn::Layer {
         return false;
     }
 
-    void forward(cv::InputArrayOfArrays inputs_arr, cv::OutputArrayOfArrays outputs_arr,
-                 cv::OutputArrayOfArrays) override {
-        std::vector<cv::Mat> inputs, outputs;
-        inputs_arr.getMatVector(inputs);
-        outputs_arr.getMatVector(outputs);
-        const float* in = inputs[0].ptr<float>();
-        float* out = outputs[0].ptr<float>();
-        const std::size_t total = inputs[0].total();
+    void Forward(const cv::Mat& input, cv::Mat& output) const {
+        const float* in = input.ptr<float>();
+        float* out = output.ptr<float>();
+        const std::size_t total = input.total();
         constexpr std::size_t kChunk = 16384;
         const float shift = shift_, scale = scale_after_ / 6.0f, shift_after = shift_after_;
         cv::parallel_for_(cv::Range(0, static_cast<int>((total + kChunk - 1) / kChunk)),
@@ -62,16 +73,13 @@ class AffineHardSwishLayer : public cv::dnn::Layer {
 // A 5x5 depthwise convolution with 2 pixels of zero padding: OpenCV 4.6 runs only
 // 3x3 ones on its fast path, and splitting 5x5 into 3x3 ones costs a padded copy
 // of the input per part. blobs: C x 1 x 5 x 5 weights, C biases.
-class DepthwiseConv5x5Layer : public cv::dnn::Layer {
+class DepthwiseConv5x5Layer : public OneToOneLayer<DepthwiseConv5x5Layer> {
   public:
     explicit DepthwiseConv5x5Layer(const cv::dnn::LayerParams& params)
-        : stride_y_(params.get<int>("stride_h", 1)), stride_x_(params.get<int>("stride_w", 1)) {
-        setParamsFrom(params);
+        : OneToOneLayer(params),
+          stride_y_(params.get<int>("stride_h", 1)),
+          stride_x_(params.get<int>("stride_w", 1)) {
         CV_Assert(blobs.size() == 2 && stride_y_ > 0 && stride_x_ > 0);
-    }
-
-    static cv::Ptr<cv::dnn::Layer> Create(cv::dnn::LayerParams& params) {
-        return cv::makePtr<DepthwiseConv5x5Layer>(params);
     }
 
     bool getMemoryShapes(const std::vector<cv::dnn::MatShape>& inputs, int,
@@ -87,13 +95,7 @@ class DepthwiseConv5x5Layer : public cv::dnn::Layer {
         return false;
     }
 
-    void forward(cv::InputArrayOfArrays inputs_arr, cv::OutputArrayOfArrays outputs_arr,
-                 cv::OutputArrayOfArrays) override {
-        std::vector<cv::Mat> inputs, outputs;
-        inputs_arr.getMatVector(inputs);
-        outputs_arr.getMatVector(outputs);
-        const cv::Mat& in = inputs[0];
-        cv::Mat& out = outputs[0];
+    void Forward(const cv::Mat& in, cv::Mat& out) const {
         const int channels = in.size[1], planes = in.size[0] * channels;
         cv::parallel_for_(cv::Range(0, planes), [&](const cv::Range& range) {
             for (int plane = range.start; plane < range.end; ++plane)
