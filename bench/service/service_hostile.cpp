@@ -50,7 +50,7 @@ int Connect(int port) {
 }  // namespace
 
 int main(int, char** argv) {
-    bench::LimitOpenMp(argv);
+    bench::LimitOpenMp(argv, kThreads);
     ocrgated::LimitMallocArenas(kThreads);
     bench::Service service(kThreads, 8, "");
     const int port = service.port();

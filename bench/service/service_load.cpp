@@ -10,7 +10,7 @@
 #include "bench_support.h"
 
 int main(int, char** argv) {
-    bench::LimitOpenMp(argv);
+    bench::LimitOpenMp(argv, 2);
     constexpr int kHello = 2000, kOcr = 200, kClients = 8;
     constexpr int kTotal = kHello + kOcr;
     const auto picture = bench::RenderPicture(500, 100, 28, {"负载测试 load test 123"});

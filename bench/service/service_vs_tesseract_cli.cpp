@@ -21,8 +21,8 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int, char** argv) {
-    bench::LimitOpenMp(argv);
-    constexpr int kRounds = 7;
+    bench::LimitOpenMp(argv, 1);
+    constexpr int kRounds = 11;
     const auto picture = bench::RenderPicture(
         1000, 300, 44,
         {"今天天气很好，我们去公园散步。", "The quick brown fox jumps over 13 lazy dogs."});

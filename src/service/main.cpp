@@ -91,19 +91,20 @@ class SignalWatcher {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Each worker runs its own engine; the engines' OpenMP thread teams would only
-    // fight each other for the same cores. The OpenMP runtime reads its limit when
-    // it loads, so the limit is set and the program started again.
-    if (!std::getenv("OMP_THREAD_LIMIT")) {
-        setenv("OMP_THREAD_LIMIT", "1", 1);
-        execv("/proc/self/exe", argv);  // on failure, carry on with the default
-    }
     CommandLine line;
     try {
         line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::invalid_argument& error) {
         std::cerr << "ocrgated: " << error.what() << "\n\n" << Usage();
         return 2;
+    }
+    // Each worker runs its own engine: their OpenMP teams share the cores instead of
+    // fighting over them. The OpenMP runtime reads its limit when it loads, so the
+    // limit is set and the program started again.
+    if (!std::getenv("OMP_THREAD_LIMIT")) {
+        setenv("OMP_THREAD_LIMIT", std::to_string(CoresPerWorker(line.service.threads)).c_str(),
+               1);
+        execv("/proc/self/exe", argv);  // on failure, carry on with the default
     }
     if (line.help) {
         std::cout << Usage();

@@ -151,9 +151,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const auto threads = static_cast<std::size_t>(line.service.threads);
     line.service.queue_capacity = raw.queue.value_or(threads * 4);
     line.service.max_fetches = raw.max_fetches.value_or(threads * 2);
-    // The cores the workers leave idle go to reading several lines of one picture at once.
-    line.engine_settings.recognition_lanes =
-        std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / line.service.threads);
+    line.engine_settings.recognition_lanes = CoresPerWorker(line.service.threads);
     line.service.request_timeout = Milliseconds(raw.request_timeout);
     line.service.recognition.max_time = Milliseconds(raw.max_seconds);
     line.drain_delay = Milliseconds(raw.drain_delay);
@@ -161,6 +159,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (line.drain_timeout <= line.drain_delay)
         throw std::invalid_argument("--drain-timeout must be longer than --drain-delay");
     return line;
+}
+
+int CoresPerWorker(int workers) {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / std::max(1, workers));
 }
 
 std::string Usage() {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <fstream>
 #include <future>
 #include <regex>
 
@@ -45,6 +47,24 @@ TEST(Daemon, CommandLine) {
         ServiceProcess daemon(OCRGATED_BINARY, c.args);
         EXPECT_EQ(daemon.Wait(), c.status) << c.args[0];
         EXPECT_NE(daemon.Output().find(c.says), std::string::npos) << daemon.Output();
+    }
+}
+
+// The engines' OpenMP teams together get the cores, as many as the workers leave each.
+TEST(Daemon, OpenMpTeamsShareTheCores) {
+    unsetenv("OMP_THREAD_LIMIT");  // a limit given from outside would be kept
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const std::pair<int, int> cases[] = {{1, cores}, {cores, 1}};
+    for (const auto& [workers, team] : cases) {
+        ServiceProcess daemon(OCRGATED_BINARY, EphemeralArgs(workers, {"--engine", "tesseract"}));
+        ASSERT_TRUE(daemon.WaitUntilHealthy()) << daemon.Output();
+        std::ifstream file("/proc/" + std::to_string(daemon.Pid()) + "/environ");
+        std::string environment = "\n";
+        environment.append(std::istreambuf_iterator<char>(file), {});
+        std::replace(environment.begin(), environment.end(), '\0', '\n');
+        EXPECT_NE(environment.find("\nOMP_THREAD_LIMIT=" + std::to_string(team) + "\n"),
+                  std::string::npos)
+            << workers << " workers";
     }
 }
 

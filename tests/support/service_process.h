@@ -31,6 +31,7 @@ class ServiceProcess {
     // Waits until the service says where it listens and answers /healthz with 200.
     bool WaitUntilHealthy(std::chrono::seconds limit = std::chrono::seconds(60));
     int Port() const { return port_; }
+    pid_t Pid() const { return pid_; }
     // The address the client posts to.
     std::string Endpoint() const;
 
