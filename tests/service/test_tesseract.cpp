@@ -13,6 +13,7 @@
 #include "service/engines/tesseract_recognizer.h"
 #include "service/engines/text_cleanup.h"
 #include "service/pictures/picture_decoder.h"
+#include "service/pictures/png_reader.h"
 #include "support/render.h"
 
 namespace ocrgated::testing {
@@ -130,6 +131,47 @@ TEST_F(TesseractEngine, DecodesEveryAcceptedFormat) {
         ASSERT_TRUE(pix) << format;
         EXPECT_EQ(pixGetWidth(pix.get()), 200) << format;
         EXPECT_EQ(pixGetHeight(pix.get()), 60) << format;
+    }
+}
+
+// The PNG reader gives, at full size, what Leptonica's own reader gives for every kind
+// of PNG, but that a fully transparent pixel has no colour.
+TEST_F(TesseractEngine, PngReaderAtFullSizeReadsAsLeptonica) {
+    struct Kind {
+        const char *name, *options, *coder = "";
+        std::string background = "#FFC80080";  // half-transparent orange where alpha is kept
+    };
+    const Kind kinds[] = {{"grey", "-type grayscale"},
+                          {"grey, 1 bit", "-type bilevel"},
+                          {"palette", "-type palette"},
+                          {"colour", "-type truecolor"},
+                          {"colour with alpha", "-type truecolormatte"},
+                          {"16-bit colour with alpha", "-depth 16"},
+                          {"transparent orange ground", "", "png32:", "#FFC80000"},
+                          {"interlaced", "-interlace PNG -type truecolor"}};
+    for (const auto& [name, options, coder, background] : kinds) {
+        Rendering r{203, 61, kSansCjk, 20, {"abc 中"}, "png", options, coder};
+        r.background = background;
+        const auto bytes = Render(r);
+        const PixPtr theirs(pixReadMem(bytes.data(), bytes.size()));
+        const PixPtr ours = ReadPngReduced(bytes, 1);
+        ASSERT_TRUE(theirs && ours) << name;
+        const PixPtr a(pixConvertTo32(theirs.get())), b(pixConvertTo32(ours.get()));
+        ASSERT_EQ(pixGetWidth(b.get()), 203) << name;
+        ASSERT_EQ(pixGetHeight(b.get()), 61) << name;
+        const bool alpha = pixGetSpp(theirs.get()) == 4;
+        EXPECT_EQ(pixGetSpp(ours.get()) == 4, alpha) << name;
+        int differing = 0;
+        for (l_int32 y = 0; y < 61; ++y) {
+            for (l_int32 x = 0; x < 203; ++x) {
+                l_uint32 p = 0, q = 0;
+                pixGetPixel(a.get(), x, y, &p);
+                pixGetPixel(b.get(), x, y, &q);
+                const l_uint32 opaque = alpha ? 0xffffffff : 0xffffff00;
+                differing += alpha && (p & 0xff) == 0 ? q != 0 : (p & opaque) != (q & opaque);
+            }
+        }
+        EXPECT_EQ(differing, 0) << name;
     }
 }
 

@@ -104,6 +104,23 @@ class Reducer {
     std::vector<std::uint64_t> sums_;
 };
 
+// At full size a row is copied as it is, without the reducer's sums and divisions;
+// a transparent pixel has no colour, as when reduced.
+void CopyRow(const png_byte* row, int channels, Pix* pix, l_int32 y) {
+    l_uint32* line = pixGetData(pix) + std::ptrdiff_t(y) * pixGetWpl(pix);
+    const l_int32 width = pixGetWidth(pix);
+    if (channels == 1) {
+        for (l_int32 x = 0; x < width; ++x)
+            SET_DATA_BYTE(line, x, row[x]);
+        return;
+    }
+    for (l_int32 x = 0; x < width; ++x, row += channels) {
+        const l_int32 alpha = channels == 4 ? row[3] : 255;
+        const l_int32 keep = alpha == 0 ? 0 : 1;
+        composeRGBAPixel(row[0] * keep, row[1] * keep, row[2] * keep, alpha, line + x);
+    }
+}
+
 }  // namespace
 
 bool PngReadsByRow(std::span<const std::uint8_t> bytes) {
@@ -167,6 +184,10 @@ PixPtr ReadPngReduced(std::span<const std::uint8_t> bytes, int factor) {
         png_bytep line = whole.empty() ? row.data() : whole.data() + row_bytes * y;
         if (whole.empty())
             png_read_row(read.png, line, nullptr);
+        if (factor == 1) {
+            CopyRow(line, channels, pix.get(), l_int32(y));
+            continue;
+        }
         reducer->Add(line);
         if ((y + 1) % png_uint_32(factor) == 0 || y + 1 == height)
             reducer->Write(pix.get(), l_int32(y / png_uint_32(factor)));
