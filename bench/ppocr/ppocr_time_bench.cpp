@@ -1,8 +1,9 @@
 // Time to read a rendered 1000 x 300 two-line picture: the PP-OCR engine
-// against Tesseract in process. Also prints the resident memory with the
-// PP-OCR engine loaded and warmed up.
+// against Tesseract in process, each with every core as a lone ocrgated worker has
+// them. Also prints the resident memory with the PP-OCR engine loaded and warmed up.
 
 #include "rendered_pictures.h"
+#include "service/engines/cores.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 #include "service/engines/tesseract_recognizer.h"
 
@@ -40,7 +41,8 @@ long ResidentKib() {
 
 }  // namespace
 
-int main() {
+int main(int, char** argv) {
+    ocrgated::LimitOpenMp(argv, 1);
     const auto picture = quillory::testing::RenderBenchPicture();
     const long before = ResidentKib();
     ocrgated::ppocr::PpOcrRecognizer ppocr(

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "service/engines/engine_factory.h"
-#include "service/options.h"
 #include "soap/base64.h"
 #include "support/render.h"
 #include "support/running_service.h"
@@ -21,15 +20,6 @@
 namespace bench {
 
 using testing_support::SoapRequest;
-
-// The engines' OpenMP teams share the cores among `workers`, as ocrgated does; the
-// runtime reads the limit when it loads, hence the restart.
-inline void LimitOpenMp(char** argv, int workers) {
-    if (!std::getenv("OMP_THREAD_LIMIT")) {
-        setenv("OMP_THREAD_LIMIT", std::to_string(ocrgated::CoresPerWorker(workers)).c_str(), 1);
-        execv("/proc/self/exe", argv);
-    }
-}
 
 inline std::filesystem::path RenderPicture(int width, int height, int pointsize,
                                            const std::vector<std::string>& lines) {

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "bench_support.h"
+#include "service/engines/cores.h"
 #include "service/engines/memory.h"
 
 namespace {
@@ -50,7 +51,7 @@ int Connect(int port) {
 }  // namespace
 
 int main(int, char** argv) {
-    bench::LimitOpenMp(argv, kThreads);
+    ocrgated::LimitOpenMp(argv, kThreads);
     ocrgated::LimitMallocArenas(kThreads);
     bench::Service service(kThreads, 8, "");
     const int port = service.port();

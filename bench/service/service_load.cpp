@@ -8,9 +8,10 @@
 #include <cstdio>
 
 #include "bench_support.h"
+#include "service/engines/cores.h"
 
 int main(int, char** argv) {
-    bench::LimitOpenMp(argv, 2);
+    ocrgated::LimitOpenMp(argv, 2);
     constexpr int kHello = 2000, kOcr = 200, kClients = 8;
     constexpr int kTotal = kHello + kOcr;
     const auto picture = bench::RenderPicture(500, 100, 28, {"负载测试 load test 123"});

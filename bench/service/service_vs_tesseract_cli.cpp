@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "bench_support.h"
+#include "service/engines/cores.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int, char** argv) {
-    bench::LimitOpenMp(argv, 1);
+    ocrgated::LimitOpenMp(argv, 1);
     constexpr int kRounds = 11;
     const auto picture = bench::RenderPicture(
         1000, 300, 44,

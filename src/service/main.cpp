@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "service/engines/cores.h"
 #include "service/engines/engine_factory.h"
 #include "service/engines/memory.h"
 #include "service/options.h"
@@ -98,14 +99,6 @@ int main(int argc, char** argv) {
         std::cerr << "ocrgated: " << error.what() << "\n\n" << Usage();
         return 2;
     }
-    // Each worker runs its own engine: their OpenMP teams share the cores instead of
-    // fighting over them. The OpenMP runtime reads its limit when it loads, so the
-    // limit is set and the program started again.
-    if (!std::getenv("OMP_THREAD_LIMIT")) {
-        setenv("OMP_THREAD_LIMIT", std::to_string(CoresPerWorker(line.service.threads)).c_str(),
-               1);
-        execv("/proc/self/exe", argv);  // on failure, carry on with the default
-    }
     if (line.help) {
         std::cout << Usage();
         return 0;
@@ -114,6 +107,7 @@ int main(int argc, char** argv) {
         std::cout << "ocrgated " OCRGATED_VERSION "\n";
         return 0;
     }
+    LimitOpenMp(argv, line.service.threads);
 
     ::signal(SIGPIPE, SIG_IGN);
     const sigset_t signals = SignalWatcher::Signals();

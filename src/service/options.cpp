@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "ocrgate/contract.h"
+#include "service/engines/cores.h"
 
 namespace ocrgated {
 namespace {
@@ -159,10 +160,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (line.drain_timeout <= line.drain_delay)
         throw std::invalid_argument("--drain-timeout must be longer than --drain-delay");
     return line;
-}
-
-int CoresPerWorker(int workers) {
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / std::max(1, workers));
 }
 
 std::string Usage() {

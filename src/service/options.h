@@ -30,8 +30,4 @@ std::pair<std::string, int> ParseListenAddress(const std::string& text);
 
 std::string Usage();
 
-// The cores each of `workers` recognition workers may use, at least one: PP-OCR reads
-// that many lines at once, and Tesseract's OpenMP team has that many threads.
-int CoresPerWorker(int workers);
-
 }  // namespace ocrgated
