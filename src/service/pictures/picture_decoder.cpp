@@ -205,13 +205,25 @@ PixPtr DecodeBmpWithOpenCv(std::span<const std::uint8_t> bytes) {
     return pix;
 }
 
+// Many screenshots carry an alpha channel that is opaque throughout.
+bool Opaque(Pix* pix) {
+    const l_int32 width = pixGetWidth(pix), height = pixGetHeight(pix), wpl = pixGetWpl(pix);
+    for (l_int32 y = 0; y < height; ++y) {
+        const l_uint32* line = pixGetData(pix) + std::ptrdiff_t(y) * wpl;
+        for (l_int32 x = 0; x < width; ++x)
+            if (((line[x] >> L_ALPHA_SHIFT) & 0xff) != 0xff)
+                return false;
+    }
+    return true;
+}
+
 PixPtr Normalise(PixPtr pix) {
     if (pixGetColormap(pix.get())) {
         pix.reset(pixRemoveColormap(pix.get(), REMOVE_CMAP_BASED_ON_SRC));
     }
     if (!pix)
         throw BadPicture("The picture's colour map cannot be applied");
-    if (pixGetDepth(pix.get()) == 32 && pixGetSpp(pix.get()) == 4) {
+    if (pixGetDepth(pix.get()) == 32 && pixGetSpp(pix.get()) == 4 && !Opaque(pix.get())) {
         Backdrop backdrop;
         const l_int32 width = pixGetWidth(pix.get()), height = pixGetHeight(pix.get());
         const l_int32 wpl = pixGetWpl(pix.get());
@@ -236,8 +248,9 @@ PixPtr Normalise(PixPtr pix) {
                 composeRGBPixel(blended(r, a), blended(g, a), blended(b, a), line + x);
             }
         }
-        pixSetSpp(pix.get(), 3);
     }
+    if (pixGetDepth(pix.get()) == 32)
+        pixSetSpp(pix.get(), 3);
     const l_int32 depth = pixGetDepth(pix.get());
     if (depth != 8 && depth != 32) {
         pix.reset(depth < 8 ? pixConvertTo8(pix.get(), 0) : pixConvertTo32(pix.get()));
