@@ -66,6 +66,27 @@ TEST(FusedLayers, MatchTheLayersTheyReplace) {
         const float expected = 2.0f * x * std::clamp(x + 3, 0.0f, 6.0f) / 6 - 1.0f;
         EXPECT_NEAR(actual.ptr<float>()[i], expected, 1e-5) << i;
     }
+
+    // Each channel times its gate, plus the input again when residual.
+    for (const int residual : {0, 1}) {
+        const cv::Mat x = Random({1, 3, 5, 7}, residual), gates = Random({1, 3, 1, 1}, 9);
+        cv::dnn::LayerParams params;
+        params.set("residual", residual);
+        cv::dnn::Net net;
+        net.setInputsNames({"x", "gates"});
+        const int gate = net.addLayer("gate", "ChannelGate", params);
+        net.connect(0, 0, gate, 0);
+        net.connect(0, 1, gate, 1);
+        net.setInput(x, "x");
+        net.setInput(gates, "gates");
+        const cv::Mat actual = net.forward();
+        ASSERT_EQ(actual.total(), x.total());
+        for (std::size_t i = 0; i < x.total(); ++i) {
+            const float in = x.ptr<float>()[i];
+            const float expected = in * gates.ptr<float>()[i / 35] + float(residual) * in;
+            EXPECT_NEAR(actual.ptr<float>()[i], expected, 1e-5) << residual << " at " << i;
+        }
+    }
 }
 
 }  // namespace

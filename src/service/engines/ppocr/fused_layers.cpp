@@ -140,6 +140,53 @@ class DepthwiseConv5x5Layer : public OneToOneLayer<DepthwiseConv5x5Layer> {
     int stride_y_, stride_x_;
 };
 
+// x * gate, or x + x * gate when `residual`: each channel of x [N, C, H, W] scaled by
+// its gate [N, C, 1, 1]. Where the importer knows no shapes it makes such a product
+// an element-wise layer that broadcasts pixel by pixel.
+class ChannelGateLayer : public cv::dnn::Layer {
+  public:
+    static cv::Ptr<cv::dnn::Layer> Create(cv::dnn::LayerParams& params) {
+        return cv::makePtr<ChannelGateLayer>(params);
+    }
+
+    explicit ChannelGateLayer(const cv::dnn::LayerParams& params)
+        : residual_(params.get<int>("residual", 0) != 0 ? 1.0f : 0.0f) {
+        setParamsFrom(params);
+    }
+
+    bool getMemoryShapes(const std::vector<cv::dnn::MatShape>& inputs, int,
+                         std::vector<cv::dnn::MatShape>& outputs,
+                         std::vector<cv::dnn::MatShape>&) const override {
+        outputs.assign(1, inputs[0]);
+        return false;
+    }
+
+    void forward(cv::InputArrayOfArrays inputs_arr, cv::OutputArrayOfArrays outputs_arr,
+                 cv::OutputArrayOfArrays) override {
+        std::vector<cv::Mat> inputs, outputs;
+        inputs_arr.getMatVector(inputs);
+        outputs_arr.getMatVector(outputs);
+        const cv::Mat& x = inputs[0];
+        const int planes = x.size[0] * x.size[1];
+        CV_Assert(inputs.size() == 2 && inputs[1].total() == static_cast<std::size_t>(planes));
+        const std::size_t plane_size = x.total() / static_cast<std::size_t>(planes);
+        const float* in = x.ptr<float>();
+        const float* gates = inputs[1].ptr<float>();
+        float* out = outputs[0].ptr<float>();
+        cv::parallel_for_(cv::Range(0, planes), [&](const cv::Range& range) {
+            for (int plane = range.start; plane < range.end; ++plane) {
+                const float gate = gates[plane] + residual_;
+                const std::size_t first = static_cast<std::size_t>(plane) * plane_size;
+                for (std::size_t i = first; i < first + plane_size; ++i)
+                    out[i] = in[i] * gate;
+            }
+        });
+    }
+
+  private:
+    float residual_;
+};
+
 }  // namespace
 
 void RegisterFusedLayers() {
@@ -147,6 +194,7 @@ void RegisterFusedLayers() {
     std::call_once(once, [] {
         cv::dnn::LayerFactory::registerLayer("AffineHardSwish", AffineHardSwishLayer::Create);
         cv::dnn::LayerFactory::registerLayer("DepthwiseConv5x5", DepthwiseConv5x5Layer::Create);
+        cv::dnn::LayerFactory::registerLayer("ChannelGate", ChannelGateLayer::Create);
     });
 }
 
