@@ -91,6 +91,10 @@ std::vector<RenderedPicture> RenderHardSet() {
     };
     const std::string thin = "订单 20261208 已发货，预计明天送达 Your order has shipped today";
     add("thin-line", {thin}, Page("1500x54", "xc:#f4f5f7", "#222222", 26, 37, {thin}));
+    // Large text in a strip more than twice its height: read whole, the strip's blank
+    // rows would shrink the text below what the network reads.
+    const std::string roomy = "Please bring the Q3 report 请带上季度报告";
+    add("roomy-strip", {roomy}, Page("760x80", "xc:white", "#333333", 32, 52, {roomy}));
     const std::string tight = "Invoice No. 4471 总计 ¥1,286.40 元";
     add("tight-crop", {tight},
         Page("900x80", "xc:white", "black", 24, 50, {tight}, {"-trim", "+repage"}));

@@ -147,8 +147,16 @@ struct PpOcrRecognizer::Impl {
             return std::nullopt;
         LineRecord line;
         line.box = BoxOf(boxes.empty() ? cv::Rect(0, 0, picture.cols, picture.rows) : all);
-        const int margin = std::max(2, picture.rows / 8);
-        cv::copyMakeBorder(picture, line.crop, margin, margin, margin, margin, cv::BORDER_CONSTANT,
+        // Whole along the line, but across it only the rows the boxes span and some room:
+        // text in a fraction of a taller strip would shrink below what the network reads.
+        cv::Mat strip = picture;
+        if (!boxes.empty()) {
+            const int room = std::max(2, all.height / 4);
+            strip = picture.rowRange(std::max(0, all.y - room),
+                                     std::min(picture.rows, all.br().y + room));
+        }
+        const int margin = std::max(2, strip.rows / 8);
+        cv::copyMakeBorder(strip, line.crop, margin, margin, margin, margin, cv::BORDER_CONSTANT,
                            BorderColour(picture));
         return line;
     }
