@@ -177,7 +177,8 @@ PixPtr ReadPngReduced(std::span<const std::uint8_t> bytes, int factor) {
             for (png_uint_32 y = 0; y < height; ++y)
                 png_read_row(read.png, whole.data() + row_bytes * y, nullptr);
     }
-    reducer = std::make_unique<Reducer>(l_int32(width), channels, factor);
+    if (factor > 1)
+        reducer = std::make_unique<Reducer>(l_int32(width), channels, factor);
     for (png_uint_32 y = 0; y < height; ++y) {
         if (y % 1024 == 0)
             CheckDeadline();
