@@ -3,6 +3,7 @@
 
 #include "character_error_rate.h"
 #include "rendered_pictures.h"
+#include "service/core/memory.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 #include "service/engines/tesseract_recognizer.h"
 
@@ -22,6 +23,7 @@ std::vector<std::string> Words(const std::vector<ocrgated::RecognizedLine>& line
 }  // namespace
 
 int main() {
+    ocrgated::KeepNetworkBuffersInHeap();  // as ocrgated does at start
     ocrgated::ppocr::PpOcrRecognizer ppocr(
         ocrgated::ppocr::LoadPpOcrModels(ocrgated::ppocr::DefaultModelDirectory()));
     ocrgated::TesseractRecognizer tesseract("chi_sim+eng");

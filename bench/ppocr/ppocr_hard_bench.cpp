@@ -4,6 +4,7 @@
 
 #include "character_error_rate.h"
 #include "hard_pictures.h"
+#include "service/core/memory.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include <unistd.h>
@@ -47,6 +48,7 @@ std::vector<std::string> TesseractCli(const std::vector<std::uint8_t>& picture) 
 
 // With a folder argument, each picture is also written there to be looked at.
 int main(int argc, char** argv) {
+    ocrgated::KeepNetworkBuffersInHeap();  // as ocrgated does at start
     ocrgated::ppocr::PpOcrRecognizer ppocr(
         ocrgated::ppocr::LoadPpOcrModels(ocrgated::ppocr::DefaultModelDirectory()));
     quillory::testing::ErrorCount ours_total, theirs_total;

@@ -4,6 +4,7 @@
 
 #include "rendered_pictures.h"
 #include "service/engines/cores.h"
+#include "service/core/memory.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 #include "service/engines/tesseract_recognizer.h"
 
@@ -42,6 +43,7 @@ long ResidentKib() {
 }  // namespace
 
 int main(int, char** argv) {
+    ocrgated::KeepNetworkBuffersInHeap();  // as ocrgated does at start
     ocrgated::LimitOpenMp(argv, 1);
     const auto picture = quillory::testing::RenderBenchPicture();
     const long before = ResidentKib();

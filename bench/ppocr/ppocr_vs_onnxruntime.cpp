@@ -6,6 +6,7 @@
 
 #include "bench_pictures.h"
 #include "onnxruntime_peer.h"
+#include "service/core/memory.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include <unistd.h>
@@ -64,6 +65,7 @@ struct TemporaryDirectory {
 }  // namespace
 
 int main() {
+    ocrgated::KeepNetworkBuffersInHeap();  // as ocrgated does at start
     TemporaryDirectory work;
     const auto pictures = bench::RenderBenchPictures(work.path);
 

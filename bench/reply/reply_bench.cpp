@@ -13,7 +13,7 @@
 #include <string>
 
 #include "reply/reply.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ const std::string& ReplyUtf8() {
 }
 
 const std::u16string& ReplyUtf16() {
-    static const std::u16string reply = soap::Utf8ToUtf16(ReplyUtf8());
+    static const std::u16string reply = quillory::Utf8ToUtf16(ReplyUtf8());
     return reply;
 }
 

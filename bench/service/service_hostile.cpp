@@ -16,7 +16,7 @@
 
 #include "bench_support.h"
 #include "service/engines/cores.h"
-#include "service/engines/memory.h"
+#include "service/core/memory.h"
 
 namespace {
 

@@ -1,31 +1,26 @@
 #include "Recognition.h"
 
 #include <cstdint>
-#include <memory>
 #include <span>
 
 #include "AppErrors.h"
 #include "FailureText.h"
-#include "soap/rio.h"
+#include "client/service_call.h"
 
 namespace quillory {
 
 RecognitionOutcome Recognize(const RecognitionRequest& request) {
     RecognitionOutcome outcome;
     try {
-        // One client per request, released when the call ends.
-        auto client = std::make_unique<soap::THTTPRIO>();
-        client->HTTPWebNode().SetUseUTF8InHeader(true);
-        client->HTTPWebNode().SetAbortFlag(request.abort);
-        client->SetURL(request.endpoint.toStdString());
-        std::u16string reply;
-        if (request.kind == RecognitionRequest::Kind::Address) {
-            reply = client->quillory(request.address.toStdU16String());
-        } else {
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(request.picture.constData());
-            reply = client->imgbase64totext(std::span(bytes, std::size_t(request.picture.size())));
-        }
-        outcome.reply = QString::fromStdU16String(reply);
+        const std::u16string address = request.address.toStdU16String();
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(request.picture.constData());
+        const client::PictureSource picture =
+            request.kind == RecognitionRequest::Kind::Address
+                ? client::PictureSource(std::u16string_view(address))
+                : client::PictureSource(std::span(bytes, std::size_t(request.picture.size())));
+        const client::Recognition recognition =
+            client::CallService(request.endpoint.toStdString(), picture, request.abort);
+        outcome.reply = QString::fromStdU16String(recognition.reply);
         outcome.succeeded = true;
     } catch (...) {
         const std::exception_ptr error = std::current_exception();

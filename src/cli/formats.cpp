@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace cli {
 namespace {
@@ -27,7 +27,7 @@ std::string Number(double value, int decimals) {
 std::string TextLines(const PictureResult& result) {
     std::string text;
     for (const reply::ResultLine& line : result.lines)
-        text += soap::Utf16ToUtf8(line.words) + "\n";
+        text += quillory::Utf16ToUtf8(line.words) + "\n";
     return text;
 }
 
@@ -59,7 +59,7 @@ std::string TsvRows(const std::string& source, int page, const PictureResult& re
             rows += "\t\t\t\t";
         }
         rows += '\t' + (line.confidence ? Number(*line.confidence, 4) : std::string());
-        rows += '\t' + Field(soap::Utf16ToUtf8(line.words)) + '\n';
+        rows += '\t' + Field(quillory::Utf16ToUtf8(line.words)) + '\n';
     }
     return rows;
 }

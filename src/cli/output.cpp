@@ -10,7 +10,7 @@
 
 #include "cli/formats.h"
 #include "cli/searchable_pdf.h"
-#include "reply/exception.h"
+#include "base/exception.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <mutex>
 
-#include "reply/exception.h"
+#include "base/exception.h"
 
 namespace cli {
 namespace {

@@ -5,32 +5,25 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <iterator>
 
-#include "reply/reply.h"
-#include "soap/errors.h"
-#include "soap/rio.h"
-#include "soap/utf.h"
+#include "base/exception.h"
+#include "base/utf.h"
+#include "client/service_call.h"
 
 namespace cli {
 namespace {
 
-PictureResult Call(const std::string& endpoint,
-                   const std::function<std::u16string(soap::THTTPRIO&)>& operation) {
+PictureResult Call(const std::string& endpoint, const client::PictureSource& picture) {
     PictureResult result;
     try {
-        soap::THTTPRIO rio;  // one client per request, released when the call ends
-        rio.SetUseUTF8InHeader(true);
-        rio.SetURL(endpoint);
-        const std::u16string reply = operation(rio);
-        result.reply = soap::Utf16ToUtf8(reply);
-        const reply::ReplyPtr doc = reply::ParseReply(reply);
-        if (!doc) {
+        client::Recognition recognition = client::CallService(endpoint, picture);
+        result.reply = quillory::Utf16ToUtf8(recognition.reply);
+        if (!recognition.readable) {
             result.error = "The service's reply cannot be read";
             return result;
         }
-        result.lines = reply::ResultLines(doc);
+        result.lines = std::move(recognition.lines);
         result.ok = true;
     } catch (const std::exception& e) {
         result.error = e.what();
@@ -59,12 +52,12 @@ std::vector<std::uint8_t> ReadPictureFile(const std::string& path) {
 }
 
 PictureResult RecognizeBytes(const std::vector<std::uint8_t>& bytes, const std::string& endpoint) {
-    return Call(endpoint, [&](soap::THTTPRIO& rio) { return rio.imgbase64totext(bytes); });
+    return Call(endpoint, std::span<const std::uint8_t>(bytes));
 }
 
 PictureResult RecognizeAddress(const std::string& address, const std::string& endpoint) {
-    return Call(endpoint,
-                [&](soap::THTTPRIO& rio) { return rio.quillory(soap::Utf8ToUtf16(address)); });
+    const std::u16string text = quillory::Utf8ToUtf16(address);
+    return Call(endpoint, std::u16string_view(text));
 }
 
 }  // namespace cli

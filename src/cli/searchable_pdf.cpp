@@ -6,7 +6,7 @@
 #include <QPageSize>
 #include <algorithm>
 
-#include "reply/exception.h"
+#include "base/exception.h"
 
 namespace cli {
 namespace {

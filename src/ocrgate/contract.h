@@ -3,6 +3,7 @@
 // from these constants, so they agree on every name byte for byte.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,29 +34,44 @@ struct Parameter {
     ParameterKind kind;
 };
 
+// The operations, in declaration order: the order is each operation's index, which the
+// client, the registry and the service's dispatch all take from here.
+enum class OperationId : std::size_t { HelloWorld, Quillory, ImgBase64ToText };
+
 struct Operation {
     std::string_view name;
     std::optional<Parameter> parameter;  // every result is text
 };
 
-// Declaration order matters: it is the operations' index.
 inline constexpr std::array<Operation, 3> kOperations{{
     {"HelloWorld", std::nullopt},
     {"quillory", Parameter{"url", ParameterKind::Text}},
     {"imgbase64totext", Parameter{"img", ParameterKind::Bytes}},
 }};
 
-inline std::string SoapActionFor(std::string_view operation) {
-    std::string action(kActionTemplate);
-    action.replace(action.find(kOperationPlaceholder), kOperationPlaceholder.size(), operation);
+constexpr std::size_t IndexOf(OperationId id) {
+    return static_cast<std::size_t>(id);
+}
+
+constexpr const Operation& OperationOf(OperationId id) {
+    return kOperations[IndexOf(id)];
+}
+
+// An action template with its first placeholder replaced by the operation's name; a
+// template without one is the action of every operation.
+inline std::string ActionFor(std::string_view actionTemplate, std::string_view operation) {
+    std::string action(actionTemplate);
+    if (auto at = action.find(kOperationPlaceholder); at != std::string::npos)
+        action.replace(at, kOperationPlaceholder.size(), operation);
     return action;
 }
 
-inline const Operation* FindOperation(std::string_view name) {
-    for (const auto& op : kOperations) {
-        if (op.name == name) return &op;
+inline std::optional<OperationId> FindOperation(std::string_view name) {
+    for (std::size_t i = 0; i < kOperations.size(); ++i) {
+        if (kOperations[i].name == name)
+            return static_cast<OperationId>(i);
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace ocrgate

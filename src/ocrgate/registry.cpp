@@ -6,12 +6,7 @@
 namespace ocrgate {
 
 std::string InterfaceInfo::ActionFor(std::size_t index) const {
-    std::string action = actionTemplate;
-    const std::string_view name = operations.at(index).name;
-    if (auto at = action.find(kOperationPlaceholder); at != std::string::npos) {
-        action.replace(at, kOperationPlaceholder.size(), name);
-    }
-    return action;
+    return ocrgate::ActionFor(actionTemplate, operations.at(index).name);
 }
 
 struct InvRegistry::Impl {

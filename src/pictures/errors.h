@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "reply/exception.h"
+#include "base/exception.h"
 
 namespace pictures {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "reply/exception.h"
+#include "base/exception.h"
 #include "reply/reply_value.h"
 
 namespace reply {

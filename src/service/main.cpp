@@ -12,10 +12,12 @@
 #include <mutex>
 #include <thread>
 
+#include "service/core/log.h"
+#include "service/core/memory.h"
 #include "service/engines/cores.h"
 #include "service/engines/engine_factory.h"
-#include "service/engines/memory.h"
 #include "service/options.h"
+#include "service/pictures/picture_decoder.h"
 #include "service/protocol/access_log.h"
 #include "service/protocol/http_service.h"
 
@@ -107,12 +109,16 @@ int main(int argc, char** argv) {
         std::cout << "ocrgated " OCRGATED_VERSION "\n";
         return 0;
     }
+    // Process-wide settings, all made here: threads, signals, memory and where the
+    // libraries' messages go.
     LimitOpenMp(argv, line.service.threads);
-
     ::signal(SIGPIPE, SIG_IGN);
     const sigset_t signals = SignalWatcher::Signals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     LimitMallocArenas(line.service.threads);
+    KeepNetworkBuffersInHeap();
+    SetLogSink(WriteLogLine);
+    RouteDecoderMessagesToLog();
 
     try {
         if (!line.log_file.empty())

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "reply/exception.h"
+#include "base/exception.h"
 
 namespace soap {
 

@@ -5,9 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/utf.h"
+#include "soap/envelope_reader.h"
 #include "soap/errors.h"
 #include "soap/namespaces.h"
-#include "soap/utf.h"
 #include "soap/xml_parse.h"
 
 namespace soap {
@@ -16,26 +17,8 @@ namespace {
 // Return names used when the interface declares none.
 constexpr std::string_view kDefaultReturnNames = "Result;Return";
 
-std::string_view Name(const xmlNode* node) {
-    return node->name ? reinterpret_cast<const char*>(node->name) : std::string_view();
-}
-
-std::string_view Namespace(const xmlNode* node) {
-    return node->ns && node->ns->href ? reinterpret_cast<const char*>(node->ns->href)
-                                      : std::string_view();
-}
-
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
-std::vector<xmlNode*> ElementChildren(xmlNode* node) {
-    std::vector<xmlNode*> out;
-    for (xmlNode* c = node->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE)
-            out.push_back(c);
-    }
-    return out;
 }
 
 std::string Content(const xmlNode* node) {
@@ -65,7 +48,7 @@ xmlNode* ChooseResult(xmlNode* reply, std::string_view returnNames) {
         return elements.front();
     if (elements.size() >= 2) {
         for (xmlNode* e : elements) {
-            if (InNameList(Name(e), returnNames))
+            if (InNameList(LocalName(e), returnNames))
                 return e;
         }
     }
@@ -78,11 +61,11 @@ std::u16string ResultText(xmlNode* result) {
     if (first == nullptr)
         return {};
     if (first->next == nullptr && first->type == XML_TEXT_NODE)
-        return Utf8ToUtf16(Content(first));
+        return quillory::Utf8ToUtf16(Content(first));
     std::string xml;
     for (xmlNode* c = first; c; c = c->next)
         xml += NodeXml(c);
-    return Utf8ToUtf16(xml);
+    return quillory::Utf8ToUtf16(xml);
 }
 
 // The text of a fault part: its single text or CDATA child, or empty when it has none.
@@ -100,7 +83,7 @@ std::string PartText(xmlNode* part) {
     for (xmlNode* c = fault->children; c; c = c->next) {
         if (c->type != XML_ELEMENT_NODE)
             continue;
-        const std::string_view name = Name(c);
+        const std::string_view name = LocalName(c);
         if (SameText(name, "faultcode")) {
             code = PartText(c);
         } else if (SameText(name, "faultstring")) {
@@ -111,26 +94,8 @@ std::string PartText(xmlNode* part) {
             detail = NodeXml(c);
         }
     }
-    throw ERemotableException(std::move(message), Utf8ToUtf16(code), Utf8ToUtf16(actor),
-                              Utf8ToUtf16(detail));
-}
-
-// No header types or handlers are declared, so only mustUnderstand matters.
-void ReadHeaderEntry(xmlNode* entry) {
-    for (xmlAttr* a = entry->properties; a; a = a->next) {
-        if (Name(reinterpret_cast<xmlNode*>(a)) != "mustUnderstand")
-            continue;
-        xmlChar* raw = xmlNodeListGetString(entry->doc, a->children, 1);
-        const std::string value = raw ? reinterpret_cast<const char*>(raw) : "";
-        xmlFree(raw);
-        if (value == "1" || SameText(value, "true")) {
-            throw ERemotableException("Soap header " + std::string(Name(entry)) +
-                                          " with attribute 'mustUnderstand' set to true was not "
-                                          "handled",
-                                      u"MustUnderstand", {}, {});
-        }
-        return;
-    }
+    throw ERemotableException(std::move(message), quillory::Utf8ToUtf16(code), quillory::Utf8ToUtf16(actor),
+                              quillory::Utf8ToUtf16(detail));
 }
 
 }  // namespace
@@ -138,43 +103,38 @@ void ReadHeaderEntry(xmlNode* entry) {
 std::u16string ReadReply(std::span<const std::uint8_t> reply, const ocrgate::InterfaceInfo& intf,
                          const ocrgate::Operation&) {
     XmlDocPtr doc = ParseXml(reply);
-    xmlNode* envelope = xmlDocGetRootElement(doc.get());
-    if (envelope == nullptr)
-        throw ESOAPDomConvertError("Invalid SOAP Response");
-    if (Name(envelope) != "Envelope" || Namespace(envelope) != kSoapEnvelopeNs) {
+    EnvelopeParts parts;
+    try {
+        parts = ReadEnvelope(doc.get());
+    } catch (const EEnvelopeError& error) {
+        if (error.What() == EEnvelopeError::Problem::NoDocumentElement)
+            throw ESOAPDomConvertError("Invalid SOAP Response");
+        if (error.What() != EEnvelopeError::Problem::NotAnEnvelope)
+            throw ESOAPDomConvertError("Invalid SOAP response");
         throw ESOAPDomConvertError("DocumentElement " + std::string(kSoapEnvelopeNs) +
-                                   ":Envelope expected, " + std::string(Namespace(envelope)) + ":" +
-                                   std::string(Name(envelope)) + " found");
+                                   ":Envelope expected, " + std::string(error.FoundNamespace()) +
+                                   ":" + std::string(error.FoundName()) + " found");
     }
-    if (envelope->children == nullptr)
+    if (parts.envelope->children == nullptr)
         throw ESOAPDomConvertError("Invalid SOAP response");
-
-    const std::string_view returnNames =
-        intf.returnNames.empty() ? kDefaultReturnNames : std::string_view(intf.returnNames);
-    bool seenHeader = false, seenBody = false;
-    std::u16string result;
-    for (xmlNode* child = envelope->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
-        if (Name(child) == "Header") {
-            if (seenHeader)
-                throw ESOAPDomConvertError("Invalid SOAP response");
-            seenHeader = true;
-            for (xmlNode* entry : ElementChildren(child))
-                ReadHeaderEntry(entry);
-        } else if (Name(child) == "Body") {
-            if (seenBody)
-                throw ESOAPDomConvertError("Invalid SOAP response");
-            seenBody = true;
-            const std::vector<xmlNode*> elements = ElementChildren(child);
-            if (elements.empty())
-                continue;
-            xmlNode* replyElement = elements.front();
-            if (Name(replyElement) == "Fault")
-                RaiseFault(replyElement);
-            result = ResultText(ChooseResult(replyElement, returnNames));
+    // No header types or handlers are declared, so only mustUnderstand matters.
+    for (const xmlNode* entry : parts.header_entries) {
+        if (MustUnderstand(entry)) {
+            throw ERemotableException("Soap header " + std::string(LocalName(entry)) +
+                                          " with attribute 'mustUnderstand' set to true was not "
+                                          "handled",
+                                      u"MustUnderstand", {}, {});
         }
     }
+    std::u16string result;
+    xmlNode* replyElement = parts.body ? FirstElementChild(parts.body) : nullptr;
+    if (replyElement == nullptr)
+        return result;
+    if (LocalName(replyElement) == "Fault")
+        RaiseFault(replyElement);
+    const std::string_view returnNames =
+        intf.returnNames.empty() ? kDefaultReturnNames : std::string_view(intf.returnNames);
+    result = ResultText(ChooseResult(replyElement, returnNames));
     return result;
 }
 

@@ -6,7 +6,7 @@
 
 #include "soap/base64.h"
 #include "soap/envelope.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace soap {
 namespace {
@@ -18,7 +18,7 @@ void WriteArgument(XmlWriter& w, const Argument& argument) {
     if (const auto* text = std::get_if<std::u16string_view>(&argument)) {
         if (text->empty())
             return;  // an element without content, never a nil marker
-        w.Text(Utf16ToUtf8(*text));
+        w.Text(quillory::Utf16ToUtf8(*text));
     } else if (const auto* bytes = std::get_if<std::span<const std::uint8_t>>(&argument)) {
         // Base64 needs no escaping, so it goes out raw, CR LF included, block by block.
         Base64Lines encoder;

@@ -14,28 +14,24 @@ ocrgate::InterfaceInfo Bind() {
     return *std::move(info);
 }
 
-// Indexes of the operations in the interface's declaration order.
-constexpr std::size_t kHelloWorld = 0;
-constexpr std::size_t kQuillory = 1;
-constexpr std::size_t kImgBase64ToText = 2;
-
 }  // namespace
 
 THTTPRIO::THTTPRIO() : interface_(Bind()), webNode_(std::make_unique<THTTPReqResp>()) {}
 
 std::u16string THTTPRIO::HelloWorld() {
-    return Invoke(kHelloWorld, std::monostate{});
+    return Invoke(ocrgate::OperationId::HelloWorld, std::monostate{});
 }
 
 std::u16string THTTPRIO::quillory(std::u16string_view url) {
-    return Invoke(kQuillory, url);
+    return Invoke(ocrgate::OperationId::Quillory, url);
 }
 
 std::u16string THTTPRIO::imgbase64totext(std::span<const std::uint8_t> img) {
-    return Invoke(kImgBase64ToText, img);
+    return Invoke(ocrgate::OperationId::ImgBase64ToText, img);
 }
 
-std::u16string THTTPRIO::Invoke(std::size_t operationIndex, const Argument& argument) {
+std::u16string THTTPRIO::Invoke(ocrgate::OperationId id, const Argument& argument) {
+    const std::size_t operationIndex = ocrgate::IndexOf(id);
     const ocrgate::Operation& operation = interface_.operations.at(operationIndex);
     // The streams live in this frame, so they are released however the call ends.
     MemoryStream request = BuildRequest(interface_, operation, argument);

@@ -31,7 +31,7 @@ class THTTPRIO final : public ocrgate::ocrgateSoap {
     std::u16string imgbase64totext(std::span<const std::uint8_t> img) override;
 
   private:
-    std::u16string Invoke(std::size_t operationIndex, const Argument& argument);
+    std::u16string Invoke(ocrgate::OperationId id, const Argument& argument);
 
     ocrgate::InterfaceInfo interface_;
     std::unique_ptr<THTTPReqResp> webNode_;

@@ -9,7 +9,7 @@
 #include <new>
 
 #include "soap/errors.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace soap {
 namespace {
@@ -94,7 +94,7 @@ std::string SourceLine(std::span<const std::uint8_t> bytes, int line) {
     while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
         ++end;
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + at, end - at);
-    return Utf8Prefix(text, kSourceTextLength);
+    return quillory::Utf8Prefix(text, kSourceTextLength);
 }
 
 std::string TrimLineEnds(std::string text) {

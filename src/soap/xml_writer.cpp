@@ -5,7 +5,7 @@
 #include <new>
 
 #include "soap/stream.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace soap {
 namespace {
@@ -47,7 +47,7 @@ std::string XmlSafeText(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t start = at;
-        const char32_t c = DecodeUtf8(utf8, at);
+        const char32_t c = quillory::DecodeUtf8(utf8, at);
         const bool replaced = c == 0xFFFD && utf8.substr(start, at - start) != kReplacement;
         if (replaced || !XmlAllows(c))
             out += kReplacement;

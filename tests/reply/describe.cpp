@@ -1,6 +1,6 @@
 #include "describe.h"
 
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace reply::test {
 
@@ -29,7 +29,7 @@ std::string KindName(ReplyValue::Kind kind) {
 std::string Describe(const ReplyPtr& value) {
     if (!value)
         return "none";
-    return KindName(value->kind()) + ":" + soap::Utf16ToUtf8(AsText(value));
+    return KindName(value->kind()) + ":" + quillory::Utf16ToUtf8(AsText(value));
 }
 
 std::string ParseAndDescribe(std::u16string_view text) {
@@ -37,7 +37,7 @@ std::string ParseAndDescribe(std::u16string_view text) {
 }
 
 std::string ParseAndDescribe(std::string_view utf8) {
-    return ParseAndDescribe(std::u16string_view(soap::Utf8ToUtf16(utf8)));
+    return ParseAndDescribe(std::u16string_view(quillory::Utf8ToUtf16(utf8)));
 }
 
 }  // namespace reply::test

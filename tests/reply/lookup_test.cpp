@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "describe.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace reply::test {
 namespace {
@@ -14,10 +14,10 @@ namespace {
 // The result display's walk: every "words" text of "words_result", or nothing.
 std::vector<std::string> Words(const std::string& reply) {
     std::vector<std::string> lines;
-    ReplyPtr doc = ParseReply(soap::Utf8ToUtf16(reply));
+    ReplyPtr doc = ParseReply(quillory::Utf8ToUtf16(reply));
     ReplyPtr array = ArrayMember(doc, u"words_result");
     for (std::size_t i = 0, n = ElementCount(array); i < n; ++i) {
-        lines.push_back(soap::Utf16ToUtf8(StringMember(ElementAt(array, i), u"words")));
+        lines.push_back(quillory::Utf16ToUtf8(StringMember(ElementAt(array, i), u"words")));
     }
     return lines;
 }
@@ -40,7 +40,7 @@ TEST(Lookup, NoArrayForOtherShapes) {
           "{\"words_result\":1}", "{\"Words_result\":[{\"words\":\"x\"}]}",
           "{\"words_result \":[{\"words\":\"x\"}]}", "{}", "null"}) {
         SCOPED_TRACE(reply);
-        ReplyPtr doc = ParseReply(soap::Utf8ToUtf16(reply));
+        ReplyPtr doc = ParseReply(quillory::Utf8ToUtf16(reply));
         ASSERT_TRUE(doc);
         EXPECT_FALSE(ArrayMember(doc, u"words_result"));
     }
@@ -75,7 +75,7 @@ TEST(Lookup, LaterDuplicateWins) {
 TEST(Lookup, StringMemberOnNonObjects) {
     for (const char* text : {"[1]", "\"words\"", "1", "null"}) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(StringMember(ParseReply(soap::Utf8ToUtf16(text)), u"words"), u"");
+        EXPECT_EQ(StringMember(ParseReply(quillory::Utf8ToUtf16(text)), u"words"), u"");
     }
     EXPECT_EQ(StringMember(nullptr, u"words"), u"");
     EXPECT_EQ(StringMember(ParseReply(u"{\"a\":\"\"}"), u"a"), u"");
@@ -117,9 +117,9 @@ TEST(Lookup, ManyMembersAreFoundByName) {
         text += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
     text += "\"words_result\":[{\"words\":\"found\"}]}";
     EXPECT_EQ(Words(text), (Lines{"found"}));
-    ReplyPtr doc = ParseReply(soap::Utf8ToUtf16(text));
+    ReplyPtr doc = ParseReply(quillory::Utf8ToUtf16(text));
     for (int i = 0; i < 500; i += 37) {
-        EXPECT_EQ(soap::Utf16ToUtf8(StringMember(doc, soap::Utf8ToUtf16("m" + std::to_string(i)))),
+        EXPECT_EQ(quillory::Utf16ToUtf8(StringMember(doc, quillory::Utf8ToUtf16("m" + std::to_string(i)))),
                   std::to_string(i));
     }
     EXPECT_EQ(StringMember(doc, u"m500"), u"");

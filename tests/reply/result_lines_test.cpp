@@ -4,7 +4,7 @@
 
 #include "reply/reply.h"
 #include "reply/result_lines.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace reply::test {
 namespace {
@@ -31,7 +31,7 @@ TEST(ResultLines, TakesBoxAndConfidenceOnlyWhenNumeric) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.element);
         const auto lines = ResultLines(
-            ParseReply(soap::Utf8ToUtf16(std::string("{words_result:[") + c.element + "]}")));
+            ParseReply(quillory::Utf8ToUtf16(std::string("{words_result:[") + c.element + "]}")));
         ASSERT_EQ(lines.size(), 1u);
         ASSERT_EQ(lines[0].location.has_value(), c.has_box);
         if (c.has_box) {

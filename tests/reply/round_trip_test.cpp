@@ -9,7 +9,7 @@
 #include <string>
 
 #include "reply/reply.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace reply {
 namespace {
@@ -66,7 +66,7 @@ class JsonGenerator {
 
     void Integer(std::u16string& out) {
         std::int64_t value = std::int64_t(random_()) >> Pick(63);
-        out += soap::Utf8ToUtf16(std::to_string(value));
+        out += quillory::Utf8ToUtf16(std::to_string(value));
     }
 
     void FixedPoint(std::u16string& out) {
@@ -74,7 +74,7 @@ class JsonGenerator {
         if (Pick(3) == 0)
             text.insert(0, "-");
         text += "." + std::to_string(Pick(10000)).substr(0, std::size_t(1 + Pick(4)));
-        out += soap::Utf8ToUtf16(text);
+        out += quillory::Utf8ToUtf16(text);
     }
 
     void Floating(std::u16string& out) {
@@ -84,7 +84,7 @@ class JsonGenerator {
         char text[64];
         std::snprintf(text, sizeof text, Pick(2) ? "%.*ge%d" : "%.*gE%d", 1 + Pick(17), mantissa,
                       exponent);
-        out += soap::Utf8ToUtf16(text);
+        out += quillory::Utf8ToUtf16(text);
     }
 
     void String(std::u16string& out) {
@@ -141,7 +141,7 @@ TEST(RoundTrip, TextFormReadsBackToItself) {
     int nested = 0;
     for (int i = 0; i < 3000; ++i) {
         const std::u16string json = generator.Document();
-        SCOPED_TRACE(soap::Utf16ToUtf8(json));
+        SCOPED_TRACE(quillory::Utf16ToUtf8(json));
         ReplyPtr value = ParseReply(json);
         ASSERT_TRUE(value);
         const std::u16string text = AsText(value);
@@ -157,7 +157,7 @@ TEST(RoundTrip, TextFormReadsBackToItself) {
 TEST(RoundTrip, ScalarsAtTheTop) {
     for (const char16_t* json : {u"null", u"true", u"false", u"-12", u"0.5", u"-7.25", u"1.5e300",
                                  u"-2.5E-300", u"123456789.123456", u"4.9e-324"}) {
-        SCOPED_TRACE(soap::Utf16ToUtf8(json));
+        SCOPED_TRACE(quillory::Utf16ToUtf8(json));
         const std::u16string text = AsText(ParseReply(json));
         EXPECT_EQ(AsText(ParseReply(text)), text);
     }

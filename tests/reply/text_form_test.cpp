@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "describe.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace reply::test {
 namespace {

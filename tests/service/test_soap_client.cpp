@@ -8,7 +8,7 @@
 #include "service/engines/tesseract_recognizer.h"
 #include "soap/errors.h"
 #include "soap/rio.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 #include "support/render.h"
 #include "support/running_service.h"
 
@@ -23,7 +23,7 @@ std::string Endpoint(const RunningService& running) {
 
 std::vector<std::string> Words(const std::u16string& reply) {
     std::vector<std::string> words;
-    const auto parsed = nlohmann::json::parse(soap::Utf16ToUtf8(reply));
+    const auto parsed = nlohmann::json::parse(quillory::Utf16ToUtf8(reply));
     for (const auto& line : parsed.at("words_result")) {
         words.push_back(line.at("words"));
     }
@@ -57,7 +57,7 @@ TEST(SoapClient, CallsEveryOperationOfTheService) {
               (std::vector<std::string>{"第一行 & <二>", "second line"}));
 
     const std::u16string url =
-        u"http://127.0.0.1:" + soap::Utf8ToUtf16(std::to_string(port)) + u"/pic.png";
+        u"http://127.0.0.1:" + quillory::Utf8ToUtf16(std::to_string(port)) + u"/pic.png";
     EXPECT_EQ(Words(Client(running)->quillory(url)),
               (std::vector<std::string>{"网页图片", "web picture"}));
 

@@ -7,7 +7,7 @@
 #include "soap/envelope.h"
 #include "soap/errors.h"
 #include "soap/reply.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ TEST(Envelope, ResponsesCarryAnyTextTheReaderGetsBack) {
     };
     for (const auto& [text, expected] : cases) {
         const std::string xml = soap::WriteResponse(ocrgate::kNamespace, "HelloWorld", text);
-        EXPECT_EQ(Read(xml), soap::Utf8ToUtf16(expected)) << xml;
+        EXPECT_EQ(Read(xml), quillory::Utf8ToUtf16(expected)) << xml;
     }
 }
 

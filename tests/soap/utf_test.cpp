@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "soap/utf.h"
+#include "base/utf.h"
 #include "soap/xml_writer.h"
 
 namespace soap {
@@ -18,24 +18,24 @@ TEST(Utf, ConvertsBothWays) {
         {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
-        EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
+        EXPECT_EQ(quillory::Utf8ToUtf16(c.utf8), c.utf16);
+        EXPECT_EQ(quillory::Utf16ToUtf8(c.utf16), c.utf8);
     }
 }
 
 // One U+FFFD for every byte that does not start a valid sequence.
 TEST(Utf, MalformedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xff"
+    EXPECT_EQ(quillory::Utf8ToUtf16("a\xff"
                           "b"),
               u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xc0\x80"), u"\uFFFD\uFFFD");            // overlong lead
-    EXPECT_EQ(Utf8ToUtf16("\xe4\xb8"), u"\uFFFD\uFFFD");            // cut short
-    EXPECT_EQ(Utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate
-    EXPECT_EQ(Utf8ToUtf16("\xe4"
+    EXPECT_EQ(quillory::Utf8ToUtf16("\xc0\x80"), u"\uFFFD\uFFFD");            // overlong lead
+    EXPECT_EQ(quillory::Utf8ToUtf16("\xe4\xb8"), u"\uFFFD\uFFFD");            // cut short
+    EXPECT_EQ(quillory::Utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate
+    EXPECT_EQ(quillory::Utf8ToUtf16("\xe4"
                           "a"),
               u"\uFFFDa");
-    EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");  // lone high surrogate
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xef\xbf\xbd");
+    EXPECT_EQ(quillory::Utf16ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");  // lone high surrogate
+    EXPECT_EQ(quillory::Utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xef\xbf\xbd");
 }
 
 TEST(XmlSafeText, ReplacesWhatXmlCannotCarry) {

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "service/engines/recognition_context.h"
+#include "service/core/recognition_context.h"
 #include "service/engines/text_cleanup.h"
 #include "service/engines/text_size.h"
 #include "service/pictures/picture_decoder.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "soap/utf.h"
+#include "base/utf.h"
 
 namespace ocrgated {
 namespace {
@@ -16,7 +16,7 @@ std::vector<Piece> Split(std::string_view text) {
     std::vector<Piece> pieces;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = i;
-        const char32_t code = soap::DecodeUtf8(text, i);
+        const char32_t code = quillory::DecodeUtf8(text, i);
         pieces.push_back({text.substr(start, i - start), code});
     }
     return pieces;

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <mutex>
 #include <string>
 
-#include "service/engines/recognition_context.h"
-#include "service/engines/recognizer.h"
-#include "service/pictures/gif_frames.h"
+#include "service/core/recognition_context.h"
+#include "service/core/picture_errors.h"
+#include "service/core/recognized_line.h"
+#include "service/pictures/decoding_plan.h"
 #include "service/pictures/jpeg_reader.h"
 #include "service/pictures/png_reader.h"
 
@@ -24,118 +24,6 @@ void PixFree::operator()(Pix* pix) const {
 }
 
 namespace {
-
-bool Accepted(l_int32 format) {
-    return format == IFF_JFIF_JPEG || format == IFF_PNG || format == IFF_BMP || format == IFF_GIF ||
-           format == IFF_WEBP || L_FORMAT_IS_TIFF(format);
-}
-
-void CheckPixels(std::uint64_t pixels, const char* what) {
-    if (pixels > kMaxPicturePixels) {
-        throw PictureTooLarge(std::string("The picture declares ") + std::to_string(pixels) +
-                              " pixels" + what + "; at most " + std::to_string(kMaxPicturePixels) +
-                              " are accepted");
-    }
-}
-
-std::uint64_t BmpHeaderPixels(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 26)
-        throw BadPicture("The BMP picture is damaged");
-    const auto read16 = [&](std::size_t at) {
-        return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8;
-    };
-    const auto read32 = [&](std::size_t at) {
-        return std::int32_t(read16(at) | read16(at + 2) << 16);
-    };
-    if (read32(14) == 12)  // the OS/2 header: 16-bit width and height
-        return std::uint64_t(read16(18)) * read16(20);
-    const std::int64_t width = read32(18), height = read32(22);
-    return std::uint64_t(width < 0 ? -width : width) * std::uint64_t(height < 0 ? -height : height);
-}
-
-// What the header tells; GIF and BMP are measured by pixels alone.
-struct Header {
-    std::uint64_t pixels = 0;
-    l_int32 width = 0, height = 0;
-    bool grey = false;  // one sample, no colour map: decodes to 8 bits a pixel
-};
-
-// Measures the picture from its header alone.
-Header CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
-    if (format == IFF_GIF) {
-        // Leptonica's header reader decodes a GIF whole, so measure it ourselves.
-        const auto extent = MeasureGif(bytes);
-        if (!extent)
-            throw BadPicture("The GIF picture is damaged");
-        CheckPixels(extent->screen_pixels, "");
-        CheckPixels(extent->frame_pixels, " over its frames");
-        return {extent->screen_pixels};
-    }
-    if (format == IFF_BMP) {
-        // Leptonica's header reader decodes a BMP whole, and knows only the classic header.
-        const std::uint64_t pixels = BmpHeaderPixels(bytes);
-        CheckPixels(pixels, "");
-        return {pixels};
-    }
-    l_int32 w = 0, h = 0, bps = 0, spp = 0, cmap = 0, header_format = 0;
-    if (pixReadHeaderMem(bytes.data(), bytes.size(), &header_format, &w, &h, &bps, &spp, &cmap) !=
-            0 ||
-        w <= 0 || h <= 0) {
-        throw BadPicture("The picture's header cannot be read");
-    }
-    const std::uint64_t pixels = std::uint64_t(w) * std::uint64_t(h);
-    CheckPixels(pixels, "");
-    return {pixels, w, h, spp == 1 && cmap == 0};
-}
-
-l_int32 Reduced(l_int32 side, int numerator, int denominator) {
-    return l_int32((std::int64_t(side) * numerator + denominator - 1) / denominator);
-}
-
-// How the picture will be decoded, and what that costs, from its header.
-struct Plan {
-    enum class Reader { Leptonica, Png, Jpeg } reader = Reader::Leptonica;
-    int numerator = 1, denominator = 1;  // the decoded size over the picture's own
-    std::uint64_t memory = 0;            // the working memory estimated
-};
-
-Plan PlanDecoding(std::span<const std::uint8_t> bytes, l_int32 format, const Header& header,
-                  const PictureReading& reading) {
-    Plan plan;
-    const l_int32 side = std::max(header.width, header.height);
-    const bool reduce = reading.reading_side > 0 && side > reading.reading_side;
-    std::uint64_t pixels = header.pixels, held_whole = 0;  // bytes held at full size
-    if (format == IFF_JFIF_JPEG) {
-        // libjpeg scales by eighths in the DCT: the fewest that keep the reading side.
-        plan.reader = Plan::Reader::Jpeg;
-        plan.denominator = 8;
-        plan.numerator = 8;
-        while (reduce && plan.numerator > 1 &&
-               Reduced(side, plan.numerator - 1, 8) >= reading.reading_side)
-            --plan.numerator;
-        if (JpegIsProgressive(bytes))
-            held_whole = header.pixels * (header.grey ? 1 : 3) * 2;
-    } else if (format == IFF_PNG) {
-        // Rows are averaged in blocks: whole blocks that keep the reading side.
-        plan.reader = Plan::Reader::Png;
-        plan.denominator = reduce ? side / reading.reading_side : 1;
-        if (!PngReadsByRow(bytes))
-            held_whole = header.pixels * (header.grey ? 1 : 4);
-    }
-    if (plan.numerator != plan.denominator)
-        pixels = std::uint64_t(Reduced(header.width, plan.numerator, plan.denominator)) *
-                 std::uint64_t(Reduced(header.height, plan.numerator, plan.denominator));
-    const double per_pixel = (header.grey ? 1 : 4) + reading.engine_bytes_per_pixel;
-    plan.memory = std::uint64_t(double(pixels) * per_pixel) + held_whole;
-    if (reading.max_memory > 0 && plan.memory > reading.max_memory) {
-        constexpr std::uint64_t kMiB = 1 << 20;
-        throw PictureTooLarge("reading this picture would take about " +
-                              std::to_string((plan.memory + kMiB - 1) / kMiB) +
-                              " MiB of working memory; the service allows " +
-                              std::to_string(reading.max_memory / kMiB) + " MiB a picture");
-    }
-    return plan;
-}
 
 // Transparent parts are laid on white, unless what shows through the alpha is mostly
 // light (white text on a transparent badge): then on black, so the ink stays visible.
@@ -268,14 +156,13 @@ void LeptonicaSays(const char* message) {
 
 }  // namespace
 
-DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureReading& reading) {
-    static std::once_flag attributed;
-    std::call_once(attributed, [] {
-        leptSetStderrHandler(LeptonicaSays);
-        setMsgSeverity(L_SEVERITY_WARNING);
-        LogStandardErrorStream("opencv");
-    });
+void RouteDecoderMessagesToLog() {
+    leptSetStderrHandler(LeptonicaSays);
+    setMsgSeverity(L_SEVERITY_WARNING);
+    LogStandardErrorStream("opencv");
+}
 
+DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureReading& reading) {
     // Leptonica reads the first 12 bytes to find the format.
     if (bytes.size() < 16)
         throw BadPicture("The data is too short to be a picture");

@@ -46,6 +46,10 @@ DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureR
 // The picture whole, with no memory limit beyond the pixel cap.
 PixPtr DecodePicture(std::span<const std::uint8_t> bytes);
 
+// Sends Leptonica's warnings and errors, and what OpenCV writes to std::cerr, to the
+// log under the request being served. Process-wide: a program calls it once at start.
+void RouteDecoderMessagesToLog();
+
 // Brings the boxes of lines read in a picture decoded at `scale` back to the picture's own.
 void ToPictureScale(std::vector<RecognizedLine>& lines, double scale);
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "service/engines/recognition_context.h"
-#include "service/engines/recognizer.h"
+#include "service/core/recognition_context.h"
+#include "service/core/picture_errors.h"
 
 namespace ocrgated {
 namespace {

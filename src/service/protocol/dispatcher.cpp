@@ -29,7 +29,7 @@ void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
     const std::string_view action = Unquote(header);
     if (action.empty())
         return;  // no intent stated; the Body decides
-    const std::string expected = ocrgate::SoapActionFor(operation.name);
+    const std::string expected = ocrgate::ActionFor(ocrgate::kActionTemplate, operation.name);
     if (action != expected) {
         throw ClientFault("The SOAPAction " + std::string(action) +
                           " does not match the operation " + std::string(operation.name) +
@@ -76,12 +76,13 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
     DispatchResult result{200, {}, "-", "ok", {}};
     try {
         const SoapRequest request = ReadSoapRequest(body);
-        result.operation = std::string(request.operation->name);
-        CheckAction(soap_action, *request.operation);
-        if (request.operation->name == "quillory")
+        const ocrgate::Operation& operation = *request.operation;
+        result.operation = std::string(operation.name);
+        CheckAction(soap_action, operation);
+        if (request.id == ocrgate::OperationId::Quillory)
             result.host = HostOf(request.argument.value_or(""));
-        result.envelope = soap::WriteResponse(ocrgate::kNamespace, request.operation->name,
-                                              Run(*request.operation, request.argument.value_or(""),
+        result.envelope = soap::WriteResponse(ocrgate::kNamespace, operation.name,
+                                              Run(request.id, request.argument.value_or(""),
                                                   std::string(peer) + " " + result.operation));
     } catch (const ServerBusy& busy) {
         result = {503, WriteFaultEnvelope(ServerFault(std::string("Server busy: ") + busy.what())),
@@ -103,11 +104,12 @@ std::size_t Dispatcher::WorkersBusy() const {
     return std::min<std::size_t>(running, static_cast<std::size_t>(pool_.threads()));
 }
 
-std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::string& argument,
+std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& argument,
                             const std::string& request) {
-    if (operation.name == "HelloWorld")
+    switch (operation) {
+    case ocrgate::OperationId::HelloWorld:
         return "Hello World";
-    if (operation.name == "imgbase64totext") {
+    case ocrgate::OperationId::ImgBase64ToText: {
         auto picture = soap::DecodeBase64(argument);
         if (!picture)
             throw ClientFault("The img parameter is not valid base64");
@@ -115,7 +117,10 @@ std::string Dispatcher::Run(const ocrgate::Operation& operation, const std::stri
             throw ClientFault("The img parameter is empty: no picture was sent");
         return Recognize(std::move(*picture), request);
     }
-    // quillory; an address pasted with surrounding blanks is still the address
+    case ocrgate::OperationId::Quillory:
+        break;
+    }
+    // An address pasted with surrounding blanks is still the address.
     const auto first = argument.find_first_not_of(" \t\r\n");
     if (first == std::string::npos)
         throw ClientFault("The url parameter is empty: no address was sent");

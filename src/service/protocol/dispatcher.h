@@ -45,7 +45,7 @@ class Dispatcher {
     std::size_t WorkersBusy() const;
 
   private:
-    std::string Run(const ocrgate::Operation& operation, const std::string& argument,
+    std::string Run(ocrgate::OperationId operation, const std::string& argument,
                     const std::string& request);
     std::string Fetch(const std::string& url, const std::string& request);
     std::string Recognize(std::vector<std::uint8_t> picture, const std::string& request);

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "ocrgate/contract.h"
-#include "service/engines/memory.h"
+#include "service/core/memory.h"
 #include "service/protocol/access_log.h"
 #include "service/protocol/fault_reply.h"
 #include "service/protocol/wsdl.h"

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "service/protocol/soap_fault.h"
+#include "soap/envelope_reader.h"
 #include "soap/errors.h"
 #include "soap/namespaces.h"
 #include "soap/xml_parse.h"
@@ -13,33 +14,12 @@
 namespace ocrgated {
 namespace {
 
-struct XmlFree {
-    void operator()(xmlChar* text) const { xmlFree(text); }
-};
-
 std::string_view View(const xmlChar* text) {
     return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
 }
 
 bool InNamespace(const xmlNode* node, std::string_view ns) {
-    return node->ns != nullptr && View(node->ns->href) == ns;
-}
-
-bool IsElement(const xmlNode* node, std::string_view ns, std::string_view name) {
-    return node->type == XML_ELEMENT_NODE && View(node->name) == name && InNamespace(node, ns);
-}
-
-std::string Qualified(const xmlNode* node) {
-    std::string name = node->ns ? "{" + std::string(View(node->ns->href)) + "}" : "";
-    return name + std::string(View(node->name));
-}
-
-const xmlNode* FirstElement(const xmlNode* parent) {
-    for (const xmlNode* child = parent->children; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE)
-            return child;
-    }
-    return nullptr;
+    return soap::NamespaceOf(node) == ns;
 }
 
 // Every request of this service has a handful of elements. Bounding the markup
@@ -70,20 +50,6 @@ soap::XmlDocPtr Parse(std::string_view body) {
     }
 }
 
-void CheckHeader(const xmlNode* header) {
-    for (const xmlNode* entry = header->children; entry; entry = entry->next) {
-        if (entry->type != XML_ELEMENT_NODE)
-            continue;
-        std::unique_ptr<xmlChar, XmlFree> must(
-            xmlGetNsProp(entry, BAD_CAST "mustUnderstand", BAD_CAST soap::kSoapEnvelopeNs.data()));
-        if (must && (View(must.get()) == "1" || View(must.get()) == "true")) {
-            throw SoapFault(SoapFault::Code::MustUnderstand,
-                            "The header entry " + Qualified(entry) +
-                                " must be understood, and this service does not know it");
-        }
-    }
-}
-
 std::string ArgumentText(const xmlNode* parameter) {
     for (const xmlNode* child = parameter->children; child; child = child->next) {
         if (child->type == XML_ELEMENT_NODE) {
@@ -91,47 +57,55 @@ std::string ArgumentText(const xmlNode* parameter) {
                               " must hold text only");
         }
     }
-    std::unique_ptr<xmlChar, XmlFree> content(xmlNodeGetContent(parameter));
+    const soap::XmlText content(xmlNodeGetContent(parameter));
     return std::string(View(content.get()));
+}
+
+soap::EnvelopeParts Envelope(const xmlDoc* doc) {
+    try {
+        return soap::ReadEnvelope(doc);
+    } catch (const soap::EEnvelopeError& error) {
+        using Problem = soap::EEnvelopeError::Problem;
+        switch (error.What()) {
+        case Problem::NoDocumentElement:
+            throw ClientFault("The request has no document element");
+        case Problem::NotAnEnvelope:
+            throw ClientFault("The request is not a SOAP 1.1 Envelope: its document element is " +
+                              soap::QualifiedName(xmlDocGetRootElement(doc)));
+        case Problem::TwoHeaders:
+        case Problem::TwoBodies:
+            break;
+        }
+        throw ClientFault(error.what());
+    }
 }
 
 }  // namespace
 
 SoapRequest ReadSoapRequest(std::string_view body) {
     auto doc = Parse(body);
-    const xmlNode* envelope = xmlDocGetRootElement(doc.get());
-    if (!envelope)
-        throw ClientFault("The request has no document element");
-    if (!IsElement(envelope, soap::kSoapEnvelopeNs, "Envelope")) {
-        throw ClientFault("The request is not a SOAP 1.1 Envelope: its document element is " +
-                          Qualified(envelope));
-    }
-
-    const xmlNode* body_element = nullptr;
-    for (const xmlNode* child = envelope->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
-        if (IsElement(child, soap::kSoapEnvelopeNs, "Header")) {
-            CheckHeader(child);
-        } else if (IsElement(child, soap::kSoapEnvelopeNs, "Body")) {
-            if (body_element)
-                throw ClientFault("The SOAP Envelope holds more than one Body");
-            body_element = child;
+    const soap::EnvelopeParts parts = Envelope(doc.get());
+    for (const xmlNode* entry : parts.header_entries) {
+        if (soap::MustUnderstand(entry)) {
+            throw SoapFault(SoapFault::Code::MustUnderstand,
+                            "The header entry " + soap::QualifiedName(entry) +
+                                " must be understood, and this service does not know it");
         }
     }
-    if (!body_element)
+    if (!parts.body)
         throw ClientFault("The SOAP Envelope has no Body");
 
-    const xmlNode* wrapper = FirstElement(body_element);
+    const xmlNode* wrapper = soap::FirstElementChild(parts.body);
     if (!wrapper)
         throw ClientFault("The SOAP Body names no operation");
-    const ocrgate::Operation* operation = InNamespace(wrapper, ocrgate::kNamespace)
-                                              ? ocrgate::FindOperation(View(wrapper->name))
-                                              : nullptr;
-    if (!operation)
-        throw ClientFault("Unknown operation " + Qualified(wrapper));
+    const std::optional<ocrgate::OperationId> id =
+        InNamespace(wrapper, ocrgate::kNamespace) ? ocrgate::FindOperation(View(wrapper->name))
+                                                  : std::nullopt;
+    if (!id)
+        throw ClientFault("Unknown operation " + soap::QualifiedName(wrapper));
+    const ocrgate::Operation* operation = &ocrgate::OperationOf(*id);
 
-    SoapRequest request{operation, std::nullopt};
+    SoapRequest request{operation, *id, std::nullopt};
     if (!operation->parameter)
         return request;
 

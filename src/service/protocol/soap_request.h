@@ -11,6 +11,7 @@ namespace ocrgated {
 
 struct SoapRequest {
     const ocrgate::Operation* operation = nullptr;
+    ocrgate::OperationId id = ocrgate::OperationId::HelloWorld;
     std::optional<std::string> argument;  // the parameter's text, when the operation has one
 };
 

@@ -85,7 +85,7 @@ void Binding(XmlWriter& w) {
     for (const auto& op : ocrgate::kOperations) {
         Open(w, "wsdl:operation", {{"name", op.name}});
         Empty(w, "soap:operation",
-              {{"soapAction", ocrgate::SoapActionFor(op.name)}, {"style", "document"}});
+              {{"soapAction", ocrgate::ActionFor(ocrgate::kActionTemplate, op.name)}, {"style", "document"}});
         for (const char* direction : {"wsdl:input", "wsdl:output"}) {
             Open(w, direction);
             Empty(w, "soap:body", {{"use", "literal"}});

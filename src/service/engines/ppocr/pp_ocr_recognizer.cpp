@@ -4,21 +4,18 @@
 #include "service/engines/ppocr/line_geometry.h"
 #include "service/engines/ppocr/page_orientation.h"
 #include "service/engines/ppocr/reading_order.h"
+#include "service/engines/ppocr/picture_input.h"
+#include "service/engines/ppocr/single_line.h"
 #include "service/engines/ppocr/stage_times.h"
 #include "service/engines/ppocr/text_detector.h"
 #include "service/engines/ppocr/text_recognizer.h"
 #include "service/engines/ppocr/vertical_text.h"
-#include "service/engines/recognition_context.h"
-#include "service/pictures/picture_decoder.h"
-#include "service/protocol/access_log.h"
+#include "service/core/recognition_context.h"
+#include "service/core/log.h"
 
-#include <leptonica/allheaders.h>
 #include <opencv2/imgproc.hpp>
 
-#include <malloc.h>
-
 #include <algorithm>
-#include <mutex>
 #include <numeric>
 #include <optional>
 #include <thread>
@@ -26,77 +23,11 @@
 namespace ocrgated::ppocr {
 namespace {
 
-// The service's decoder refuses oversized pictures from their header, before
-// any pixel is decoded, and gives 8-bit grey or 32-bit RGB without alpha. A picture
-// over three times the detector's side is decoded reduced to no less than that: text
-// 8 pixels tall to the detector, about the least it finds, keeps 24 pixels, half the
-// recognition networks' line height. `scale` says by how much it was reduced.
-cv::Mat DecodeToBgr(std::span<const std::uint8_t> bytes, const PpOcrOptions& options,
-                    double& scale) {
-    // The BGR copy below is what the engine holds beside the decoded picture.
-    DecodedPicture decoded =
-        DecodePicture(bytes, {3, 3 * options.detection.max_long_side, PictureMemoryLimit()});
-    scale = decoded.scale;
-    const PixPtr pix = std::move(decoded.pix);
-    const int width = pixGetWidth(pix.get()), height = pixGetHeight(pix.get());
-    const int words_per_line = pixGetWpl(pix.get());
-    const bool grey = pixGetDepth(pix.get()) == 8;
-    cv::Mat picture(height, width, CV_8UC3);
-    for (int y = 0; y < height; ++y) {
-        const l_uint32* line =
-            pixGetData(pix.get()) + static_cast<std::ptrdiff_t>(y) * words_per_line;
-        auto* out = picture.ptr<cv::Vec3b>(y);
-        for (int x = 0; x < width; ++x) {
-            if (grey) {
-                const auto value = static_cast<std::uint8_t>(GET_DATA_BYTE(line, x));
-                out[x] = {value, value, value};
-            } else {
-                const l_uint32 rgb = line[x];
-                out[x] = {static_cast<std::uint8_t>(rgb >> L_BLUE_SHIFT),
-                          static_cast<std::uint8_t>(rgb >> L_GREEN_SHIFT),
-                          static_cast<std::uint8_t>(rgb >> L_RED_SHIFT)};
-            }
-        }
-    }
-    return picture;
-}
-
-void FillConfidence(RecognizedLine& line, const std::vector<float>& probabilities) {
-    const double n = static_cast<double>(probabilities.size());
-    line.average = std::accumulate(probabilities.begin(), probabilities.end(), 0.0) / n;
-    line.min = *std::min_element(probabilities.begin(), probabilities.end());
-    double squares = 0;
-    for (float p : probabilities)
-        squares += (p - line.average) * (p - line.average);
-    line.variance = squares / n;
-}
-
-TextBox BoxOf(const cv::Rect& rect) {
-    const auto x0 = static_cast<float>(rect.x), y0 = static_cast<float>(rect.y);
-    const auto x1 = static_cast<float>(rect.br().x), y1 = static_cast<float>(rect.br().y);
-    return {{cv::Point2f(x0, y0), cv::Point2f(x1, y0), cv::Point2f(x1, y1), cv::Point2f(x0, y1)},
-            1};
-}
-
-cv::Rect Bounds(const TextBox& box, cv::Size picture) {
-    return cv::boundingRect(std::vector<cv::Point2f>(box.corners.begin(), box.corners.end())) &
-           cv::Rect(0, 0, picture.width, picture.height);
-}
-
 std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
     std::vector<LineRecord*> pointers;
     for (LineRecord& record : records)
         pointers.push_back(&record);
     return pointers;
-}
-
-// Every new input size makes the networks free their buffers and allocate new ones
-// of tens of MiB; served from fresh mappings, each costs its page faults again
-// (some 50 ms a picture for the detector). Kept in the heap they are reused; freed
-// memory still goes back to the system through malloc_trim.
-void KeepNetworkBuffersInHeap() {
-    static std::once_flag once;
-    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 512 << 20); });
 }
 
 int Lanes(int wanted) {
@@ -113,8 +44,6 @@ LineRecord Turned(const LineRecord& record) {
     return turned;
 }
 
-// The widest line the recognition networks read without squeezing, at their height.
-constexpr int kWidestLine = 2816;
 // A line read with less mean confidence may be upside down despite the classifier.
 constexpr double kConfidentReading = 0.9;
 // Lines read between two looks at the recognition's deadline.
@@ -124,41 +53,11 @@ constexpr std::size_t kLinesPerDeadlineCheck = 16;
 
 struct PpOcrRecognizer::Impl {
     Impl(std::shared_ptr<const PpOcrModels> models, const PpOcrOptions& options)
-        : options((KeepNetworkBuffersInHeap(), options)),
+        : options(options),
           detector(models->detection, options.detection),
           reader(models, Lanes(options.recognition_lanes)) {
         if (options.classify_direction)
             classifier.emplace(models->classification);
-    }
-
-    // A thin picture whose boxes make one line (or that shows none) is read whole: the
-    // detector finds the ends of a long screenshot line better than its middle.
-    std::optional<LineRecord> SingleLine(const cv::Mat& picture,
-                                         const std::vector<TextBox>& boxes) const {
-        if (picture.cols < 4 * picture.rows || picture.cols * 48 > kWidestLine * picture.rows)
-            return std::nullopt;
-        cv::Rect all;
-        for (const TextBox& box : boxes)
-            all |= Bounds(box, picture.size());
-        for (const TextBox& box : boxes)
-            if (Bounds(box, picture.size()).height * 5 < all.height * 3)
-                return std::nullopt;
-        if (!boxes.empty() && (all.height * 5 < picture.rows * 2 || all.width * 2 < picture.cols))
-            return std::nullopt;
-        LineRecord line;
-        line.box = BoxOf(boxes.empty() ? cv::Rect(0, 0, picture.cols, picture.rows) : all);
-        // Whole along the line, but across it only the rows the boxes span and some room:
-        // text in a fraction of a taller strip would shrink below what the network reads.
-        cv::Mat strip = picture;
-        if (!boxes.empty()) {
-            const int room = std::max(2, all.height / 4);
-            strip = picture.rowRange(std::max(0, all.y - room),
-                                     std::min(picture.rows, all.br().y + room));
-        }
-        const int margin = std::max(2, strip.rows / 8);
-        cv::copyMakeBorder(strip, line.crop, margin, margin, margin, margin, cv::BORDER_CONSTANT,
-                           BorderColour(picture));
-        return line;
     }
 
     // Turns the crops that read upside down, by the page's verdict unless a line's own
@@ -294,7 +193,7 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint
     double scale = 1;
     try {
         const StageTimer timer(impl_->times, Stage::kDecode);
-        decoded = DecodeToBgr(picture, impl_->options, scale);
+        decoded = DecodeToBgr(picture, impl_->options.detection.max_long_side, scale);
     } catch (...) {
         impl_->times.Reset();
         throw;
@@ -324,7 +223,7 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         CheckDeadline();
         const StageTimer orientation(impl_->times, Stage::kOrientation);
         std::vector<LineRecord> records;
-        if (auto line = impl_->SingleLine(picture, boxes)) {
+        if (auto line = SingleLine(picture, boxes)) {
             records.push_back(std::move(*line));
         } else {
             for (const TextBox& box : boxes)
@@ -354,7 +253,7 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
             lines.push_back(std::move(line));
         }
         if (StageTimesWanted())
-            WriteLogLine("ppocr " + std::to_string(picture.cols) + "x" +
+            Log("ppocr " + std::to_string(picture.cols) + "x" +
                          std::to_string(picture.rows) + ", " + std::to_string(lines.size()) +
                          " lines: " + impl_->times.Summary());
         return lines;

@@ -1,7 +1,7 @@
 #include "service/engines/ppocr/vertical_text.h"
 
 #include "service/engines/ppocr/line_geometry.h"
-#include "soap/utf.h"
+#include "base/utf.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -82,7 +82,7 @@ cv::Mat ColumnAsLine(const cv::Mat& column) {
 double CjkShare(std::string_view utf8) {
     std::size_t characters = 0, cjk = 0;
     for (std::size_t at = 0; at < utf8.size();) {
-        const char32_t code = soap::DecodeUtf8(utf8, at);
+        const char32_t code = quillory::DecodeUtf8(utf8, at);
         if (code == U' ')
             continue;
         ++characters;

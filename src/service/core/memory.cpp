@@ -1,4 +1,4 @@
-#include "service/engines/memory.h"
+#include "service/core/memory.h"
 
 #include <malloc.h>
 
@@ -6,6 +6,10 @@ namespace ocrgated {
 
 void LimitMallocArenas(int workers) {
     mallopt(M_ARENA_MAX, workers + 2);
+}
+
+void KeepNetworkBuffersInHeap() {
+    mallopt(M_MMAP_THRESHOLD, 512 << 20);
 }
 
 void ReturnFreeMemory() {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace soap {
+namespace quillory {
 
 // A lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
@@ -19,4 +19,4 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& at);
 // The first `count` characters of a UTF-8 text, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t count);
 
-}  // namespace soap
+}  // namespace quillory

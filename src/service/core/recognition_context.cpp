@@ -1,11 +1,11 @@
-#include "service/engines/recognition_context.h"
+#include "service/core/recognition_context.h"
 
 #include <cstdio>
 #include <iostream>
 #include <optional>
 #include <streambuf>
 
-#include "service/protocol/access_log.h"
+#include "service/core/log.h"
 
 namespace ocrgated {
 namespace {
@@ -75,7 +75,7 @@ RecognitionScope::RecognitionScope(const RecognitionLimits& limits, std::string 
 RecognitionScope::~RecognitionScope() {
     const int dropped = current->messages - kMessagesPerRecognition;
     if (dropped > 0)
-        WriteLogLine("ocrgated: " + current->request + ": " + std::to_string(dropped) +
+        Log("ocrgated: " + current->request + ": " + std::to_string(dropped) +
                      " more decoder messages not shown");
     current.reset();
 }
@@ -100,11 +100,11 @@ std::uint64_t PictureMemoryLimit() {
 void LogDecoderMessage(std::string_view library, std::string_view message) {
     const std::string line = std::string(library) + ": " + Clean(message);
     if (!current) {
-        WriteLogLine("ocrgated: " + line);
+        Log("ocrgated: " + line);
         return;
     }
     if (++current->messages <= kMessagesPerRecognition)
-        WriteLogLine("ocrgated: " + current->request + ": " + line);
+        Log("ocrgated: " + current->request + ": " + line);
 }
 
 void LogStandardErrorStream(std::string_view library) {

@@ -1,8 +1,8 @@
-#include "soap/utf.h"
+#include "base/utf.h"
 
 #include <cstdint>
 
-namespace soap {
+namespace quillory {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -104,4 +104,4 @@ std::string Utf8Prefix(std::string_view text, std::size_t count) {
     return out;
 }
 
-}  // namespace soap
+}  // namespace quillory
