@@ -1,0 +1,17 @@
+#pragma once
+// Whether a blank vertical band through a block of boxes is a gutter between columns, or
+// only the space of a ragged edge, an indent, a short line or words set apart in a line.
+
+#include "service/engines/layout/frame.h"
+#include "service/engines/layout/layout_options.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace ocrgated::layout {
+
+// block: indices into frame.boxes, none of them crossing gap.
+bool SeparatesColumns(const Frame& frame, const std::vector<std::size_t>& block, Gap gap,
+                      const RegionOptions& options);
+
+}  // namespace ocrgated::layout

@@ -1,0 +1,199 @@
+#include "service/engines/layout/region_cut.h"
+
+#include "service/engines/layout/gutter.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace ocrgated::layout {
+namespace {
+
+// Boxes between two blank bands running right across the block.
+struct Strip {
+    std::vector<std::size_t> boxes;
+    double top, bottom;
+};
+
+// A run of strips [first, last] that a gutter runs down.
+struct Run {
+    std::size_t first, last;
+    Gap gap;
+    std::size_t boxes;
+};
+
+std::vector<Gap> Intersect(const std::vector<Gap>& a, const std::vector<Gap>& b) {
+    std::vector<Gap> both;
+    for (std::size_t i = 0, j = 0; i < a.size() && j < b.size();) {
+        const double from = std::max(a[i].from, b[j].from), to = std::min(a[i].to, b[j].to);
+        if (to > from)
+            both.push_back({from, to});
+        (a[i].to < b[j].to ? i : j) += 1;
+    }
+    return both;
+}
+
+class Cutter {
+  public:
+    Cutter(const Frame& frame, const RegionOptions& options) : frame_(frame), options_(options) {}
+
+    void Cut(std::vector<std::size_t> block) {
+        if (block.size() <= 1) {
+            if (!block.empty())
+                regions.push_back(std::move(block));
+            return;
+        }
+        const std::vector<Strip> strips = Strips(std::move(block));
+        std::vector<std::size_t> all;
+        for (const Strip& strip : strips)
+            all.insert(all.end(), strip.boxes.begin(), strip.boxes.end());
+
+        // A rule under a header or over a footer, or a wide blank band, ends a region.
+        std::vector<std::size_t> ends;
+        for (std::size_t k = 0; k + 1 < strips.size(); ++k)
+            if (Break(strips[k], strips[k + 1], all))
+                ends.push_back(k + 1);
+        if (!ends.empty()) {
+            ends.push_back(strips.size());
+            std::size_t from = 0;
+            for (std::size_t end : ends) {
+                Cut(Gather(strips, from, end));
+                from = end;
+            }
+            return;
+        }
+        const std::optional<Run> run = LongestRun(strips, all);
+        if (!run) {
+            regions.push_back(std::move(all));
+        } else if (run->first == 0 && run->last + 1 == strips.size()) {
+            std::vector<std::size_t> left, right;
+            for (std::size_t i : all)
+                (frame_.boxes[i].x < run->gap.from ? left : right).push_back(i);
+            Cut(std::move(left));
+            Cut(std::move(right));
+        } else {
+            // Columns under a heading or over a footer: the bands above and below go apart.
+            Cut(Gather(strips, 0, run->first));
+            Cut(Gather(strips, run->first, run->last + 1));
+            Cut(Gather(strips, run->last + 1, strips.size()));
+        }
+    }
+
+    std::vector<std::vector<std::size_t>> regions;
+
+  private:
+    std::vector<Strip> Strips(std::vector<std::size_t> block) const {
+        std::sort(block.begin(), block.end(), [&](std::size_t a, std::size_t b) {
+            return frame_.boxes[a].y < frame_.boxes[b].y;
+        });
+        std::vector<Strip> strips;
+        for (std::size_t i : block) {
+            const cv::Rect2d& box = frame_.boxes[i];
+            if (strips.empty() || box.y >= strips.back().bottom)
+                strips.push_back({{}, box.y, box.br().y});
+            strips.back().boxes.push_back(i);
+            strips.back().bottom = std::max(strips.back().bottom, box.br().y);
+        }
+        return strips;
+    }
+
+    static std::vector<std::size_t> Gather(const std::vector<Strip>& strips, std::size_t from,
+                                           std::size_t to) {
+        std::vector<std::size_t> boxes;
+        for (std::size_t k = from; k < to; ++k)
+            boxes.insert(boxes.end(), strips[k].boxes.begin(), strips[k].boxes.end());
+        return boxes;
+    }
+
+    bool Break(const Strip& above, const Strip& below, const std::vector<std::size_t>& all) const {
+        if (below.top - above.bottom >= options_.wide_gap * frame_.unit)
+            return true;
+        double left = 1e300, right = -1e300;
+        for (std::size_t i : all) {
+            left = std::min(left, frame_.boxes[i].x);
+            right = std::max(right, frame_.boxes[i].br().x);
+        }
+        const double slack = options_.rule_slack * frame_.unit;
+        return std::any_of(frame_.along.begin(), frame_.along.end(), [&](const Rule& rule) {
+            const double y = (rule.from.y + rule.to.y) / 2;
+            const double reach =
+                std::min<double>(rule.to.x, right) - std::max<double>(rule.from.x, left);
+            return y >= above.bottom - slack && y <= below.top + slack &&
+                   reach >= options_.rule_reach * (right - left);
+        });
+    }
+
+    // Blank stretches of a strip across the block's whole width, margins included: a
+    // strip with text in one column only leaves the other column's place blank.
+    std::vector<Gap> Blank(const Strip& strip, double left, double right) const {
+        std::vector<std::size_t> boxes = strip.boxes;
+        std::sort(boxes.begin(), boxes.end(), [&](std::size_t a, std::size_t b) {
+            return frame_.boxes[a].x < frame_.boxes[b].x;
+        });
+        std::vector<Gap> blank;
+        double at = left;
+        for (std::size_t i : boxes) {
+            if (frame_.boxes[i].x > at)
+                blank.push_back({at, frame_.boxes[i].x});
+            at = std::max(at, frame_.boxes[i].br().x);
+        }
+        if (right > at)
+            blank.push_back({at, right});
+        return blank;
+    }
+
+    // The run of strips holding the most boxes that a gutter runs down, with its widest
+    // gutter.
+    std::optional<Run> LongestRun(const std::vector<Strip>& strips,
+                                  const std::vector<std::size_t>& all) const {
+        double left = 1e300, right = -1e300;
+        for (std::size_t i : all) {
+            left = std::min(left, frame_.boxes[i].x);
+            right = std::max(right, frame_.boxes[i].br().x);
+        }
+        std::vector<std::vector<Gap>> blanks;
+        for (const Strip& strip : strips)
+            blanks.push_back(Blank(strip, left, right));
+        std::optional<Run> best;
+        for (std::size_t first = 0; first < strips.size(); ++first) {
+            std::vector<Gap> blank = blanks[first];
+            std::vector<std::size_t> block;
+            double run_left = 1e300, run_right = -1e300;
+            for (std::size_t last = first; last < strips.size() && !blank.empty(); ++last) {
+                if (last > first)
+                    blank = Intersect(blank, blanks[last]);
+                for (std::size_t i : strips[last].boxes) {
+                    block.push_back(i);
+                    run_left = std::min(run_left, frame_.boxes[i].x);
+                    run_right = std::max(run_right, frame_.boxes[i].br().x);
+                }
+                if (best && block.size() <= best->boxes)
+                    continue;
+                std::optional<Gap> widest;
+                for (const Gap& gap : blank)
+                    if (gap.from > run_left && gap.to < run_right &&
+                        (!widest || gap.to - gap.from > widest->to - widest->from) &&
+                        SeparatesColumns(frame_, block, gap, options_))
+                        widest = gap;
+                if (widest)
+                    best = Run{first, last, *widest, block.size()};
+            }
+        }
+        return best;
+    }
+
+    const Frame& frame_;
+    const RegionOptions& options_;
+};
+
+}  // namespace
+
+std::vector<std::vector<std::size_t>> CutRegions(const Frame& frame, const RegionOptions& options) {
+    Cutter cutter(frame, options);
+    std::vector<std::size_t> all(frame.boxes.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    cutter.Cut(std::move(all));
+    return std::move(cutter.regions);
+}
+
+}  // namespace ocrgated::layout
