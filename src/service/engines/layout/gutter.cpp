@@ -1,7 +1,5 @@
 #include "service/engines/layout/gutter.h"
 
-#include "service/engines/layout/text_rows.h"
-
 #include <algorithm>
 
 namespace ocrgated::layout {
@@ -44,13 +42,12 @@ bool RunsAcross(const Frame& frame, const Side& side, const RegionOptions& optio
 
 }  // namespace
 
-bool SeparatesColumns(const Frame& frame, const std::vector<std::size_t>& block, Gap gap,
+bool SeparatesColumns(const Frame& frame, const std::vector<Row>& rows, Gap gap,
                       const RegionOptions& options) {
     Side left, right;
-    for (std::size_t i : block) {
-        const cv::Rect2d& box = frame.boxes[i];
-        (box.x + box.width / 2 < gap.from ? left : right).Add(i, box);
-    }
+    for (const Row& row : rows)
+        for (std::size_t i : row)
+            (frame.boxes[i].x < gap.from ? left : right).Add(i, frame.boxes[i]);
     if (left.boxes.empty() || right.boxes.empty())
         return false;
     if (RuleBetween(frame, gap, left, right, options))
@@ -67,13 +64,11 @@ bool SeparatesColumns(const Frame& frame, const std::vector<std::size_t>& block,
     if (overlap < options.min_side_overlap * shorter)
         return false;
     int left_lines = 0, right_lines = 0, shared = 0;
-    for (const Row& row : Rows(frame.boxes, block)) {
-        const bool on_left = std::any_of(row.begin(), row.end(), [&](std::size_t i) {
-            return frame.boxes[i].x + frame.boxes[i].width / 2 < gap.from;
-        });
-        const bool on_right = std::any_of(row.begin(), row.end(), [&](std::size_t i) {
-            return frame.boxes[i].x + frame.boxes[i].width / 2 >= gap.from;
-        });
+    for (const Row& row : rows) {
+        const bool on_left = std::any_of(
+            row.begin(), row.end(), [&](std::size_t i) { return frame.boxes[i].x < gap.from; });
+        const bool on_right = std::any_of(
+            row.begin(), row.end(), [&](std::size_t i) { return frame.boxes[i].x >= gap.from; });
         left_lines += on_left;
         right_lines += on_right;
         shared += on_left && on_right;

@@ -4,14 +4,15 @@
 
 #include "service/engines/layout/frame.h"
 #include "service/engines/layout/layout_options.h"
+#include "service/engines/layout/text_rows.h"
 
 #include <cstddef>
 #include <vector>
 
 namespace ocrgated::layout {
 
-// block: indices into frame.boxes, none of them crossing gap.
-bool SeparatesColumns(const Frame& frame, const std::vector<std::size_t>& block, Gap gap,
+// rows: a block of boxes as Rows() forms them, none of the boxes crossing gap.
+bool SeparatesColumns(const Frame& frame, const std::vector<Row>& rows, Gap gap,
                       const RegionOptions& options);
 
 }  // namespace ocrgated::layout

@@ -1,9 +1,11 @@
 #include "service/engines/layout/region_cut.h"
 
 #include "service/engines/layout/gutter.h"
+#include "service/engines/layout/text_rows.h"
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace ocrgated::layout {
 namespace {
@@ -34,7 +36,12 @@ std::vector<Gap> Intersect(const std::vector<Gap>& a, const std::vector<Gap>& b)
 
 class Cutter {
   public:
-    Cutter(const Frame& frame, const RegionOptions& options) : frame_(frame), options_(options) {}
+    Cutter(const Frame& frame, const RegionOptions& options) : frame_(frame), options_(options) {
+        across_lines_ =
+            std::any_of(frame.boxes.begin(), frame.boxes.end(), [&](const cv::Rect2d& box) {
+                return box.height >= options.across_ratio * std::max(box.width, frame.unit);
+            });
+    }
 
     void Cut(std::vector<std::size_t> block) {
         if (block.size() <= 1) {
@@ -47,10 +54,12 @@ class Cutter {
         for (const Strip& strip : strips)
             all.insert(all.end(), strip.boxes.begin(), strip.boxes.end());
 
+        const std::pair<double, double> extent = Extent(all);
+
         // A rule under a header or over a footer, or a wide blank band, ends a region.
         std::vector<std::size_t> ends;
         for (std::size_t k = 0; k + 1 < strips.size(); ++k)
-            if (Break(strips[k], strips[k + 1], all))
+            if (Break(strips[k], strips[k + 1], extent))
                 ends.push_back(k + 1);
         if (!ends.empty()) {
             ends.push_back(strips.size());
@@ -61,7 +70,7 @@ class Cutter {
             }
             return;
         }
-        const std::optional<Run> run = LongestRun(strips, all);
+        const std::optional<Run> run = LongestRun(strips, extent);
         if (!run) {
             regions.push_back(std::move(all));
         } else if (run->first == 0 && run->last + 1 == strips.size()) {
@@ -104,14 +113,20 @@ class Cutter {
         return boxes;
     }
 
-    bool Break(const Strip& above, const Strip& below, const std::vector<std::size_t>& all) const {
-        if (below.top - above.bottom >= options_.wide_gap * frame_.unit)
-            return true;
+    // Left and right edges of a block.
+    std::pair<double, double> Extent(const std::vector<std::size_t>& block) const {
         double left = 1e300, right = -1e300;
-        for (std::size_t i : all) {
+        for (std::size_t i : block) {
             left = std::min(left, frame_.boxes[i].x);
             right = std::max(right, frame_.boxes[i].br().x);
         }
+        return {left, right};
+    }
+
+    bool Break(const Strip& above, const Strip& below, std::pair<double, double> extent) const {
+        if (below.top - above.bottom >= options_.wide_gap * frame_.unit)
+            return true;
+        const auto [left, right] = extent;
         const double slack = options_.rule_slack * frame_.unit;
         return std::any_of(frame_.along.begin(), frame_.along.end(), [&](const Rule& rule) {
             const double y = (rule.from.y + rule.to.y) / 2;
@@ -141,41 +156,55 @@ class Cutter {
         return blank;
     }
 
-    // The run of strips holding the most boxes that a gutter runs down, with its widest
-    // gutter.
+    // Too narrow for a gutter, and neither a rule nor a line across the others beside it.
+    bool Hopeless(const Gap& gap) const {
+        if (gap.to - gap.from >= options_.min_gutter * frame_.unit || across_lines_)
+            return false;
+        const double slack = options_.rule_slack * frame_.unit;
+        return std::none_of(frame_.across.begin(), frame_.across.end(), [&](const Rule& rule) {
+            return rule.from.x >= gap.from - slack && rule.from.x <= gap.to + slack;
+        });
+    }
+
+    // The run of strips holding the most boxes that a gutter runs down. Each blank band is
+    // judged once from each strip it starts at, with all the strips it reaches down to.
     std::optional<Run> LongestRun(const std::vector<Strip>& strips,
-                                  const std::vector<std::size_t>& all) const {
-        double left = 1e300, right = -1e300;
-        for (std::size_t i : all) {
-            left = std::min(left, frame_.boxes[i].x);
-            right = std::max(right, frame_.boxes[i].br().x);
-        }
+                                  std::pair<double, double> extent) const {
         std::vector<std::vector<Gap>> blanks;
-        for (const Strip& strip : strips)
-            blanks.push_back(Blank(strip, left, right));
+        std::vector<std::vector<Row>> rows;
+        for (const Strip& strip : strips) {
+            blanks.push_back(Blank(strip, extent.first, extent.second));
+            rows.push_back(Rows(frame_.boxes, strip.boxes));
+        }
         std::optional<Run> best;
         for (std::size_t first = 0; first < strips.size(); ++first) {
             std::vector<Gap> blank = blanks[first];
-            std::vector<std::size_t> block;
-            double run_left = 1e300, run_right = -1e300;
-            for (std::size_t last = first; last < strips.size() && !blank.empty(); ++last) {
-                if (last > first)
-                    blank = Intersect(blank, blanks[last]);
-                for (std::size_t i : strips[last].boxes) {
-                    block.push_back(i);
-                    run_left = std::min(run_left, frame_.boxes[i].x);
-                    run_right = std::max(run_right, frame_.boxes[i].br().x);
-                }
-                if (best && block.size() <= best->boxes)
-                    continue;
+            std::vector<Row> run;
+            std::size_t boxes = 0;
+            double left = 1e300, right = -1e300;
+            for (std::size_t last = first; !blank.empty(); ++last) {
+                run.insert(run.end(), rows[last].begin(), rows[last].end());
+                boxes += strips[last].boxes.size();
+                const auto [strip_left, strip_right] = Extent(strips[last].boxes);
+                left = std::min(left, strip_left);
+                right = std::max(right, strip_right);
+                const bool end = last + 1 == strips.size();
+                const std::vector<Gap> next =
+                    end ? std::vector<Gap>{} : Intersect(blank, blanks[last + 1]);
                 std::optional<Gap> widest;
-                for (const Gap& gap : blank)
-                    if (gap.from > run_left && gap.to < run_right &&
+                for (const Gap& gap : blank) {
+                    const bool reaches_on = std::any_of(
+                        next.begin(), next.end(),
+                        [&](const Gap& g) { return g.from >= gap.from && g.to <= gap.to; });
+                    if (!reaches_on && (!best || boxes > best->boxes) && gap.from > left &&
+                        gap.to < right && !Hopeless(gap) &&
                         (!widest || gap.to - gap.from > widest->to - widest->from) &&
-                        SeparatesColumns(frame_, block, gap, options_))
+                        SeparatesColumns(frame_, run, gap, options_))
                         widest = gap;
+                }
                 if (widest)
-                    best = Run{first, last, *widest, block.size()};
+                    best = Run{first, last, *widest, boxes};
+                blank = next;
             }
         }
         return best;
@@ -183,6 +212,7 @@ class Cutter {
 
     const Frame& frame_;
     const RegionOptions& options_;
+    bool across_lines_ = false;  // some box runs across the lines
 };
 
 }  // namespace
