@@ -1,0 +1,98 @@
+#include "service/engines/layout/rules.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ocrgated::layout {
+namespace {
+
+// A rule as its extent along its own axis and its position across it.
+struct Piece {
+    double start, end, at, thickness;
+};
+
+// Pieces of one axis: the ink that survives an opening with a long thin kernel. Text
+// strokes are short, so only long runs of ink are left.
+std::vector<Piece> Pieces(const cv::Mat& ink, bool horizontal, const RuleOptions& options) {
+    // Thicker than a rule is a filled block or a picture's edge, and never part of one.
+    const double thickest = std::max(2.0, std::min(ink.cols, ink.rows) * options.max_thickness);
+    const int along = horizontal ? ink.cols : ink.rows;
+    const int length = std::max(3, static_cast<int>(std::lround(along * options.kernel)));
+    const cv::Mat kernel = cv::getStructuringElement(
+        cv::MORPH_RECT, horizontal ? cv::Size(length, 1) : cv::Size(1, length));
+    cv::Mat opened;
+    cv::morphologyEx(ink, opened, cv::MORPH_OPEN, kernel);
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(opened, labels, stats, centroids, 8);
+    std::vector<Piece> pieces;
+    for (int i = 1; i < count; ++i) {
+        const double x = stats.at<int>(i, cv::CC_STAT_LEFT), y = stats.at<int>(i, cv::CC_STAT_TOP);
+        const double w = stats.at<int>(i, cv::CC_STAT_WIDTH),
+                     h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        if ((horizontal ? h : w) > thickest)
+            continue;
+        if (horizontal)
+            pieces.push_back({x, x + w, centroids.at<double>(i, 1), h});
+        else
+            pieces.push_back({y, y + h, centroids.at<double>(i, 0), w});
+    }
+    return pieces;
+}
+
+// Pieces on one line with small breaks between them (a scan's dropouts, a slight slope
+// stepping a pixel) are one rule.
+std::vector<Piece> Joined(std::vector<Piece> pieces, double gap) {
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& a, const Piece& b) { return a.start < b.start; });
+    std::vector<Piece> rules;
+    for (const Piece& piece : pieces) {
+        auto same = std::find_if(rules.begin(), rules.end(), [&](const Piece& rule) {
+            const double across = std::max(2.0, std::min(rule.thickness, piece.thickness));
+            return std::abs(rule.at - piece.at) <= across && piece.start - rule.end <= gap;
+        });
+        if (same == rules.end()) {
+            rules.push_back(piece);
+            continue;
+        }
+        const double before = same->end - same->start, added = piece.end - piece.start;
+        same->at = (same->at * before + piece.at * added) / (before + added);
+        same->end = std::max(same->end, piece.end);
+        same->thickness = std::max(same->thickness, piece.thickness);
+    }
+    return rules;
+}
+
+std::vector<Rule> Found(const cv::Mat& ink, bool horizontal, const RuleOptions& options) {
+    const double along = horizontal ? ink.cols : ink.rows;
+    std::vector<Rule> rules;
+    for (const Piece& p : Joined(Pieces(ink, horizontal, options), along * options.join_gap)) {
+        if (p.end - p.start < along * options.min_length)
+            continue;
+        const auto at = static_cast<float>(p.at);
+        const auto start = static_cast<float>(p.start), end = static_cast<float>(p.end);
+        rules.push_back(horizontal ? Rule{{start, at}, {end, at}, float(p.thickness)}
+                                   : Rule{{at, start}, {at, end}, float(p.thickness)});
+    }
+    std::sort(rules.begin(), rules.end(), [horizontal](const Rule& a, const Rule& b) {
+        return horizontal ? a.from.y < b.from.y : a.from.x < b.from.x;
+    });
+    return rules;
+}
+
+}  // namespace
+
+Rules FindRules(const cv::Mat& grey, const RuleOptions& options) {
+    CV_Assert(grey.type() == CV_8UC1);
+    if (grey.empty())
+        return {};
+    // Against the local mean, so shading and photographed pages keep their faint rules.
+    cv::Mat ink;
+    const int window = std::max(3, options.window | 1);
+    cv::adaptiveThreshold(grey, ink, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY_INV, window,
+                          options.contrast);
+    return {Found(ink, true, options), Found(ink, false, options)};
+}
+
+}  // namespace ocrgated::layout
