@@ -1,5 +1,5 @@
 # The two commands a user needs are `make run` and `make test`; both install what is missing.
-.PHONY: all deps build run test test-dev test-asan bench fuzz screenshot clean
+.PHONY: all deps build run test test-dev test-asan bench fuzz screenshot package package-test clean
 
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
@@ -45,6 +45,20 @@ fuzz: deps
 		seeds=fuzz/corpus/$$name; [ -d $$seeds ] || seeds=; \
 		echo "== $$name ($(FUZZ_SECONDS) s)"; \
 		$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus $$seeds; done
+
+# The Debian package, from an optimised build installed under /usr; lintian must find no error.
+package:
+	@scripts/install-deps package
+	cmake --preset package >/dev/null
+	cmake --build --preset package -j $(JOBS)
+	cd build/package && rm -f quillory_*.deb && cpack -G DEB
+	lintian --fail-on error --tag-display-limit 0 build/package/quillory_*.deb
+	@ls -l build/package/quillory_*.deb
+
+# Installs the package into a fresh Debian 12 root and uses it there (root and the Debian
+# archive needed); not part of `make test`.
+package-test: package
+	packaging/deb/package-test build/package/quillory_*.deb
 
 clean:
 	rm -rf build

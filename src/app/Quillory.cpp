@@ -17,9 +17,11 @@ int main(int argc, char* argv[]) {
     // The browser panes share one graphics context with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     quillory::Application application(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
 
     QCommandLineParser options;
     options.addHelpOption();
+    options.addVersionOption();
     const QCommandLineOption capture(
         QStringLiteral("capture"),
         QStringLiteral("Recognise a region of the screen: drag a rectangle, Esc cancels."));
