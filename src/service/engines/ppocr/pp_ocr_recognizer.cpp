@@ -1,6 +1,7 @@
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include "service/engines/ppocr/direction_classifier.h"
+#include "service/engines/ppocr/layout_stage.h"
 #include "service/engines/ppocr/line_geometry.h"
 #include "service/engines/ppocr/page_orientation.h"
 #include "service/engines/ppocr/reading_order.h"
@@ -232,26 +233,8 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         const QuarterTurns turns = impl_->Read(picture, records);
 
         const StageTimer post_process(impl_->times, Stage::kPostProcess);
-        std::vector<TextBox> upright;
-        for (const LineRecord& record : records)
-            upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
-        std::vector<RecognizedLine> lines;
-        for (std::size_t i : ReadingOrder(upright)) {
-            const LineRecord& record = records[i];
-            if (record.text.text.empty())
-                continue;
-            RecognizedLine line;
-            line.words = record.text.text;
-            const cv::Rect bounds = Bounds(record.box, picture.size());
-            line.left = bounds.x;
-            line.top = bounds.y;
-            line.width = bounds.width;
-            line.height = bounds.height;
-            FillConfidence(line, record.text.probabilities);
-            if (line.average < impl_->options.min_line_confidence)
-                continue;
-            lines.push_back(std::move(line));
-        }
+        const std::vector<RecognizedLine> lines = LayOutLines(
+            records, picture.size(), turns, impl_->options.min_line_confidence);
         if (StageTimesWanted())
             Log("ppocr " + std::to_string(picture.cols) + "x" +
                          std::to_string(picture.rows) + ", " + std::to_string(lines.size()) +
