@@ -5,6 +5,8 @@
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/single_line.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,10 +28,37 @@ cv::Rect2f Deskewed(const TextBox& box, double angle) {
     return {float(left), float(top), float(right - left), float(bottom - top)};
 }
 
+// The picture's long rules, in the frame the boxes are laid out in.
+layout::Rules RulesInFrame(const cv::Mat& picture, QuarterTurns turns, double angle,
+                           const layout::RuleOptions& options) {
+    cv::Mat grey = picture;
+    if (picture.channels() == 3)
+        cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
+    else if (picture.channels() == 4)
+        cv::cvtColor(picture, grey, cv::COLOR_BGRA2GRAY);
+    const layout::Rules found = layout::FindRules(grey, options);
+    layout::Rules rules;
+    const auto add = [&](const layout::Rule& rule) {
+        const TextBox line{{rule.from, rule.to, rule.to, rule.from}};
+        const cv::Rect2f r = Deskewed(IntoReadingFrame(line, picture.size(), turns), angle);
+        const cv::Point2f centre(r.x + r.width / 2, r.y + r.height / 2);
+        if (r.width >= r.height)
+            rules.horizontal.push_back(
+                {{r.x, centre.y}, {r.x + r.width, centre.y}, rule.thickness});
+        else
+            rules.vertical.push_back(
+                {{centre.x, r.y}, {centre.x, r.y + r.height}, rule.thickness});
+    };
+    std::for_each(found.horizontal.begin(), found.horizontal.end(), add);
+    std::for_each(found.vertical.begin(), found.vertical.end(), add);
+    return rules;
+}
+
 }  // namespace
 
-std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records, cv::Size size,
-                                        QuarterTurns turns, double min_confidence) {
+std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
+                                        const cv::Mat& picture, QuarterTurns turns,
+                                        double min_confidence, const LayoutStageOptions& options) {
     std::vector<RecognizedLine> kept;
     std::vector<TextBox> upright;
     for (const LineRecord& record : records) {
@@ -37,7 +66,7 @@ std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records, 
             continue;
         RecognizedLine line;
         line.words = record.text.text;
-        const cv::Rect bounds = Bounds(record.box, size);
+        const cv::Rect bounds = Bounds(record.box, picture.size());
         line.left = bounds.x;
         line.top = bounds.y;
         line.width = bounds.width;
@@ -46,14 +75,22 @@ std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records, 
         if (line.average < min_confidence)
             continue;
         kept.push_back(std::move(line));
-        upright.push_back(IntoReadingFrame(record.box, size, turns));
+        upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
+    }
+    std::vector<RecognizedLine> lines;
+    if (!options.enabled) {
+        for (std::size_t i : ReadingOrder(upright))
+            lines.push_back(kept[i]);
+        return lines;
     }
     const double angle = TextAngle(upright);
     layout::Page page;
     for (std::size_t i = 0; i < kept.size(); ++i)
         page.lines.push_back({Deskewed(upright[i], angle), kept[i].words});
-    const layout::PageLayout laid = layout::LayOut(page);
-    std::vector<RecognizedLine> lines;
+    // Rules only matter where there are lines to set apart.
+    if (options.find_rules && kept.size() > 1)
+        page.rules = RulesInFrame(picture, turns, angle, options.rules);
+    const layout::PageLayout laid = layout::LayOut(page, options.page);
     for (std::size_t i : laid.order)
         lines.push_back(kept[i]);
     for (std::size_t k = 0; k < laid.paragraphs.size(); ++k)

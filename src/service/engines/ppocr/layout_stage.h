@@ -5,6 +5,7 @@
 #include "service/core/recognized_line.h"
 #include "service/engines/ppocr/line_record.h"
 #include "service/engines/ppocr/page_orientation.h"
+#include "service/engines/ppocr/pp_ocr_options.h"
 
 #include <opencv2/core.hpp>
 
@@ -12,9 +13,11 @@
 
 namespace ocrgated::ppocr {
 
-// `records` as read in a picture of `size` turned `turns` quarters from upright. Lines
-// without text or with a mean confidence under `min_confidence` are dropped.
-std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records, cv::Size size,
-                                        QuarterTurns turns, double min_confidence);
+// `records` as read in `picture`, turned `turns` quarters from upright. Lines without
+// text or with a mean confidence under `min_confidence` are dropped. With the stage off,
+// lines come in rows top to bottom and without paragraphs.
+std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
+                                        const cv::Mat& picture, QuarterTurns turns,
+                                        double min_confidence, const LayoutStageOptions& options);
 
 }  // namespace ocrgated::ppocr
