@@ -11,6 +11,7 @@ struct RecognizedLine {
     double average = 0.0;   // per-character confidence, 0..1
     double min = 0.0;
     double variance = 0.0;
+    int paragraph = -1;  // the paragraph it belongs to, counted in reading order; -1 unknown
 };
 
 }  // namespace ocrgated

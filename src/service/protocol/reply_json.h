@@ -9,7 +9,9 @@
 
 namespace ocrgated {
 
-// {"log_id":…, "words_result_num":n, "words_result":[{"words", "location", "probability"}…]}
+// {"log_id":…, "words_result_num":n, "words_result":[{"words", "location", "probability"}…]},
+// then "paragraphs_result_num" and "paragraphs_result":[{"words_result_idx":[…]}…] when the
+// engine grouped its lines into paragraphs.
 std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines);
 
 }  // namespace ocrgated

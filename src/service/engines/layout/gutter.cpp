@@ -40,6 +40,15 @@ bool RunsAcross(const Frame& frame, const Side& side, const RegionOptions& optio
     });
 }
 
+double MedianWidth(const Frame& frame, const Side& side) {
+    std::vector<double> widths;
+    for (std::size_t i : side.boxes)
+        widths.push_back(frame.boxes[i].width);
+    std::nth_element(widths.begin(), widths.begin() + std::ptrdiff_t(widths.size() / 2),
+                     widths.end());
+    return widths[widths.size() / 2];
+}
+
 }  // namespace
 
 bool SeparatesColumns(const Frame& frame, const std::vector<Row>& rows, Gap gap,
@@ -80,8 +89,15 @@ bool SeparatesColumns(const Frame& frame, const std::vector<Row>& rows, Gap gap,
     // Pieces of one row on both sides: only a gutter that runs down many rows between
     // columns wide enough to be text, not words spaced out in a line or a list's numbers.
     const double narrower = std::min(left.right - left.left, right.right - right.left);
-    return std::min(left_lines, right_lines) >= options.min_shared_lines &&
-           narrower >= options.min_column_width * frame.unit;
+    if (std::min(left_lines, right_lines) < options.min_shared_lines ||
+        narrower < options.min_column_width * frame.unit)
+        return false;
+    // Pieces side by side in every row are a table's rows, unless they are as long as lines
+    // of text: columns hold lines, a table holds short cells.
+    if (shared < static_cast<int>(rows.size()))
+        return true;
+    const double line = options.min_line_length * frame.unit;
+    return MedianWidth(frame, left) >= line && MedianWidth(frame, right) >= line;
 }
 
 }  // namespace ocrgated::layout

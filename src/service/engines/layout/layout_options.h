@@ -10,6 +10,10 @@ struct RegionOptions {
     int min_shared_lines = 3;       // ...when lines on both sides share rows (aligned baselines)
     float min_column_width = 3.f;   // narrowest column beside shared rows: keeps list numbers
                                     // and short table cells with their rows
+    float min_line_length = 6.f;    // median piece on each side of a gutter that every row
+                                    // crosses: shorter pieces are a table's cells in rows
+    float gutter_intrusion = 0.5f;  // share of a gutter a line alone on its side may cover and
+                                    // still belong to the columns beside it
     float min_side_overlap = 0.5f;  // the two sides overlap by this share of the shorter one
     float wide_gap = 2.f;           // a blank band this tall always ends a region
     float across_ratio = 2.f;       // a box this many times longer across the lines than they are
@@ -23,6 +27,9 @@ struct ParagraphOptions {
     float extra_gap = 0.6f;    // a gap this much beyond the region's usual one starts one
     float min_indent = 0.8f;   // a first line indented this much, and at most max_indent
     float max_indent = 6.f;
+    // The share of a region's lines that reach its right edge: a ragged edge is where most
+    // lines end, not where the longest one does.
+    float edge_quantile = 0.75f;
 };
 
 struct CharacterOptions {

@@ -69,10 +69,13 @@ std::vector<std::size_t> ParagraphStarts(const std::vector<cv::Rect2d>& boxes,
                                 line.left - margin <= options.max_indent * line.thickness &&
                                 (k + 1 == lines.size() || !indented(k + 1));
         // The line before stopped short although the next line's first word would have fit.
-        double edge = before.right;
+        std::vector<double> rights;
         for (const Line& other : lines)
             if (Ratio(other.thickness, before.thickness) <= options.size_change)
-                edge = std::max(edge, other.right);
+                rights.push_back(other.right);
+        std::sort(rights.begin(), rights.end());
+        const double edge =
+            rights[std::size_t(options.edge_quantile * double(rights.size() - 1))];
         const double character =
             (before.right - before.left) / double(std::max<std::size_t>(1, before.characters));
         const double room = edge - before.right;

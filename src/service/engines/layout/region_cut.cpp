@@ -70,7 +70,9 @@ class Cutter {
             }
             return;
         }
-        const std::optional<Run> run = LongestRun(strips, extent);
+        std::optional<Run> run = LongestRun(strips, extent);
+        if (run)
+            Trim(strips, *run);
         if (!run) {
             regions.push_back(std::move(all));
         } else if (run->first == 0 && run->last + 1 == strips.size()) {
@@ -111,6 +113,43 @@ class Cutter {
         for (std::size_t k = from; k < to; ++k)
             boxes.insert(boxes.end(), strips[k].boxes.begin(), strips[k].boxes.end());
         return boxes;
+    }
+
+    // A line at the top or bottom of a run with nothing across the gutter from it, reaching
+    // far into the gutter that the lines beside each other leave: a heading set off centre
+    // over the columns, or a footer, not part of either column.
+    void Trim(const std::vector<Strip>& strips, Run& run) const {
+        struct Ink {
+            double left = -1e300, right = 1e300;  // nearest ink either side of the gutter
+        };
+        std::vector<Ink> ink;
+        Gap shared{-1e300, 1e300};
+        for (std::size_t k = run.first; k <= run.last; ++k) {
+            Ink& at = ink.emplace_back();
+            for (std::size_t i : strips[k].boxes) {
+                const cv::Rect2d& box = frame_.boxes[i];
+                if (box.x < run.gap.from)
+                    at.left = std::max(at.left, box.br().x);
+                else
+                    at.right = std::min(at.right, box.x);
+            }
+            if (at.left > -1e300 && at.right < 1e300)
+                shared = {std::max(shared.from, at.left), std::min(shared.to, at.right)};
+        }
+        if (shared.from <= -1e300 || shared.to <= shared.from)
+            return;
+        const double reach = options_.gutter_intrusion * (shared.to - shared.from);
+        const auto intrudes = [&](const Ink& at) {
+            return (at.right >= 1e300 && at.left - shared.from > reach) ||
+                   (at.left <= -1e300 && shared.to - at.right > reach);
+        };
+        std::size_t first = 0, last = ink.size() - 1;
+        while (first < last && intrudes(ink[first]))
+            ++first;
+        while (last > first && intrudes(ink[last]))
+            --last;
+        run.last = run.first + last;
+        run.first += first;
     }
 
     // Left and right edges of a block.

@@ -2,10 +2,14 @@
 // Every tunable of the PP-OCR engine in one place, with the values that read best on
 // our test sets. An operator may override the few that `ocrgated` exposes as flags.
 
+#include "service/engines/layout/layout_options.h"
+#include "service/engines/layout/rules.h"
 #include "service/engines/ppocr/db_postprocess.h"
 #include "service/pictures/picture_decoder.h"
 
 #include <opencv2/core.hpp>
+
+#include <cstddef>
 
 namespace ocrgated::ppocr {
 
@@ -21,12 +25,33 @@ struct DetectionOptions {
     DbOptions db;
 };
 
+// The judgement calls made while reading: which way lines stand, and columns or a turn.
+struct ReadingOptions {
+    double confident_reading = 0.9;  // a line read with less may be upside down anyway
+    // A page read turned a quarter with this confidence is not tried as columns.
+    double turned_page_confidence = 0.95;
+    double min_column_cjk_share = 0.5;  // only CJK is set in columns
+    std::size_t lines_per_deadline_check = 16;
+};
+
+struct LayoutStageOptions {
+    // Off, lines come top to bottom as the detector's rows give them, without paragraphs:
+    // the baseline against which the stage's cost is measured.
+    bool enabled = true;
+    bool find_rules = true;          // rules in the picture help cut regions
+    bool group_characters = true;    // characters found one by one join into columns
+    layout::LayoutOptions page;
+    layout::RuleOptions rules;
+};
+
 struct PpOcrOptions {
     DetectionOptions detection;
     bool classify_direction = true;       // turn upside-down lines before reading
     float upside_down_confidence = 0.9f;  // a line's own vote that overrides its page's
     float tall_ratio = 1.5f;              // boxes this much taller than wide are vertical
     float min_line_confidence = 0.5f;     // lines read with less are dropped as noise
+    ReadingOptions reading;
+    LayoutStageOptions layout;
     // Lines read at once, each on one core with networks of its own (tens of MiB each):
     // one network on two threads keeps the second core idle for most layers of a line.
     // 0 means one per core, at most four; a service with a worker per core wants 1.

@@ -1,6 +1,8 @@
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
 #include "service/engines/ppocr/direction_classifier.h"
+#include "service/engines/ppocr/joined_characters.h"
+#include "service/engines/ppocr/layout_stage.h"
 #include "service/engines/ppocr/line_geometry.h"
 #include "service/engines/ppocr/page_orientation.h"
 #include "service/engines/ppocr/reading_order.h"
@@ -43,11 +45,6 @@ LineRecord Turned(const LineRecord& record) {
     cv::rotate(record.crop, turned.crop, cv::ROTATE_180);
     return turned;
 }
-
-// A line read with less mean confidence may be upside down despite the classifier.
-constexpr double kConfidentReading = 0.9;
-// Lines read between two looks at the recognition's deadline.
-constexpr std::size_t kLinesPerDeadlineCheck = 16;
 
 }  // namespace
 
@@ -96,7 +93,7 @@ struct PpOcrRecognizer::Impl {
         Recognise(first);
         const std::size_t read = other.size();
         for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!doubtful[i] && records[i].confidence < kConfidentReading) {
+            if (!doubtful[i] && records[i].confidence < options.reading.confident_reading) {
                 again.push_back(i);
                 other.push_back(Turned(records[i]));
             }
@@ -126,12 +123,34 @@ struct PpOcrRecognizer::Impl {
                              return std::int64_t{a->crop.cols} * b->crop.rows >
                                     std::int64_t{b->crop.cols} * a->crop.rows;
                          });
-        for (std::size_t at = 0; at < records.size(); at += kLinesPerDeadlineCheck) {
+        const std::size_t chunk = std::max<std::size_t>(1, options.reading.lines_per_deadline_check);
+        for (std::size_t at = 0; at < records.size(); at += chunk) {
             CheckDeadline();
-            const std::size_t end = std::min(records.size(), at + kLinesPerDeadlineCheck);
+            const std::size_t end = std::min(records.size(), at + chunk);
             reader.Read(
                 {records.begin() + std::ptrdiff_t(at), records.begin() + std::ptrdiff_t(end)});
         }
+    }
+
+    // What is to be read: a thin picture whole, or each box, characters set one by one
+    // down a column joined into that column.
+    std::vector<LineRecord> Records(const cv::Mat& picture, const std::vector<TextBox>& boxes) {
+        const StageTimer timer(times, Stage::kOrientation);
+        if (auto line = SingleLine(picture, boxes))
+            return {std::move(*line)};
+        std::vector<LineRecord> records;
+        for (const TextBox& box : options.layout.group_characters
+                                      ? JoinCharacterColumns(boxes, options.tall_ratio,
+                                                             options.layout.page)
+                                      : boxes)
+            records.push_back(LineRecord{box, {}, false, 0, {}, 0});
+        return records;
+    }
+
+    std::vector<RecognizedLine> LayOut(const cv::Mat& picture,
+                                       const std::vector<LineRecord>& records, QuarterTurns turns) {
+        const StageTimer timer(times, Stage::kPostProcess);
+        return LayOutLines(records, picture, turns, options.min_line_confidence, options.layout);
     }
 
     // Cuts, turns and reads every record; returns how the page was turned.
@@ -149,7 +168,7 @@ struct PpOcrRecognizer::Impl {
         }
         const bool anticlockwise = ClassifyAndRead(records);
         const double turned = ReadingConfidence(records);
-        if (turned >= 0.95)
+        if (turned >= options.reading.turned_page_confidence)
             return anticlockwise ? 3 : 1;
         // …or columns of upright characters, read top to bottom and right to left.
         std::vector<LineRecord> columns = records;
@@ -163,7 +182,7 @@ struct PpOcrRecognizer::Impl {
         // Only Chinese, Japanese and Korean are set in columns; a Latin line turned a
         // quarter and read as a column can look confident letter by letter.
         for (LineRecord& column : columns)
-            if (column.column && CjkShare(column.text.text) < 0.5)
+            if (column.column && CjkShare(column.text.text) < options.reading.min_column_cjk_share)
                 column.confidence = 0;
         if (ReadingConfidence(columns) <= turned)
             return anticlockwise ? 3 : 1;
@@ -221,37 +240,9 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
             return impl_->detector.Detect(picture);
         }();
         CheckDeadline();
-        const StageTimer orientation(impl_->times, Stage::kOrientation);
-        std::vector<LineRecord> records;
-        if (auto line = SingleLine(picture, boxes)) {
-            records.push_back(std::move(*line));
-        } else {
-            for (const TextBox& box : boxes)
-                records.push_back(LineRecord{box, {}, false, 0, {}, 0});
-        }
+        std::vector<LineRecord> records = impl_->Records(picture, boxes);
         const QuarterTurns turns = impl_->Read(picture, records);
-
-        const StageTimer post_process(impl_->times, Stage::kPostProcess);
-        std::vector<TextBox> upright;
-        for (const LineRecord& record : records)
-            upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
-        std::vector<RecognizedLine> lines;
-        for (std::size_t i : ReadingOrder(upright)) {
-            const LineRecord& record = records[i];
-            if (record.text.text.empty())
-                continue;
-            RecognizedLine line;
-            line.words = record.text.text;
-            const cv::Rect bounds = Bounds(record.box, picture.size());
-            line.left = bounds.x;
-            line.top = bounds.y;
-            line.width = bounds.width;
-            line.height = bounds.height;
-            FillConfidence(line, record.text.probabilities);
-            if (line.average < impl_->options.min_line_confidence)
-                continue;
-            lines.push_back(std::move(line));
-        }
+        const std::vector<RecognizedLine> lines = impl_->LayOut(picture, records, turns);
         if (StageTimesWanted())
             Log("ppocr " + std::to_string(picture.cols) + "x" +
                          std::to_string(picture.rows) + ", " + std::to_string(lines.size()) +

@@ -1,0 +1,64 @@
+// The layout set (columns, a title over them, a sidebar behind a rule, poem columns, a
+// mixed page, a plain one) read by the PP-OCR engine: the character error rate in reading
+// order, and what the layout stage costs a page. Prints `ratio ppocr_layout_cer=<rate>` and
+// `ratio layout_vs_lines_time=<with / without the stage>`.
+
+#include "character_error_rate.h"
+#include "layout_pages.h"
+#include "service/core/memory.h"
+#include "service/engines/cores.h"
+#include "service/engines/ppocr/pp_ocr_recognizer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+double Seconds(ocrgated::ppocr::PpOcrRecognizer& engine, const std::vector<std::uint8_t>& png) {
+    const auto start = std::chrono::steady_clock::now();
+    engine.Recognize(png);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+    ocrgated::LimitOpenMp(argv, 1);
+    ocrgated::KeepNetworkBuffersInHeap();  // as ocrgated does at start
+    const auto models = ocrgated::ppocr::LoadPpOcrModels(ocrgated::ppocr::DefaultModelDirectory());
+    ocrgated::ppocr::PpOcrRecognizer laid_out(models);
+    ocrgated::ppocr::PpOcrOptions lines_only;
+    lines_only.layout.enabled = false;
+    ocrgated::ppocr::PpOcrRecognizer lines(models, lines_only);
+
+    quillory::testing::ErrorCount total;
+    double with_stage = 0, without_stage = 0;
+    for (const auto& page : quillory::testing::RenderLayoutSet()) {
+        std::vector<std::string> read;
+        for (const auto& line : laid_out.Recognize(page.png))
+            read.push_back(line.words);
+        quillory::testing::ErrorCount errors;
+        errors.Add(page.lines, read);
+        total.Add(page.lines, read);
+        lines.Recognize(page.png);  // warm-up for the engine without the stage
+        // Turn about, so that the machine's other load falls on both alike.
+        std::vector<double> with, without;
+        for (int run = 0; run < 7; ++run) {
+            with.push_back(Seconds(laid_out, page.png));
+            without.push_back(Seconds(lines, page.png));
+        }
+        with_stage += Median(with);
+        without_stage += Median(without);
+        std::printf("  %-26s %6.2f%%  %.3f s / %.3f s  %s\n", page.kind.c_str(),
+                    100 * errors.Rate(), Median(with), Median(without),
+                    quillory::testing::Joined(read).c_str());
+    }
+    std::printf("ratio ppocr_layout_cer=%.4f\n", total.Rate());
+    std::printf("ratio layout_vs_lines_time=%.3f\n", with_stage / without_stage);
+}

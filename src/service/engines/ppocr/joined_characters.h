@@ -1,0 +1,20 @@
+#pragma once
+// Columns of characters the detector found one by one (a poem set with generous spacing)
+// become one box per column, so that they are read as the columns they are.
+
+#include "service/engines/layout/layout_options.h"
+#include "service/engines/ppocr/db_postprocess.h"
+
+#include <opencv2/core.hpp>
+
+#include <vector>
+
+namespace ocrgated::ppocr {
+
+// boxes: as detected in an upright picture. Each column of separate characters becomes
+// the one box around them, when the page is then mostly such columns (a heading over
+// them stays as it is); any other page's boxes come back unchanged.
+std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, float tall_ratio,
+                                          const layout::LayoutOptions& options);
+
+}  // namespace ocrgated::ppocr
