@@ -104,4 +104,12 @@ std::string Utf8Prefix(std::string_view text, std::size_t count) {
     return out;
 }
 
+bool IsCjk(char32_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) ||  // radicals, CJK punctuation, kana, Han
+           (c >= 0xAC00 && c <= 0xD7AF) ||  // hangul syllables
+           (c >= 0xF900 && c <= 0xFAFF) ||  // compatibility ideographs
+           (c >= 0xFF00 && c <= 0xFFEF) ||  // full-width forms
+           (c >= 0x20000 && c <= 0x3FFFF);  // extension planes
+}
+
 }  // namespace quillory

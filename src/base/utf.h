@@ -19,4 +19,8 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& at);
 // The first `count` characters of a UTF-8 text, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t count);
 
+// Han, kana, hangul, CJK and full-width punctuation: scripts written without spaces
+// between words.
+bool IsCjk(char32_t c);
+
 }  // namespace quillory

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/line_join.h"
 #include "base/utf.h"
 
 namespace cli {
@@ -22,12 +23,36 @@ std::string Number(double value, int decimals) {
     return buffer;
 }
 
+// A heading, quote, list item or rule mark at a paragraph's start, escaped so that the
+// paragraph stays text.
+std::string Escaped(std::string text) {
+    if (text.find_first_of("#>-+*=_|`") == 0)
+        return "\\" + text;
+    const std::size_t digits = text.find_first_not_of("0123456789");
+    if (digits > 0 && digits != std::string::npos && (text[digits] == '.' || text[digits] == ')'))
+        text.insert(digits, "\\");
+    return text;
+}
+
 }  // namespace
 
 std::string TextLines(const PictureResult& result) {
     std::string text;
     for (const reply::ResultLine& line : result.lines)
         text += quillory::Utf16ToUtf8(line.words) + "\n";
+    return text;
+}
+
+std::string MarkdownText(const PictureResult& result) {
+    std::string text;
+    for (const std::vector<std::size_t>& paragraph : result.paragraphs) {
+        std::vector<std::string> words;
+        for (std::size_t i : paragraph)
+            words.push_back(quillory::Utf16ToUtf8(result.lines[i].words));
+        const std::string joined = quillory::JoinLines({words.begin(), words.end()});
+        if (!joined.empty())
+            text += (text.empty() ? "" : "\n") + Escaped(joined) + "\n";
+    }
     return text;
 }
 

@@ -11,6 +11,10 @@ namespace cli {
 // Each line followed by a line break.
 std::string TextLines(const PictureResult& result);
 
+// The paragraphs, each one line of running text, an empty line between two: the form
+// notes and editors take. A paragraph that would start Markdown markup is escaped.
+std::string MarkdownText(const PictureResult& result);
+
 // The reply as received, on one line.
 std::string JsonLine(const PictureResult& result);
 

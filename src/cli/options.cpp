@@ -16,8 +16,11 @@ namespace {
 
 constexpr int kMaxJobs = 64;
 
-const std::map<std::string, Format> kFormats = {
-    {"text", Format::text}, {"jsonl", Format::jsonl}, {"tsv", Format::tsv}, {"pdf", Format::pdf}};
+const std::map<std::string, Format> kFormats = {{"text", Format::text},
+                                                {"md", Format::md},
+                                                {"jsonl", Format::jsonl},
+                                                {"tsv", Format::tsv},
+                                                {"pdf", Format::pdf}};
 
 int PageNumber(std::string_view text, const std::string& whole) {
     int n = 0;
@@ -38,9 +41,10 @@ void Describe(CLI::App& app, Options& options) {
     app.add_option_function<std::string>(
            "-f,--format",
            [&options](const std::string& name) { options.format = kFormats.at(name); },
-           "text (the lines), jsonl (each reply as received, one per line), tsv (one row "
+           "text (the lines), md (the paragraphs, an empty line between two), jsonl (each reply as "
+           "received, one per line), tsv (one row "
            "per line with its box and confidence), pdf (a searchable PDF; needs --output)")
-        ->check(CLI::IsMember({"text", "jsonl", "tsv", "pdf"}).description(""))
+        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf"}).description(""))
         ->type_name("FORMAT")
         ->default_str("text");
     app.add_flag_callback(

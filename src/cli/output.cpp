@@ -8,9 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/exception.h"
 #include "cli/formats.h"
 #include "cli/searchable_pdf.h"
-#include "base/exception.h"
 
 namespace fs = std::filesystem;
 
@@ -61,12 +61,13 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
     const bool first = pages_written_++ == 0;
     switch (format_) {
         case Format::text:
+        case Format::md:
             if (first && headers_) {
                 Write((first_block_ ? "==> " : "\n==> ") + DisplayName(source) + " <==\n");
             }
-            if (!first)
-                Write("\f\n");  // pages part as in other tools' text of a PDF
-            Write(TextLines(result));
+            if (!first)  // pages part as in other tools' text of a PDF, or by a rule
+                Write(format_ == Format::md ? "\n---\n\n" : "\f\n");
+            Write(format_ == Format::md ? MarkdownText(result) : TextLines(result));
             break;
         case Format::jsonl:
             Write(JsonLine(result));

@@ -24,6 +24,7 @@ PictureResult Call(const std::string& endpoint, const client::PictureSource& pic
             return result;
         }
         result.lines = std::move(recognition.lines);
+        result.paragraphs = std::move(recognition.paragraphs);
         result.ok = true;
     } catch (const std::exception& e) {
         result.error = e.what();

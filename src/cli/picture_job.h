@@ -12,9 +12,10 @@ namespace cli {
 
 struct PictureResult {
     bool ok = false;
-    std::string reply;                     // the reply text as received (UTF-8)
-    std::vector<reply::ResultLine> lines;  // the recognised lines with their boxes
-    std::string error;                     // the error's own message
+    std::string reply;                                 // the reply text as received (UTF-8)
+    std::vector<reply::ResultLine> lines;              // the recognised lines with their boxes
+    std::vector<std::vector<std::size_t>> paragraphs;  // indices into `lines`
+    std::string error;                                 // the error's own message
 };
 
 // True for an http or https address, which the service fetches itself.

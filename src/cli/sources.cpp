@@ -158,6 +158,8 @@ std::string OutputExtension(Format format) {
     switch (format) {
         case Format::text:
             return ".txt";
+        case Format::md:
+            return ".md";
         case Format::jsonl:
             return ".json";
         case Format::tsv:

@@ -23,6 +23,7 @@ Recognition CallService(const std::string& endpoint, const PictureSource& pictur
         if (const reply::ReplyPtr document = reply::ParseReply(recognition.reply)) {
             recognition.readable = true;
             recognition.lines = reply::ResultLines(document);
+            recognition.paragraphs = reply::ResultParagraphs(document, recognition.lines.size());
         }
     } catch (const quillory::Exception&) {
     }

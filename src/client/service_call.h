@@ -19,9 +19,10 @@ namespace client {
 using PictureSource = std::variant<std::span<const std::uint8_t>, std::u16string_view>;
 
 struct Recognition {
-    std::u16string reply;                  // the reply text as received
-    bool readable = false;                 // whether the reply reads as a JSON document
-    std::vector<reply::ResultLine> lines;  // its recognised lines, in order
+    std::u16string reply;                              // the reply text as received
+    bool readable = false;                             // whether the reply reads as a JSON document
+    std::vector<reply::ResultLine> lines;              // its recognised lines, in order
+    std::vector<std::vector<std::size_t>> paragraphs;  // indices into `lines`
 };
 
 // Calls the service at `endpoint`. Setting `abort` from another thread calls the request

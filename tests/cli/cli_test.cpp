@@ -182,7 +182,7 @@ TEST(QuilloryOcr, UsageErrors) {
         {{"--jobs"}, "quillory-ocr: --jobs: 1 required N missing\n"},
         {{"--frobnicate", "a"},
          "quillory-ocr: The following argument was not expected: --frobnicate\n"},
-        {{"--format", "xml", "a"}, "quillory-ocr: --format: xml not in {text,jsonl,tsv,pdf}\n"},
+        {{"--format", "xml", "a"}, "quillory-ocr: --format: xml not in {text,md,jsonl,tsv,pdf}\n"},
         {{"--pages", "3-1", "a.pdf"},
          "quillory-ocr: --pages needs page numbers and ranges such as 1-3,7 , not \"3-1\"\n"},
         {{"--format", "pdf", "a.pdf"},
@@ -212,3 +212,32 @@ TEST(QuilloryOcr, UsageErrors) {
 }
 
 }  // namespace
+
+TEST(QuilloryOcr, MarkdownWritesParagraphs) {
+    const struct {
+        const char* name;
+        std::string words, paragraphs, expected;
+    } cases[] = {
+        {"joined as read",
+         R"({"words":"第一段的"},{"words":"第二行"},{"words":"A word split by a hy-"},)"
+         R"({"words":"phen, and a range 1990-"},{"words":"2000"})",
+         R"([{"words_result_idx":[0,1]},{"words_result_idx":[2,3,4]}])",
+         "第一段的第二行\n\nA word split by a hyphen, and a range 1990-2000\n"},
+        {"each line without paragraphs", R"({"words":"one"},{"words":"two"})", "", "one\n\ntwo\n"},
+        {"markup escaped", R"({"words":"# not a heading"},{"words":"12. not a list"})",
+         R"([{"words_result_idx":[0]},{"words_result_idx":[1,7]}])",
+         "\\# not a heading\n\n12\\. not a list\n"},
+    };
+    Pictures pictures;
+    const std::string picture = pictures.Add("a.png", "abc");
+    for (const auto& c : cases) {
+        const std::string json =
+            "{\"log_id\":1,\"words_result\":[" + c.words + "]" +
+            (c.paragraphs.empty() ? "" : ",\"paragraphs_result\":" + c.paragraphs) + "}";
+        LoopbackServer server({Answer(json)});
+        const auto run =
+            RunProgram(kProgram, {"--format", "md", "--endpoint", server.Url(), picture});
+        EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
+        EXPECT_EQ(run.out, c.expected) << c.name;
+    }
+}

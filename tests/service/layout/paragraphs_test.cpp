@@ -1,4 +1,4 @@
-#include "service/engines/layout/line_join.h"
+#include "base/line_join.h"
 #include "service/engines/layout/page_layout.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +86,7 @@ TEST(LayOut, GroupsAndJoinsParagraphs) {
             std::vector<std::string_view> lines;
             for (std::size_t at : paragraph)
                 lines.push_back(page.lines[layout.order[at]].text);
-            paragraphs.push_back(JoinLines(lines));
+            paragraphs.push_back(quillory::JoinLines(lines));
         }
         EXPECT_EQ(paragraphs, c.paragraphs) << c.name;
     }

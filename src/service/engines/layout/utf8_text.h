@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "base/utf.h"
+
 namespace ocrgated::layout {
 
 // The first and the last code point; 0 for an empty text. Invalid bytes read as U+FFFD.
@@ -16,7 +18,6 @@ char32_t LastCodePoint(std::string_view utf8);
 std::size_t CodePoints(std::string_view utf8);
 std::size_t FirstWordLength(std::string_view utf8);
 
-// Han, kana, hangul, and CJK and full-width punctuation.
-bool IsCjk(char32_t c);
+using quillory::IsCjk;
 
 }  // namespace ocrgated::layout

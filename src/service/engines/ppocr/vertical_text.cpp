@@ -86,8 +86,7 @@ double CjkShare(std::string_view utf8) {
         if (code == U' ')
             continue;
         ++characters;
-        cjk += (code >= 0x3000 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7AF) ||
-               (code >= 0xF900 && code <= 0xFAFF) || (code >= 0xFF00 && code <= 0xFFEF);
+        cjk += quillory::IsCjk(code);
     }
     return characters ? static_cast<double>(cjk) / static_cast<double>(characters) : 0;
 }

@@ -1,8 +1,8 @@
-#include "service/engines/layout/line_join.h"
+#include "base/line_join.h"
 
-#include "service/engines/layout/utf8_text.h"
+#include "base/utf.h"
 
-namespace ocrgated::layout {
+namespace quillory {
 namespace {
 
 std::string_view Trimmed(std::string_view text) {
@@ -19,6 +19,20 @@ bool Lowercase(char32_t c) {
            (c >= 0x3B1 && c <= 0x3C9) || (c >= 0x430 && c <= 0x45F);
 }
 
+char32_t First(std::string_view utf8) {
+    std::size_t at = 0;
+    return utf8.empty() ? 0 : DecodeUtf8(utf8, at);
+}
+
+char32_t Last(std::string_view utf8) {
+    if (utf8.empty())
+        return 0;
+    std::size_t at = utf8.size() - 1;
+    while (at > 0 && utf8.size() - at < 4 && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80)
+        --at;
+    return DecodeUtf8(utf8, at);
+}
+
 }  // namespace
 
 std::string JoinLines(const std::vector<std::string_view>& lines) {
@@ -28,14 +42,14 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
         if (line.empty())
             continue;
         if (!text.empty()) {
-            const char32_t next = FirstCodePoint(line);
+            const char32_t next = First(line);
             const std::string_view before = std::string_view(text).substr(0, text.size() - 1);
             // A hyphen ending a line joins without a space: a split word loses it, a
             // compound ("well-Known") or a range ("1990-2000") keeps it.
             const bool hyphen = text.back() == '-' && !before.empty() && before.back() != ' ';
-            if (hyphen && Lowercase(LastCodePoint(before)) && Lowercase(next))
+            if (hyphen && Lowercase(Last(before)) && Lowercase(next))
                 text.pop_back();
-            else if (!hyphen && !IsCjk(LastCodePoint(text)) && !IsCjk(next))
+            else if (!hyphen && !IsCjk(Last(text)) && !IsCjk(next))
                 text += ' ';
         }
         text += line;
@@ -43,4 +57,4 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
     return text;
 }
 
-}  // namespace ocrgated::layout
+}  // namespace quillory

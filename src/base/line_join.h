@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-namespace ocrgated::layout {
+namespace quillory {
 
 // Chinese, Japanese and Korean lines meet with nothing between them, other lines with one
 // space. A hyphen that splits a word (a lowercase letter before it, one starting the next
 // line) goes.
 std::string JoinLines(const std::vector<std::string_view>& lines);
 
-}  // namespace ocrgated::layout
+}  // namespace quillory
