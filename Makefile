@@ -20,6 +20,9 @@ run: build
 
 screenshot: build
 	xvfb-run -a -s "-screen 0 1400x800x24" build/dev/tests/e2e/quillory_screenshot docs/screenshot.png
+	@set -e; for shot in :small -web:small-web -menu:menu; do \
+		xvfb-run -a -s "-screen 0 1024x600x24" build/dev/tests/e2e/quillory_screenshot \
+			docs/screenshot-1024x600$${shot%%:*}.png $${shot#*:}; done
 
 test: test-dev test-asan
 

@@ -1,11 +1,22 @@
 #include "ErrorBox.h"
 
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "AppErrors.h"
 
 namespace quillory {
+
+bool InstallQtTranslations() {
+    // Lives as long as the application: Qt keeps only a pointer.
+    static QTranslator* const texts = new QTranslator(QCoreApplication::instance());
+    if (!texts->load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(texts);
+}
 
 QString ApplicationTitle() {
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName().section(u'.', 0, 0);

@@ -25,6 +25,10 @@ void ShowError(const std::exception_ptr& error);
 // Runs a handler; an exception that leaves it goes to the error box.
 void RunGuarded(const std::function<void()>& handler);
 
+// Qt's own texts (file dialogs, the standard edit menu, message box buttons) in Chinese, the
+// window's language; false when Qt's translations are not installed.
+bool InstallQtTranslations();
+
 // Catches what leaves any event handler, so an exception never ends the process.
 class Application : public QApplication {
   public:

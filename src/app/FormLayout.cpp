@@ -2,11 +2,14 @@
 // inside the two top panels, as the layout was drawn at 96 pixels per inch.
 
 #include <QFileDialog>
+
+#include <algorithm>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -151,8 +154,8 @@ QWidget* TForm1::CreateLocalTab() {
     connect(cxButton1, &QPushButton::clicked, this,
             [this] { quillory::RunGuarded([this] { cxButton1Click(); }); });
     // Each recognised line and its box over the picture point at each other.
-    connect(cxMemo1, &quillory::ResultMemo::markedLineChanged, cxImage1,
-            &quillory::PictureView::MarkBox);
+    connect(cxMemo1, &quillory::ResultMemo::markedLinesChanged, cxImage1,
+            &quillory::PictureView::MarkBoxes);
     connect(cxImage1, &quillory::PictureView::boxClicked, cxMemo1,
             &quillory::ResultMemo::SelectLine);
     return cxTabSheet1;
@@ -233,11 +236,46 @@ QWidget* TForm1::CreateStatusLine() {
     return bar;
 }
 
+namespace {
+
+// The drawn width of the path and address fields, and the narrowest they become.
+constexpr int kFieldWidth = 841;
+constexpr int kNarrowestField = 240;
+
+}  // namespace
+
 void TForm1::LimitMinimumSize() {
-    // The top rows place their controls at fixed points: the window may not shrink past the
-    // right edge of the furthest one, and the tabs follow the widest row.
-    for (QWidget* panel : {Panel1, Panel4})
-        panel->setMinimumWidth(panel->childrenRect().right() + 1);
+    // The top rows place their controls at fixed points, as drawn. A row narrower than that
+    // narrows its field and moves what stands right of it along, down to a narrowest field.
+    for (QWidget* panel : {Panel1, Panel4}) {
+        const int drawn = panel->childrenRect().right() + 1;
+        panel->setProperty("drawnWidth", drawn);
+        for (QWidget* control : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            control->setProperty("drawnLeft", control->x());
+        panel->setMinimumWidth(drawn - (kFieldWidth - kNarrowestField));
+    }
+}
+
+void TForm1::ReflowTopRow(QWidget* panel) {
+    QWidget* field = panel == Panel1 ? static_cast<QWidget*>(edt_img) : edt_Url;
+    const int fieldRight = field->property("drawnLeft").toInt() + kFieldWidth;
+    const int shift = std::clamp(panel->property("drawnWidth").toInt() - panel->width(), 0,
+                                 kFieldWidth - kNarrowestField);
+    field->resize(kFieldWidth - shift, field->height());
+    for (QWidget* control : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const int left = control->property("drawnLeft").toInt();
+        if (left >= fieldRight)
+            control->move(left - shift, control->y());
+    }
+}
+
+void TForm1::FitOnScreen() {
+    // The drawn size where the screen has room for it; else as much as it has.
+    const QScreen* where = screen();
+    if (!where)
+        return;
+    const QSize room = where->availableGeometry().size();
+    resize(size().boundedTo(room).expandedTo(minimumSizeHint()).expandedTo(minimumSize()));
 }
 
 QFileDialog* TForm1::OpenDialog() {

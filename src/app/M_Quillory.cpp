@@ -52,6 +52,7 @@ TForm1::TForm1(Settings settings, QWidget* parent)
     : QWidget(parent), settings_(std::move(settings)) {
     setObjectName(QStringLiteral("Form1"));
     CreateControls();
+    CreatePreferences();
     CreateShortcuts();
     AcceptDrops();
     LimitMinimumSize();
@@ -67,8 +68,10 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;  // restored from the task bar: not shown anew
-    if (!shownBefore_)
+    if (!shownBefore_) {
+        FitOnScreen();
         CentreOnScreen();
+    }
     shownBefore_ = true;
     // After the show has finished, so that an error box opens over a visible window.
     QTimer::singleShot(0, this, [this] { quillory::RunGuarded([this] { FormShow(); }); });
@@ -142,7 +145,7 @@ void TForm1::LoadPictureFile(const QString& chosen) {
         cxImage1->LoadFromFile(edt_img->text());
     } catch (...) {
         // The field names what 识别 sends: the picture still held, or nothing.
-        edt_img->setText(cxImage1->SourcePath());
+        edt_img->setText(cxImage1->HeldName());
         throw;
     }
 }
@@ -196,17 +199,16 @@ void TForm1::FinishRecognition(const Running& job, const RecognitionOutcome& out
     UpdateBusy();
     if (outcome.succeeded) {
         quillory::RunGuarded([&] { ShowRecognised(job, outcome.reply); });
-    } else if (outcome.cancelled) {
-        ShowStatus(texts::kCancelled + outcome.failure);
     } else {
-        ShowStatus(texts::kFailed + (outcome.cause.isEmpty() ? outcome.failure : outcome.cause),
+        ShowStatus((outcome.cancelled ? texts::kCancelled : texts::kFailed) + outcome.cause,
                    outcome.failure);
     }
     emit recognitionFinished();
 }
 
 void TForm1::ShowRecognised(const Running& job, const QString& reply) {
-    const std::vector<reply::ResultLine> lines = quillory::ShowResult(reply, job.memo);
+    QList<QList<int>> paragraphs;
+    const std::vector<reply::ResultLine> lines = quillory::ShowResult(reply, job.memo, &paragraphs);
     QStringList words;
     QList<QRectF> boxes;
     bool anyText = false;
@@ -216,7 +218,7 @@ void TForm1::ShowRecognised(const Running& job, const QString& reply) {
         const auto& at = line.location;
         boxes << (at ? QRectF(at->left, at->top, at->width, at->height) : QRectF());
     }
-    job.memo->KeepLines(int(words.size()));
+    job.memo->SetRecognised(words, paragraphs);
     // Boxes only over the very picture that was sent.
     if (job.memo == cxMemo1 && cxImage1->PictureSerial() == job.pictureSerial)
         cxImage1->SetTextBoxes(boxes);

@@ -16,12 +16,14 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
+class QSettings;
 class QPushButton;
 class QNetworkAccessManager;
 class QTabWidget;
 class QTemporaryDir;
 class QUrl;
 class QToolButton;
+class QAction;
 
 namespace quillory {
 class BrowserPane;
@@ -32,6 +34,7 @@ class Splitter;
 struct RecognitionRequest;
 struct RecognitionOutcome;
 struct DropContent;
+struct WindowWork;
 }  // namespace quillory
 
 class TForm1 : public QWidget {
@@ -44,6 +47,8 @@ class TForm1 : public QWidget {
         QString helpDirectory;  // where the help page goes; empty: the executable's directory
         enum class Capture { ByPlatform, Screen, Portal };
         Capture capture = Capture::ByPlatform;  // how a screen capture reads the screen
+        // Where the user's choices are kept; empty: the user's own settings of the program.
+        QString preferencesFile = QString();
     };
     static Settings DefaultSettings();
 
@@ -76,6 +81,12 @@ class TForm1 : public QWidget {
     // The overlay of a capture under way, for tests; null otherwise.
     QWidget* CaptureOverlay() const { return overlay_; }
 
+    // Work a later start of the program handed over: a capture, a file to open, or only
+    // the window brought to the front.
+    void TakeWork(const quillory::WindowWork& work);
+    // Copies the current tab's recognised text and says how many lines it copied.
+    void CopyAllOfTab();
+
   signals:
     // A recognition ended, whatever its outcome; the memo and status line are up to date.
     void recognitionFinished();
@@ -101,6 +112,12 @@ class TForm1 : public QWidget {
     // What the … button does once a file is chosen.
     void LoadPictureFile(const QString& path);
     void LimitMinimumSize();
+    void ReflowTopRow(QWidget* panel);
+    void FitOnScreen();
+    void CreatePreferences();
+    // A picture arrived without the … button; recognised at once when the user chose so.
+    void PictureArrived(const QAction* recogniseAtOnce);
+    void ShowHeldPicture();
 
     struct Running;
     void StartRecognition(const quillory::RecognitionRequest& request, QPushButton* button,
@@ -149,4 +166,7 @@ class TForm1 : public QWidget {
     bool captureUnderWay_ = false;              // from the key to the window's return
     bool capturing_ = false;                    // the next recognition is of a captured region
     std::unique_ptr<QTemporaryDir> downloads_;  // pictures dropped as web addresses
+    QSettings* preferences_ = nullptr;
+    QAction* recogniseCaptures_ = nullptr;
+    QAction* recogniseDrops_ = nullptr;
 };

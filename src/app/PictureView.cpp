@@ -1,9 +1,11 @@
 #include "PictureView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -14,6 +16,7 @@
 #include "ErrorBox.h"
 #include "PictureFit.h"
 #include "Texts.h"
+#include "pictures/jpeg_image.h"
 #include "pictures/picture.h"
 
 namespace quillory {
@@ -22,6 +25,25 @@ namespace {
 
 bool Matches(const QKeyEvent* event, Qt::KeyboardModifiers modifiers, int key) {
     return event->key() == key && (event->modifiers() & ~Qt::KeypadModifier) == modifiers;
+}
+
+bool Turned(QImageIOHandler::Transformations turn) {
+    return turn & QImageIOHandler::TransformationRotate90;
+}
+
+// Takes a picture of `stored` size to where its orientation shows it: mirrored and flipped
+// first, then turned a quarter clockwise, as a reader applying the tag does.
+QTransform Oriented(QImageIOHandler::Transformations turn, QSizeF stored) {
+    QTransform transform;
+    if (turn == QImageIOHandler::TransformationRotate270)
+        return QTransform(0, -1, 1, 0, 0, stored.width());
+    if (turn & QImageIOHandler::TransformationMirror)
+        transform *= QTransform(-1, 0, 0, 1, stored.width(), 0);
+    if (turn & QImageIOHandler::TransformationFlip)
+        transform *= QTransform(1, 0, 0, -1, 0, stored.height());
+    if (Turned(turn))
+        transform *= QTransform(0, 1, -1, 0, stored.height(), 0);
+    return transform;
 }
 
 }  // namespace
@@ -74,22 +96,46 @@ void PictureView::UpdateActions() {
 }
 
 void PictureView::PictureChanged() {
+    ReadOrientation();
     drawErrorShown_ = false;
     ++serial_;
     boxes_.clear();
-    marked_ = -1;
+    marked_.clear();
     update();
 }
 
 void PictureView::SetTextBoxes(const QList<QRectF>& boxes) {
     boxes_ = boxes;
-    marked_ = -1;
+    marked_.clear();
     update();
 }
 
 void PictureView::MarkBox(int index) {
-    marked_ = index >= 0 && index < boxes_.size() ? index : -1;
+    MarkBoxes({index});
+}
+
+void PictureView::MarkBoxes(const QList<int>& indices) {
+    marked_.clear();
+    for (int index : indices) {
+        if (index >= 0 && index < boxes_.size())
+            marked_.append(index);
+    }
     update();
+}
+
+void PictureView::ReadOrientation() {
+    orientation_ = QImageIOHandler::TransformationNone;
+    if (!dynamic_cast<pictures::TJPEGImage*>(picture_->Graphic()))
+        return;
+    QByteArray bytes = picture_->SaveToBytes();
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "jpeg");
+    orientation_ = reader.transformation();
+}
+
+QSize PictureView::ShownSize() const {
+    const QSize stored(picture_->Width(), picture_->Height());
+    return Turned(orientation_) ? stored.transposed() : stored;
 }
 
 QRect PictureView::BoxOnScreen(int index) const {
@@ -97,9 +143,11 @@ QRect PictureView::BoxOnScreen(int index) const {
     if (index < 0 || index >= boxes_.size() || boxes_[index].isEmpty() || drawn.isEmpty())
         return {};
     // The picture's fit scales both directions alike, up to the truncation of its size.
-    const double sx = double(drawn.width()) / picture_->Width();
-    const double sy = double(drawn.height()) / picture_->Height();
-    const QRectF& box = boxes_[index];
+    const QSize shown = ShownSize();
+    const double sx = double(drawn.width()) / shown.width();
+    const double sy = double(drawn.height()) / shown.height();
+    const QRectF box =
+        Oriented(orientation_, QSizeF(picture_->Width(), picture_->Height())).mapRect(boxes_[index]);
     return QRectF(drawn.left() + box.left() * sx, drawn.top() + box.top() * sy, box.width() * sx,
                   box.height() * sy)
         .toAlignedRect();
@@ -113,12 +161,12 @@ void PictureView::DrawBoxes(QPainter& painter) const {
         const QRect box = BoxOnScreen(i);
         if (box.isEmpty())
             continue;
-        if (i == marked_) {
+        if (marked_.contains(i)) {
             QColor fill = colour;
             fill.setAlpha(60);
             painter.fillRect(box, fill);
         }
-        painter.setPen(QPen(colour, i == marked_ ? 2 : 1));
+        painter.setPen(QPen(colour, marked_.contains(i) ? 2 : 1));
         painter.drawRect(box.adjusted(0, 0, -1, -1));
     }
 }
@@ -141,6 +189,14 @@ void PictureView::LoadFromFile(const QString& path) {
     picture_->LoadFromFile(path);
     PictureChanged();
     source_ = path;
+    origin_.clear();
+    emit heldPictureChanged();
+}
+
+QString PictureView::HeldName() const {
+    if (!HoldsPicture())
+        return {};
+    return source_.isEmpty() ? origin_ : source_;
 }
 
 bool PictureView::HoldsPicture() const {
@@ -154,7 +210,7 @@ QByteArray PictureView::PictureBytes() const {
 QRect PictureView::DrawnRect() const {
     if (!HoldsPicture())
         return {};
-    return FitPictureRect(size(), QSize(picture_->Width(), picture_->Height()));
+    return FitPictureRect(size(), ShownSize());
 }
 
 bool PictureView::CanPaste() const {
@@ -179,20 +235,26 @@ void PictureView::Copy() {
 
 void PictureView::Paste() {
     const QImage image = QApplication::clipboard()->image();
-    if (!image.isNull())
-        SetImage(image);
+    if (image.isNull())
+        return;
+    SetImage(image, texts::kPastedPicture);
+    emit pasted();
 }
 
-void PictureView::SetImage(const QImage& image) {
+void PictureView::SetImage(const QImage& image, const QString& origin) {
     picture_->PasteImage(image);
     PictureChanged();
     source_.clear();
+    origin_ = origin;
+    emit heldPictureChanged();
 }
 
 void PictureView::Delete() {
     picture_->Clear();
     PictureChanged();
     source_.clear();
+    origin_.clear();
+    emit heldPictureChanged();
 }
 
 void PictureView::Load() {
@@ -222,7 +284,15 @@ void PictureView::paintEvent(QPaintEvent*) {
     if (!HoldsPicture())
         return;
     try {
-        picture_->Draw(painter, DrawnRect());
+        const QRect drawn = DrawnRect();
+        // Drawn in stored pixels, turned onto the shown rectangle.
+        const QSize stored = Turned(orientation_) ? drawn.size().transposed() : drawn.size();
+        painter.save();
+        painter.setTransform(Oriented(orientation_, stored) *
+                                 QTransform::fromTranslate(drawn.left(), drawn.top()),
+                             true);
+        picture_->Draw(painter, QRect(QPoint(0, 0), stored));
+        painter.restore();
         DrawBoxes(painter);
     } catch (...) {
         if (drawErrorShown_)

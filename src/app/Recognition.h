@@ -24,7 +24,7 @@ struct RecognitionOutcome {
     bool succeeded = false;
     QString reply;    // the service's reply text, when it succeeded
     QString failure;  // what failed, otherwise, as the error said it
-    QString cause;    // for the failures a person can act on: cause and remedy, in Chinese
+    QString cause;    // otherwise: cause and remedy, in Chinese
     bool cancelled = false;
 };
 

@@ -8,7 +8,37 @@
 
 namespace quillory {
 
-std::vector<reply::ResultLine> ShowResult(QString reply, QPlainTextEdit* memo) {
+QList<QList<int>> ResultParagraphs(const reply::ReplyPtr& document, int lines) {
+    QList<QList<int>> paragraphs;
+    QList<bool> seen(lines, false);
+    int placed = 0;
+    const reply::ReplyPtr found = reply::ArrayMember(document, u"paragraphs_result");
+    for (std::size_t p = 0, n = reply::ElementCount(found); p < n; ++p) {
+        const reply::ReplyPtr indices =
+            reply::ArrayMember(reply::ElementAt(found, p), u"words_result_idx");
+        QList<int>& paragraph = paragraphs.emplace_back();
+        for (std::size_t i = 0, m = reply::ElementCount(indices); i < m; ++i) {
+            const reply::ReplyPtr index = reply::ElementAt(indices, i);
+            const std::int64_t line = index && index->kind() == reply::ReplyValue::Kind::Integer
+                                          ? index->integer()
+                                          : -1;
+            if (line < 0 || line >= lines || seen[line])
+                return ResultParagraphs(nullptr, lines);
+            seen[line] = true;
+            ++placed;
+            paragraph.append(int(line));
+        }
+    }
+    if (!found || placed != lines) {
+        paragraphs.clear();
+        for (int i = 0; i < lines; ++i)
+            paragraphs.append(QList<int>{i});
+    }
+    return paragraphs;
+}
+
+std::vector<reply::ResultLine> ShowResult(QString reply, QPlainTextEdit* memo,
+                                          QList<QList<int>>* paragraphs) {
     try {
         const reply::ReplyPtr document = reply::ParseReply(reply.toStdU16String());
         // From here on a failure leaves the memo empty: the reply is no longer kept.
@@ -24,6 +54,8 @@ std::vector<reply::ResultLine> ShowResult(QString reply, QPlainTextEdit* memo) {
         for (const reply::ResultLine& line : lines)
             shown << QString::fromStdU16String(line.words) << QString();
         memo->setPlainText(shown.join(u'\n'));
+        if (paragraphs)
+            *paragraphs = ResultParagraphs(document, int(lines.size()));
         return lines;
     } catch (...) {
         memo->setPlainText(reply);

@@ -11,22 +11,100 @@
 
 namespace quillory {
 
+namespace {
+
+bool IsCjk(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x2E80 && u <= 0x9FFF) || (u >= 0xAC00 && u <= 0xD7AF) ||
+           (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFE30 && u <= 0xFE4F) ||
+           (u >= 0xFF00 && u <= 0xFFEF) || c.isHighSurrogate() || c.isLowSurrogate();
+}
+
+}  // namespace
+
+QString JoinLines(const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines) {
+        const QString next = line.trimmed();
+        if (next.isEmpty())
+            continue;
+        if (text.isEmpty()) {
+            text = next;
+        } else if (text.size() >= 2 && text.endsWith(u'-') && text[text.size() - 2].isLower() &&
+                   next[0].isLower()) {
+            text.chop(1);
+            text += next;
+        } else if (IsCjk(text.back()) || IsCjk(next[0])) {
+            text += next;
+        } else {
+            text += u' ' + next;
+        }
+    }
+    return text;
+}
+
 ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {
     // Tab moves on to the next control; recognised text never needs a tab character.
     setTabChangesFocus(true);
     viewport()->setMouseTracking(true);
     copyAll_ = new QAction(texts::kCopyAll, this);
     copyAll_->setObjectName(QStringLiteral("copyAllAction"));
+    // Shown in the menu; the window's own shortcut answers the key from anywhere in the tab.
     copyAll_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     copyAll_->setShortcutContext(Qt::WidgetShortcut);
-    addAction(copyAll_);
     connect(copyAll_, &QAction::triggered, this, &ResultMemo::CopyAll);
+    paragraphs_ = new QAction(texts::kShowParagraphs, this);
+    paragraphs_->setObjectName(QStringLiteral("paragraphsAction"));
+    paragraphs_->setCheckable(true);
+    connect(paragraphs_, &QAction::toggled, this, [this] {
+        if (!words_.isEmpty())
+            Show();
+    });
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { MarkLine(hovered_); });
 }
 
 void ResultMemo::KeepLines(int count) {
     lines_ = count;
+    words_.clear();
+    groups_.clear();
+    entries_.clear();
+    for (int i = 0; i < count; ++i)
+        entries_.append(QList<int>{i});
     hovered_ = -1;
+    marked_ = -1;
+    MarkLine(-1);
+}
+
+void ResultMemo::SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs) {
+    KeepLines(int(lines.size()));
+    words_ = lines;
+    groups_ = paragraphs;
+    // Shown by lines already, as the result display writes them.
+    if (paragraphs_->isChecked())
+        Show();
+}
+
+void ResultMemo::Show() {
+    entries_.clear();
+    QStringList shown;
+    if (paragraphs_->isChecked()) {
+        for (const QList<int>& paragraph : groups_) {
+            QStringList lines;
+            for (int line : paragraph)
+                lines << words_.value(line);
+            shown << JoinLines(lines) << QString();
+            entries_.append(paragraph);
+        }
+    } else {
+        for (int i = 0; i < words_.size(); ++i) {
+            shown << words_[i] << QString();
+            entries_.append(QList<int>{i});
+        }
+    }
+    lines_ = int(entries_.size());
+    setPlainText(shown.join(u'\n'));
+    hovered_ = -1;
+    marked_ = -1;
     MarkLine(-1);
 }
 
@@ -52,7 +130,9 @@ QString ResultMemo::RecognisedText() const {
 }
 
 void ResultMemo::CopyAll() {
-    QApplication::clipboard()->setText(RecognisedText());
+    const QString text = RecognisedText();
+    QApplication::clipboard()->setText(text);
+    emit copied(text.isEmpty() ? 0 : int(text.count(u'\n')) + 1);
 }
 
 int ResultMemo::LineOfBlock(int block) const {
@@ -66,7 +146,10 @@ int ResultMemo::CurrentLine() const {
     return LineOfBlock(textCursor().blockNumber());
 }
 
-void ResultMemo::SelectLine(int index) {
+void ResultMemo::SelectLine(int line) {
+    int index = 0;
+    while (index < entries_.size() && !entries_[index].contains(line))
+        ++index;
     const QTextBlock block = document()->findBlockByNumber(2 * index);
     if (LineOfBlock(block.blockNumber()) != index)
         return;
@@ -82,7 +165,8 @@ void ResultMemo::MarkLine(int hovered) {
     if (marked == marked_)
         return;
     marked_ = marked;
-    emit markedLineChanged(marked);
+    emit markedLinesChanged(marked >= 0 && marked < entries_.size() ? entries_[marked]
+                                                                    : QList<int>());
 }
 
 void ResultMemo::mouseMoveEvent(QMouseEvent* event) {
@@ -100,6 +184,7 @@ void ResultMemo::contextMenuEvent(QContextMenuEvent* event) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
     menu->addAction(copyAll_);
+    menu->addAction(paragraphs_);
     menu->popup(event->globalPos());
 }
 

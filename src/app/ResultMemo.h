@@ -1,14 +1,20 @@
 #pragma once
-// A result memo: the recognised lines, each followed by an empty line. It knows how many
-// lines it shows, so that they can be copied without the spacers (with the user's
-// corrections), and tells which line the mouse or the cursor is on, so that the picture
-// view can mark its box.
+// A result memo: the recognised lines, each followed by an empty line, or their paragraphs
+// the same way. It knows what it shows, so that the text can be copied without the spacers
+// (with the user's corrections), and tells which lines the mouse or the cursor is on, so
+// that the picture view can mark their boxes.
 
+#include <QList>
 #include <QPlainTextEdit>
+#include <QStringList>
 
 class QAction;
 
 namespace quillory {
+
+// Lines of one paragraph as one text: CJK lines meet with nothing between, others with a
+// space; a word hyphenated at a line's end between lowercase letters is made whole.
+QString JoinLines(const QStringList& lines);
 
 class ResultMemo : public QPlainTextEdit {
     Q_OBJECT
@@ -17,21 +23,29 @@ class ResultMemo : public QPlainTextEdit {
 
     // The memo now shows `count` recognised lines, each with its spacer.
     void KeepLines(int count);
-    // The recognised lines one per line; the memo's own text when it shows something else
-    // (a reply shown as received, or lines the user added or removed).
+    // The recognised lines and their paragraphs (indices of lines, each line in one); shown
+    // as the paragraph choice says, each with its spacer.
+    void SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs);
+    // What is shown one per line: the lines, or the paragraphs; the memo's own text when it
+    // shows something else (a reply shown as received, or entries the user added or removed).
     QString RecognisedText() const;
+    // Copies RecognisedText and says how many lines that was (0: nothing).
     void CopyAll();
     QAction* CopyAllAction() const { return copyAll_; }
+    // The checkable choice between lines and paragraphs.
+    QAction* ParagraphsAction() const { return paragraphs_; }
 
-    // Puts the cursor on a recognised line and selects it.
+    // Puts the cursor on what shows a recognised line (the line, or its paragraph) and
+    // selects it.
     void SelectLine(int index);
-    // The recognised line under the cursor, or -1.
+    // The shown entry (line or paragraph) under the cursor, or -1.
     int CurrentLine() const;
 
   signals:
-    // The line whose box should stand out: the one under the mouse, else the cursor's; -1
+    // The lines whose boxes should stand out: under the mouse, else the cursor's; none
     // for none.
-    void markedLineChanged(int index);
+    void markedLinesChanged(const QList<int>& lines);
+    void copied(int lines);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -42,9 +56,14 @@ class ResultMemo : public QPlainTextEdit {
     bool ShowsLines() const;
     int LineOfBlock(int block) const;
     void MarkLine(int hovered);
+    void Show();
 
-    int lines_ = 0;
+    int lines_ = 0;  // entries shown
+    QStringList words_;
+    QList<QList<int>> groups_;  // the recognised paragraphs
+    QList<QList<int>> entries_;  // the lines each shown entry holds
     QAction* copyAll_ = nullptr;
+    QAction* paragraphs_ = nullptr;
     int hovered_ = -1;
     int marked_ = -1;
 };

@@ -76,8 +76,19 @@ inline const QString kDownloadFailed = QStringLiteral("图片下载失败：");
 inline const QString kCaptureFailed = QStringLiteral("截图失败：");
 inline const QString kCaptureCancelled = QStringLiteral("截图已取消");
 
+inline const QString kCopied = QStringLiteral("已复制 %1 行文字");
+inline const QString kNothingToCopy = QStringLiteral("没有可复制的文字");
+
+// What the path field says for a picture that has no file.
+inline const QString kPastedPicture = QStringLiteral("（粘贴的图片）");
+inline const QString kDroppedPicture = QStringLiteral("（拖放的图片）");
+inline const QString kCapturedPicture = QStringLiteral("（屏幕截图）");
+
 // Menu entries beyond the controls' own.
 inline const QString kCopyAll = QStringLiteral("复制全部文字");
 inline const QString kShowBoxes = QStringLiteral("显示文字框");
+inline const QString kShowParagraphs = QStringLiteral("按段落显示");
+inline const QString kRecogniseCaptures = QStringLiteral("截图后立即识别");
+inline const QString kRecogniseDrops = QStringLiteral("拖放或粘贴图片后立即识别");
 
 }  // namespace quillory::texts

@@ -76,11 +76,10 @@ void TForm1::EndCapture(const QString& status) {
 
 void TForm1::TakeCapture(const QImage& region) {
     cxPageControl1->setCurrentWidget(cxTabSheet1);
-    edt_img->clear();
     cxImage1->setVisible(true);
-    cxImage1->SetImage(region);
+    cxImage1->SetImage(region, texts::kCapturedPicture);
     EndCapture(QString());
     capturing_ = true;
-    quillory::RunGuarded([this] { cxButton1Click(); });
+    PictureArrived(recogniseCaptures_);
     capturing_ = false;
 }

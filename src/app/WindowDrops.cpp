@@ -40,6 +40,8 @@ void TForm1::AcceptDrops() {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Resize && (watched == Panel1 || watched == Panel4))
+        ReflowTopRow(static_cast<QWidget*>(watched));
     // Esc calls a recognition off from any control, the address field included, which
     // keeps Esc from the window's shortcuts.
     if (type == QEvent::KeyPress && !running_.empty() &&
@@ -89,13 +91,14 @@ void TForm1::TakeDrop(QWidget* tab, const DropContent& content) {
     switch (content.kind) {
         case Kind::PictureFile:
             LoadPictureFile(content.path);
+            PictureArrived(recogniseDrops_);
             break;
         case Kind::Image:
-            edt_img->clear();
             cxImage1->setVisible(true);
-            cxImage1->SetImage(content.image);
+            cxImage1->SetImage(content.image, texts::kDroppedPicture);
             // Nothing for the browser pane to show: the dropped picture is.
             Panel7->setVisible(false);
+            PictureArrived(recogniseDrops_);
             break;
         case Kind::WebAddress:
             Download(content.address);
@@ -139,6 +142,9 @@ void TForm1::Download(const QUrl& address) {
         }
         file.close();
         ShowStatus(QString());
-        quillory::RunGuarded([&] { LoadPictureFile(file.fileName()); });
+        quillory::RunGuarded([&] {
+            LoadPictureFile(file.fileName());
+            PictureArrived(recogniseDrops_);
+        });
     });
 }

@@ -30,6 +30,17 @@ void TForm1::CreateShortcuts() {
         edt_imgPropertiesButtonClick();
     });
     OnKey(this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] { StartCapture(); });
+    OnKey(this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { CopyAllOfTab(); });
+    // 识别 of the tab in front; the keypad's Enter too.
+    for (const int enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        OnKey(this, QKeySequence(Qt::CTRL | enter), [this] {
+            QWidget* tab = cxPageControl1->currentWidget();
+            if (tab == cxTabSheet1 && cxButton1->isEnabled())
+                cxButton1Click();
+            else if (tab == cxTabSheet2 && cxButton2->isEnabled())
+                cxButton2Click();
+        });
+    }
     // The picture view's own entry, reachable from anywhere in the window.
     addAction(cxImage1->BoxesAction());
 

@@ -28,7 +28,8 @@ std::string WriteResponse(std::string_view ns, std::string_view operation,
     return xml;
 }
 
-std::string WriteFault(std::string_view faultcode, std::string_view faultstring) {
+std::string WriteFault(std::string_view faultcode, std::string_view faultstring,
+                       const DetailEntry& detail) {
     std::string xml;
     XmlWriter writer(xml);
     StartEnvelope(writer, kResponsePrefix, "utf-8");
@@ -38,6 +39,13 @@ std::string WriteFault(std::string_view faultcode, std::string_view faultstring)
     writer.EndElement();
     writer.StartElement("faultstring");
     writer.Text(faultstring);
+    writer.EndElement();
+    if (!detail.name.empty()) {
+        writer.StartElement("detail");
+        writer.StartElement(detail.name);
+        writer.Attribute("xmlns", detail.ns);
+        writer.Text(detail.text);
+    }
     writer.EndDocument();
     return xml;
 }

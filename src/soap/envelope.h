@@ -20,7 +20,14 @@ void StartEnvelope(XmlWriter& writer, std::string_view prefix, std::string_view 
 // <{op}Response xmlns="{ns}"><{op}Result>{result}</{op}Result></{op}Response> in a Body.
 std::string WriteResponse(std::string_view ns, std::string_view operation, std::string_view result);
 
-// A Fault; `faultcode` is qualified with kResponsePrefix, such as "soap:Client".
-std::string WriteFault(std::string_view faultcode, std::string_view faultstring);
+// One element of a fault's detail: <{name} xmlns="{ns}">{text}</{name}>.
+struct DetailEntry {
+    std::string_view ns, name, text;
+};
+
+// A Fault; `faultcode` is qualified with kResponsePrefix, such as "soap:Client". A detail
+// entry without a name leaves the detail out.
+std::string WriteFault(std::string_view faultcode, std::string_view faultstring,
+                       const DetailEntry& detail = {});
 
 }  // namespace soap

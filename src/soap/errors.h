@@ -17,14 +17,24 @@ class EAbort : public Exception {
 };
 
 // A transport failure; the status code is the HTTP status when one caused it, else 0.
+// Beside the message, what tells causes apart: the HTTP client's own error code (0 when
+// none), and the service's stable reason for a refusal, when its reply named one.
 class ESOAPHTTPException : public Exception {
   public:
-    ESOAPHTTPException(const std::string& message, int statusCode)
-        : Exception(message), statusCode_(statusCode) {}
+    ESOAPHTTPException(const std::string& message, int statusCode, int transportCode = 0,
+                       std::string serviceReason = {})
+        : Exception(message),
+          statusCode_(statusCode),
+          transportCode_(transportCode),
+          serviceReason_(std::move(serviceReason)) {}
     int StatusCode() const noexcept { return statusCode_; }
+    int TransportCode() const noexcept { return transportCode_; }
+    const std::string& ServiceReason() const noexcept { return serviceReason_; }
 
   private:
     int statusCode_;
+    int transportCode_;
+    std::string serviceReason_;
 };
 
 // A reply that breaks the envelope rules, or one without a result element.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "ocrgate/fault_reason.h"
 #include "soap/http_transport.h"
 
 namespace soap::detail {
@@ -33,6 +34,7 @@ void StartResponse(Transfer& t, std::string_view line) {
     t.reason.clear();
     t.contentType.clear();
     t.challenge.clear();
+    t.serviceReason.clear();
     t.mode = Transfer::Mode::Keep;
     const std::size_t space = line.find(' ');
     if (space == std::string_view::npos)
@@ -75,6 +77,8 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* tran
     const std::string_view value = Trim(line.substr(colon + 1));
     if (IsName(name, "Content-Type")) {
         t.contentType = std::string(value);
+    } else if (IsName(name, ocrgate::kReasonHeader)) {
+        t.serviceReason = std::string(value.substr(0, 64));
     } else if (t.challenge.empty() && ((t.status == 401 && IsName(name, "WWW-Authenticate")) ||
                                        (t.status == 407 && IsName(name, "Proxy-Authenticate")))) {
         t.challenge = std::string(value);

@@ -33,6 +33,7 @@ struct Transfer {
     std::string reason;
     std::string contentType;
     std::string challenge;
+    std::string serviceReason;  // the service's stable reason for a fault or refusal
     Mode mode = Mode::Keep;
 };
 

@@ -58,7 +58,7 @@ bool SameText(const std::string& a, std::string_view b) {
 
 ESOAPHTTPException StatusError(const detail::Transfer& t, const std::string& url) {
     return ESOAPHTTPException(t.reason + " (" + std::to_string(t.status) + ") - '" + url + "'",
-                              t.status);
+                              t.status, 0, t.serviceReason);
 }
 
 std::string SoapActionLine(const std::string& action) {
@@ -136,7 +136,7 @@ void THTTPReqResp::RaiseCheck(int code) const {
         text.pop_back();
     throw ESOAPHTTPException(
         text + " - URL:" + url_ + " - SOAPAction:" + (soapAction_.empty() ? "\"\"" : soapAction_),
-        0);
+        0, code);
 }
 
 void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int loginStatus,

@@ -39,7 +39,8 @@ void ChooseInDialog(QFileDialog* dialog, const QString& path) {
 
 TForm1::Settings OfflineSettings(const QString& helpDirectory) {
     return {QStringLiteral("http://127.0.0.1:9/ocrgate/ocrgate.asmx?WSDL"),
-            QStringLiteral("about:blank"), helpDirectory};
+            QStringLiteral("about:blank"), helpDirectory, TForm1::Settings::Capture::ByPlatform,
+            helpDirectory + QStringLiteral("/quillory.ini")};
 }
 
 QByteArray Encode(const QString& text, const char* codePage) {

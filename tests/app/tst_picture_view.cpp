@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QMenu>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +28,8 @@ class PictureViewTest : public QObject {
     void pasteSendsABitmap();
     void keyboardShortcuts();
     void drawErrorIsReportedOnce();
+    void exifOrientation_data();
+    void exifOrientation();
 
   private:
     QString SavePicture(const QString& name, const char* format, QSize size);
@@ -214,6 +218,92 @@ void PictureViewTest::drawErrorIsReportedOnce() {
     });
     QCOMPARE(seen.count, 1);
     QVERIFY2(seen.text.startsWith(QStringLiteral("JPEG error #")), qPrintable(seen.text));
+}
+
+namespace {
+
+// A JPEG whose orientation tag says `orientation` (1 to 8): an APP1 Exif segment with one
+// entry, right after the start of the file.
+QByteArray TaggedJpeg(const QImage& stored, int orientation) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    stored.save(&buffer, "JPEG", 95);
+    QByteArray exif("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08"
+                    "\x00\x01" "\x01\x12\x00\x03\x00\x00\x00\x01",
+                    4 + 6 + 8 + 2 + 8);
+    exif += char(0);
+    exif += char(orientation);
+    exif += QByteArray(6, '\0');  // the value's padding, then no further directory
+    return jpeg.left(2) + exif + jpeg.mid(2);
+}
+
+// The picture a reader that applies the tag shows.
+QImage AsShown(const QByteArray& jpeg) {
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+bool Red(const QColor& c) {
+    return c.red() > 180 && c.green() < 90 && c.blue() < 90;
+}
+
+}  // namespace
+
+void PictureViewTest::exifOrientation_data() {
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<int>("undo");  // the orientation that turns a shown picture back
+    for (const auto& [tag, undo] : {std::pair{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 8},
+                                    {7, 7}, {8, 6}})
+        QTest::addRow("orientation %d", tag) << tag << undo;
+}
+
+void PictureViewTest::exifOrientation() {
+    QFETCH(int, orientation);
+    QFETCH(int, undo);
+    // Upright: white, 160 x 100, with a red block at its top left.
+    QImage upright(160, 100, QImage::Format_RGB32);
+    upright.fill(Qt::white);
+    const QRect block(10, 10, 40, 20);
+    QPainter(&upright).fillRect(block, Qt::red);
+    // The stored pixels are the upright picture turned back; a reader applying the tag,
+    // Qt's own, must show the upright one again.
+    const QImage stored = AsShown(TaggedJpeg(upright, undo));
+    const QByteArray jpeg = TaggedJpeg(stored, orientation);
+    QVERIFY(Red(AsShown(jpeg).pixelColor(block.center())));
+    const QString path = dir_.filePath(QStringLiteral("turned%1.jpg").arg(orientation));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size());
+    file.close();
+
+    quillory::PictureView view;
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.LoadFromFile(path);
+    QCOMPARE(view.PictureBytes(), jpeg);  // what is sent is the file as stored
+    const QRect drawn = view.DrawnRect();
+    QCOMPARE(drawn.size(), upright.size());  // shown upright, at its natural size here
+
+    // The box a service finds around the block lies in the stored pixels.
+    QRect found;
+    for (int y = 0; y < stored.height(); ++y)
+        for (int x = 0; x < stored.width(); ++x)
+            if (Red(stored.pixelColor(x, y)))
+                found |= QRect(x, y, 1, 1);
+    view.SetTextBoxes({QRectF(found)});
+    QApplication::processEvents();
+    const QImage screen = view.grab().toImage();
+    QVERIFY2(Red(screen.pixelColor(drawn.topLeft() + block.center())),
+             "the block is not where the upright picture has it");
+    const QRect box = view.BoxOnScreen(0);
+    QVERIFY2((box.topLeft() - (drawn.topLeft() + block.topLeft())).manhattanLength() <= 2 &&
+                 qAbs(box.width() - block.width()) <= 2 && qAbs(box.height() - block.height()) <= 2,
+             qPrintable(QStringLiteral("box %1,%2 %3x%4").arg(box.x()).arg(box.y())
+                            .arg(box.width()).arg(box.height())));
 }
 
 QTEST_MAIN(PictureViewTest)

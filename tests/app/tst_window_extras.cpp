@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -34,12 +35,22 @@ namespace {
 
 const QString kEndpoint = QStringLiteral("http://127.0.0.1:8723/ocrgate/ocrgate.asmx?WSDL");
 
-std::exception_ptr Fault(const std::string& message) {
-    return std::make_exception_ptr(soap::ERemotableException(message, u"soap:Client", u"", u""));
+// A fault whose English says one thing while its reason says another: the reason decides.
+std::exception_ptr Fault(const char16_t* code, const std::u16string& reason) {
+    const std::u16string detail =
+        reason.empty() ? u"" : u"<detail><reason xmlns=\"http://quillory.org/ocrgate/\">" +
+                                   reason + u"</reason></detail>";
+    return std::make_exception_ptr(soap::ERemotableException(
+        "Address refused: 10.0.0.1 is a private address", code, u"", detail));
+}
+std::exception_ptr Fault(const char* code, const char* reason) {
+    return Fault(QString::fromLatin1(code).toStdU16String().c_str(),
+                 QString::fromLatin1(reason).toStdU16String());
 }
 
-std::exception_ptr Transport(const std::string& message, int status = 0) {
-    return std::make_exception_ptr(soap::ESOAPHTTPException(message, status));
+std::exception_ptr Transport(int transportCode, int status = 0, const char* reason = "") {
+    return std::make_exception_ptr(
+        soap::ESOAPHTTPException("Operation timed out: Couldn't connect", status, transportCode, reason));
 }
 
 // Drags `data` over `target` and drops it there, as a user's mouse would.
@@ -66,6 +77,7 @@ class WindowExtrasTest : public QObject {
     void initTestCase();
     void failureCause_data();
     void failureCause();
+    void qtTextsAreChinese();
     void unreachableServiceLeadsTheStatus();
     void failedLoadNamesTheHeldPicture();
     void topRowsStayWhole_data();
@@ -95,34 +107,69 @@ QString WindowExtrasTest::Picture(const QString& name, const char* format) {
 
 void WindowExtrasTest::failureCause_data() {
     QTest::addColumn<std::exception_ptr>("error");
-    QTest::addColumn<QString>("lead");  // how the cause begins; empty: no known cause
-    QTest::newRow("nothing listens")
-        << Transport(
-               "Failed to connect to 127.0.0.1 port 9 after 0 ms: Couldn't connect to "
-               "server - URL:x - SOAPAction:y")
-        << QStringLiteral("识别服务未响应：请确认 ocrgated 已启动，地址为 ") + kEndpoint;
-    QTest::newRow("time-out") << Transport("Operation timed out after 120001 milliseconds")
-                              << QStringLiteral("识别超时：");
-    QTest::newRow("private address") << Fault("Address refused: 10.0.0.1 is a private address")
+    QTest::addColumn<QString>("lead");  // how the cause begins
+    // Told apart by codes alone: every message below is the same English, or misleading.
+    QTest::newRow("nothing listens") << Transport(7) << QStringLiteral("识别服务未响应：");
+    QTest::newRow("host unknown") << Transport(6) << QStringLiteral("识别服务未响应：");
+    QTest::newRow("no reply in time") << Transport(28) << QStringLiteral("识别超时：服务在限定时间");
+    QTest::newRow("connection dropped") << Transport(52)
+                                        << QStringLiteral("与识别服务的连接中断：");
+    QTest::newRow("certificate") << Transport(60) << QStringLiteral("无法与识别服务建立安全连接：");
+    QTest::newRow("other transport code") << Transport(3) << QStringLiteral("无法与识别服务通信：");
+    QTest::newRow("not a SOAP answer") << Transport(0) << QStringLiteral("这个地址上的服务不是识别服务：");
+    QTest::newRow("starting") << Transport(0, 503, "starting") << QStringLiteral("识别服务正在启动：");
+    QTest::newRow("busy") << Transport(0, 503, "busy") << QStringLiteral("识别服务正忙：");
+    QTest::newRow("503 from elsewhere") << Transport(0, 503) << QStringLiteral("识别服务正忙：");
+    QTest::newRow("shutting down") << Transport(0, 503, "shutting-down")
+                                   << QStringLiteral("识别服务正在停止：");
+    QTest::newRow("body too large") << Transport(0, 413, "too-large") << QStringLiteral("图片太大：");
+    QTest::newRow("wrong path") << Transport(0, 404) << QStringLiteral("这个地址上没有识别服务：");
+    QTest::newRow("sign-in wanted") << Transport(0, 401) << QStringLiteral("识别服务拒绝访问：");
+    QTest::newRow("time limit") << Fault("soap:Client", "time-limit")
+                                << QStringLiteral("识别超时：这张图片");
+    QTest::newRow("not http") << Fault("soap:Client", "address-scheme")
+                              << QStringLiteral("不是网络图片的网址：");
+    QTest::newRow("private address") << Fault("soap:Client", "address-private")
                                      << QStringLiteral("服务拒绝了这个网址：");
-    QTest::newRow("not a picture") << Fault("Not a picture we can read: unknown format")
+    QTest::newRow("fetch failed") << Fault("soap:Server", "fetch-failed")
+                                  << QStringLiteral("服务无法下载这张网络图片：");
+    QTest::newRow("fetch too slow") << Fault("soap:Server", "fetch-time-limit")
+                                    << QStringLiteral("下载网络图片超时：");
+    QTest::newRow("not a picture") << Fault("soap:Client", "not-a-picture")
                                    << QStringLiteral("不是可识别的图片：");
-    QTest::newRow("too large") << Fault("Picture too large: 30000 x 30000")
-                               << QStringLiteral("图片太大：");
-    QTest::newRow("request too large")
-        << Transport("Request Entity Too Large (413)", 413) << QStringLiteral("图片太大：");
-    QTest::newRow("other fault") << Fault("Recognition failed: engine") << QString();
-    QTest::newRow("other status") << Transport("Not Found (404)", 404) << QString();
+    QTest::newRow("picture too large") << Fault("soap:Client", "too-large")
+                                       << QStringLiteral("图片太大：");
+    QTest::newRow("nothing sent") << Fault("soap:Client", "empty")
+                                  << QStringLiteral("没有发送图片或网址：");
+    QTest::newRow("unknown word, client side") << Fault("soap:Client", "no-such-word")
+                                               << QStringLiteral("识别服务不接受这个请求：");
+    QTest::newRow("no detail, server side") << Fault("soap:Server", "")
+                                            << QStringLiteral("识别服务内部出错：");
+    QTest::newRow("reply not an envelope")
+        << std::make_exception_ptr(soap::ESOAPDomConvertError("Invalid SOAP response"))
+        << QStringLiteral("识别服务的回复无法读取：");
+    QTest::newRow("sign-in prompt cancelled") << std::make_exception_ptr(soap::EAbort())
+                                              << QStringLiteral("登录提示已取消");
 }
 
 void WindowExtrasTest::failureCause() {
     QFETCH(std::exception_ptr, error);
     QFETCH(QString, lead);
     const QString cause = quillory::FailureCause(error, kEndpoint);
-    if (lead.isEmpty())
-        QVERIFY2(cause.isEmpty(), qPrintable(cause));
-    else
-        QVERIFY2(cause.startsWith(lead), qPrintable(cause));
+    QVERIFY2(cause.startsWith(lead), qPrintable(cause));
+}
+
+void WindowExtrasTest::qtTextsAreChinese() {
+    QVERIFY(quillory::InstallQtTranslations());
+    quillory::ResultMemo memo;
+    memo.setPlainText(QStringLiteral("文字"));
+    std::unique_ptr<QMenu> menu(memo.createStandardContextMenu());
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        entries << action->text();
+    QVERIFY2(entries.filter(QStringLiteral("复制")).size() == 1 &&
+                 entries.filter(QStringLiteral("Copy")).isEmpty(),
+             qPrintable(entries.join(u'|')));
 }
 
 void WindowExtrasTest::unreachableServiceLeadsTheStatus() {
@@ -157,9 +204,11 @@ void WindowExtrasTest::failedLoadNamesTheHeldPicture() {
     choose(good);
     choose(bad);
     QCOMPARE(field->text(), good);
-    Child<quillory::PictureView>(&form, "cxImage1")->SetImage(QImage(8, 8, QImage::Format_RGB32));
+    QApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+    Child<quillory::PictureView>(&form, "cxImage1")->Paste();
+    QCOMPARE(field->text(), QStringLiteral("（粘贴的图片）"));  // no file: named as pasted
     choose(bad);
-    QCOMPARE(field->text(), QString());  // a pasted picture has no file
+    QCOMPARE(field->text(), QStringLiteral("（粘贴的图片）"));
 }
 
 void WindowExtrasTest::topRowsStayWhole_data() {
@@ -174,14 +223,21 @@ void WindowExtrasTest::topRowsStayWhole() {
     QFETCH(QString, panel);
     TForm1 form(OfflineSettings(dir_.path()));
     form.show();
-    form.resize(300, 200);  // as small as the window lets itself be made
+    // A small screen's size; the window lets itself be made that small.
+    form.resize(1024, 600);
     Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(tab);
     QApplication::processEvents();
-    QVERIFY(form.width() < 1305);
+    QCOMPARE(form.size(), QSize(1024, 600));
     for (QWidget* control : Child<QWidget>(&form, qPrintable(panel))
                                 ->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         const QRect where(control->mapTo(&form, QPoint(0, 0)), control->size());
         QVERIFY2(where.right() < form.width(), qPrintable(control->objectName()));
+        // Nothing overlaps its neighbour as the row narrows.
+        for (QWidget* other : control->parentWidget()->findChildren<QWidget*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(other == control || !other->geometry().intersects(control->geometry()),
+                     qPrintable(control->objectName() + u' ' + other->objectName()));
+        }
     }
 }
 
@@ -210,11 +266,11 @@ void WindowExtrasTest::drops_data() {
                                << "";
     QTest::newRow("image data") << "cxTabSheet1"
                                 << "image"
-                                << "" << true << ""
+                                << "（拖放的图片）" << true << ""
                                 << "";
     QTest::newRow("browser picture on the local tab: its data") << "Panel7"
                                                                 << "browser"
-                                                                << "" << true << ""
+                                                                << "（拖放的图片）" << true << ""
                                                                 << "";
     QTest::newRow("browser picture on the web tab: its address") << "Panel5"
                                                                  << "browser"
@@ -263,11 +319,13 @@ void WindowExtrasTest::drops() {
     const QString before = Child<QLineEdit>(&form, "edt_Url")->text();
     Drop(Child<QWidget>(&form, qPrintable(target)), data);
 
-    const QString expectedPath = path.isEmpty() ? QString() : dir_.filePath(path);
+    // A file by its path; a picture without one by what it is.
+    const QString expectedPath =
+        path.isEmpty() || path.startsWith(u'（') ? path : dir_.filePath(path);
     QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), expectedPath);
     auto* view = Child<quillory::PictureView>(&form, "cxImage1");
     QCOMPARE(view->HoldsPicture(), held);
-    if (!expectedPath.isEmpty()) {
+    if (!expectedPath.isEmpty() && !path.startsWith(u'（')) {
         QCOMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser1")->LastAddress(), expectedPath);
         QVERIFY(!view->isHidden());
     }
@@ -315,6 +373,24 @@ void WindowExtrasTest::keys() {
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
+    // Ctrl+Shift+C copies the tab's recognised lines from anywhere in it, the picture
+    // included, and says how many it copied.
+    Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(0);
+    quillory::ShowResult(QStringLiteral(R"({"words_result":[{"words":"甲"},{"words":"乙"}]})"),
+                         memo);
+    static_cast<quillory::ResultMemo*>(memo)->KeepLines(2);
+    view->SetImage(QImage(40, 40, QImage::Format_RGB32));
+    view->setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("甲\n乙"));
+    QCOMPARE(form.StatusText(), QStringLiteral("已复制 2 行文字"));
+
+    // Ctrl+Enter is 识别 of the tab in front, from any of its controls.
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(form.PendingRecognitions(), 1);
+    form.CancelRecognitions();
+
     // Enter in the address field starts the web recognition; Esc calls it off.
     Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(1);
     auto* address = Child<QLineEdit>(&form, "edt_Url");
@@ -331,33 +407,54 @@ void WindowExtrasTest::keys() {
 
 void WindowExtrasTest::copyAll_data() {
     QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("byParagraph");
     QTest::addColumn<QString>("edited");  // the memo's text after the user's edit; empty: none
     QTest::addColumn<QString>("copied");
     const QString reply =
         QStringLiteral(R"({"words_result":[{"words":"第一行"},{"words":""},{"words":"third"}]})");
-    QTest::newRow("lines without spacers") << reply << ""
+    QTest::newRow("lines without spacers") << reply << false << ""
                                            << "第一行\n\nthird";
-    QTest::newRow("a corrected line") << reply << "第一行\n\n\n\n3rd\n"
+    QTest::newRow("a corrected line") << reply << false << "第一行\n\n\n\n3rd\n"
                                       << "第一行\n\n3rd";
-    QTest::newRow("an added line: the text as it stands") << reply << "第一行\n\n\n\nthird\n\n!"
-                                                          << "第一行\n\n\n\nthird\n\n!";
-    QTest::newRow("reply shown as received") << "{\"words_result\":[1e999]}"
-                                             << ""
+    QTest::newRow("an added line: the text as it stands")
+        << reply << false << "第一行\n\n\n\nthird\n\n!"
+        << "第一行\n\n\n\nthird\n\n!";
+    QTest::newRow("reply shown as received") << "{\"words_result\":[1e999]}" << false << ""
                                              << "{\"words_result\":[1e999]}";
+    const QString paragraphs = QStringLiteral(
+        R"({"words_result":[{"words":"识别图片"},{"words":"上的文字"},{"words":"well recog-"},)"
+        R"({"words":"nised text"},{"words":"A-"},{"words":"Z"}],"paragraphs_result":[)"
+        R"({"words_result_idx":[0,1]},{"words_result_idx":[2,3]},{"words_result_idx":[4,5]}]})");
+    QTest::newRow("paragraphs joined") << paragraphs << true << ""
+                                       << "识别图片上的文字\nwell recognised text\nA- Z";
+    QTest::newRow("paragraphs, shown by lines") << paragraphs << false << ""
+                                                << "识别图片\n上的文字\nwell recog-\nnised "
+                                                   "text\nA-\nZ";
+    QTest::newRow("no paragraphs: each line one") << reply << true << ""
+                                                  << "第一行\n\nthird";
+    const QString overlapping = QStringLiteral(
+        R"({"words_result":[{"words":"a"},{"words":"b"}],)"
+        R"("paragraphs_result":[{"words_result_idx":[0,1]},{"words_result_idx":[1]}]})");
+    QTest::newRow("a line in two paragraphs: each line one") << overlapping << true << ""
+                                                             << "a\nb";
 }
 
 void WindowExtrasTest::copyAll() {
     QFETCH(QString, reply);
+    QFETCH(bool, byParagraph);
     QFETCH(QString, edited);
     QFETCH(QString, copied);
     quillory::ResultMemo memo;
-    memo.KeepLines(int(quillory::ShowResult(reply, &memo).size()));
+    memo.ParagraphsAction()->setChecked(byParagraph);
+    QList<QList<int>> paragraphs;
+    QStringList lines;
+    for (const reply::ResultLine& line : quillory::ShowResult(reply, &memo, &paragraphs))
+        lines << QString::fromStdU16String(line.words);
+    memo.SetRecognised(lines, paragraphs);
     if (!edited.isEmpty())
         memo.setPlainText(edited);
-    memo.show();
-    QVERIFY(QTest::qWaitForWindowActive(&memo));
     QApplication::clipboard()->clear();
-    QTest::keyClick(&memo, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    memo.CopyAll();
     QCOMPARE(QApplication::clipboard()->text(), copied);
 }
 
@@ -394,6 +491,20 @@ void WindowExtrasTest::boxesFollowTheLines() {
     QTest::mouseClick(view, Qt::LeftButton, {}, first.center());
     QCOMPARE(memo->CurrentLine(), 0);
     QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("a"));
+
+    // Shown by paragraphs, a paragraph marks the boxes of all its lines, and a box selects
+    // its paragraph.
+    memo->SetRecognised({"a", "b", "c"}, {{0, 1}, {2}});
+    memo->ParagraphsAction()->setChecked(true);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("a b\n\nc\n"));
+    memo->SelectLine(1);
+    QCOMPARE(view->MarkedBoxes(), (QList<int>{0, 1}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->BoxOnScreen(2).center());
+    QCOMPARE(memo->CurrentLine(), 1);
+    QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("c"));
+    QCOMPARE(view->MarkedBoxes(), (QList<int>{2}));
+    memo->ParagraphsAction()->setChecked(false);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("a\n\nb\n\nc\n"));
 
     // The boxes are drawn, and Ctrl+B takes them away.
     const auto boxPixel = [&] {

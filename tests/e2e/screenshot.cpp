@@ -1,7 +1,7 @@
 // Saves a picture of the window, for the README and for looking at the window as a user
 // does: an ocrgated of its own, a rendered picture chosen through the file dialog, 识别
 // pressed, the window grabbed.
-// Usage: quillory_screenshot OUTPUT.png [result|busy|failure|capture|menu|small|drop]
+// Usage: quillory_screenshot OUTPUT.png [result|busy|failure|capture|menu|small|small-web|drop]
 // (under a display, e.g. xvfb-run). `result` marks the second line and its box.
 
 #include <QApplication>
@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <cstdio>
 
+#include "app/ErrorBox.h"
 #include "app/M_Quillory.h"
 #include "app/ResultMemo.h"
 #include "ocrgate/ocrgate.h"
@@ -28,7 +29,7 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [result|busy|failure|capture|menu|small|drop]\n",
+        std::fprintf(stderr, "usage: %s OUTPUT.png [result|busy|failure|capture|menu|small|small-web|drop]\n",
                      argv[0]);
         return 2;
     }
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    quillory::InstallQtTranslations();
 
     testing_support::ServiceProcess service(
         OCRGATED_PATH, testing_support::EphemeralArgs(1, {"--allow-private-urls"}));
@@ -63,7 +65,9 @@ int main(int argc, char* argv[]) {
         48)
         .save(picture, "PNG");
 
-    TForm1 form(TForm1::Settings{endpoint, QStringLiteral("about:blank"), dir.path()});
+    TForm1 form(TForm1::Settings{endpoint, QStringLiteral("about:blank"), dir.path(),
+                                 TForm1::Settings::Capture::ByPlatform,
+                                 dir.filePath(QStringLiteral("quillory.ini"))});
     form.show();
     QSignalSpy shown(&form, &TForm1::recognitionFinished);
     QTimer::singleShot(500, &form, [&] {
@@ -86,9 +90,12 @@ int main(int argc, char* argv[]) {
                                 memo->viewport()->mapToGlobal(QPoint(200, 300)));
         QApplication::sendEvent(memo->viewport(), &click);
         wholeScreen = true;
-    } else if (scene == u"small") {
-        form.findChild<QTabWidget*>(QStringLiteral("cxPageControl1"))->setCurrentIndex(1);
-        form.resize(400, 300);  // the window keeps its top rows whole
+    } else if (scene == u"small" || scene == u"small-web") {
+        // On a 1024 x 600 screen the window opens as large as the screen; every control shows.
+        if (scene == u"small-web")
+            form.findChild<QTabWidget*>(QStringLiteral("cxPageControl1"))->setCurrentIndex(1);
+        else
+            form.findChild<quillory::ResultMemo*>(QStringLiteral("cxMemo1"))->SelectLine(1);
         wholeScreen = true;
     } else if (scene == u"drop") {
         QMimeData data;

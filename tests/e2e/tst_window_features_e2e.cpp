@@ -5,7 +5,10 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QMimeData>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,6 +36,12 @@ class WindowFeaturesTest : public WindowAgainstService {
     void cancelDropsTheReply_data();
     void cancelDropsTheReply();
     void webPictureDroppedOnTheLocalTab();
+    void addressCause_data();
+    void addressCause();
+    void cancelFreesTheService();
+
+  private:
+    double Metric(const char* name);
 };
 
 void WindowFeaturesTest::initTestCase() {
@@ -136,6 +145,91 @@ void WindowFeaturesTest::webPictureDroppedOnTheLocalTab() {
     auto* view = Child<quillory::PictureView>(&form, "cxImage1");
     QCOMPARE(view->SourcePath(), field->text());
     QVERIFY(view->PictureBytes().startsWith("\x89PNG"));
+}
+
+void WindowFeaturesTest::addressCause_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("status");  // how the status line begins
+    QTest::newRow("ftp") << "ftp://example.org/a.jpg"
+                         << "识别失败：不是网络图片的网址：";
+    QTest::newRow("no scheme") << "www.example.org/a.jpg"
+                               << "识别失败：不是网络图片的网址：";
+}
+
+// The service's own reasons reach the status line, whatever its English says.
+void WindowFeaturesTest::addressCause() {
+    QFETCH(QString, address);
+    QFETCH(QString, status);
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
+    Child<QLineEdit>(&form, "edt_Url")->setText(address);
+    QSignalSpy finished(&form, &TForm1::recognitionFinished);
+    form.cxButton2Click();
+    QVERIFY(finished.wait(30000));
+    QVERIFY2(form.StatusText().startsWith(status), qPrintable(form.StatusText()));
+    QVERIFY(!form.StatusToolTip().isEmpty() && !form.StatusToolTip().startsWith(status));
+}
+
+double WindowFeaturesTest::Metric(const char* name) {
+    QNetworkAccessManager network;
+    QUrl url(QString::fromStdString(service_.Endpoint()));
+    url.setPath(QStringLiteral("/metrics"));
+    url.setQuery(QString());
+    QNetworkReply* reply = network.get(QNetworkRequest(url));
+    QSignalSpy done(reply, &QNetworkReply::finished);
+    if (!done.wait(10000))
+        return -1;
+    reply->deleteLater();
+    for (const QByteArray& line : reply->readAll().split('\n')) {
+        if (line.startsWith(QByteArray(name) + ' '))
+            return line.mid(int(qstrlen(name)) + 1).toDouble();
+    }
+    return -1;
+}
+
+// Called off from the window, a recognition stops in the service too: the one worker is
+// free for the next picture at once, and the service counts the cancelled one.
+void WindowFeaturesTest::cancelFreesTheService() {
+    TForm1 form(SettingsFor(QString::fromStdString(service_.Endpoint())));
+    auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+    const auto recognise = [&](const QImage& picture) {
+        view->SetImage(picture);
+        QSignalSpy finished(&form, &TForm1::recognitionFinished);
+        QElapsedTimer timer;
+        timer.start();
+        form.cxButton1Click();
+        return finished.wait(150000) ? timer.elapsed() : -1;
+    };
+    const QImage small = testing_support::RenderText({QStringLiteral("取消之后")});
+    recognise(small);  // the engine warmed up
+    const qint64 normal = recognise(small);
+    QVERIFY(normal > 0);
+    QCOMPARE(form.StatusText(), QStringLiteral("识别完成"));
+
+    // A page full of lines, within the detector's side so that none is lost to shrinking,
+    // keeps the only worker busy for seconds.
+    QStringList page;
+    for (int i = 0; i < 40; ++i)
+        page << QStringLiteral("第%1行：一段很长的文字用来占住识别服务的工作线程 %2").arg(i).arg(i * 7919);
+    const double before = Metric("ocrgated_recognitions_cancelled_total");
+    QVERIFY(before >= 0);
+    view->SetImage(testing_support::RenderText(page, 24));
+    form.cxButton1Click();
+    // Sent in full and being read by the worker.
+    QTRY_COMPARE_WITH_TIMEOUT(Metric("ocrgated_workers_busy"), 1.0, 60000);
+    QTest::qWait(500);
+    QCOMPARE(form.PendingRecognitions(), 1);  // still running
+    form.CancelRecognitions();
+
+    const qint64 next = recognise(small);
+    QVERIFY(next > 0);
+    QCOMPARE(form.StatusText(), QStringLiteral("识别完成"));
+    // The cancel reaches the service within the transport's next look at its flag (a
+    // second at most); the rest is the small picture's own time.
+    QVERIFY2(next < normal + 2500, qPrintable(QStringLiteral("%1 ms against %2 ms normally")
+                                                  .arg(next)
+                                                  .arg(normal)));
+    QTRY_VERIFY2_WITH_TIMEOUT(Metric("ocrgated_recognitions_cancelled_total") == before + 1,
+                              service_.Output().c_str(), 5000);
 }
 
 QTEST_MAIN(WindowFeaturesTest)

@@ -21,7 +21,8 @@ class WindowAgainstService : public QObject {
         QVERIFY2(service_.WaitUntilHealthy(), service_.Output().c_str());
     }
     TForm1::Settings SettingsFor(const QString& endpoint) const {
-        return {endpoint, QStringLiteral("about:blank"), dir_.path()};
+        return {endpoint, QStringLiteral("about:blank"), dir_.path(),
+                TForm1::Settings::Capture::ByPlatform, dir_.filePath("quillory.ini")};
     }
 
     QTemporaryDir dir_;

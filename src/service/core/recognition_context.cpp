@@ -20,9 +20,14 @@ struct Current {
     Clock::time_point deadline;
     std::string request;
     int messages = 0;
+    CancelFlag cancel;
 };
 
 thread_local std::optional<Current> current;
+
+bool Cancelled() {
+    return current && current->cancel && current->cancel->load(std::memory_order_relaxed);
+}
 
 std::string Clean(std::string_view text) {
     std::string line(text.substr(0, 300));
@@ -68,8 +73,10 @@ thread_local std::string LinesToLog::pending_;
 
 }  // namespace
 
-RecognitionScope::RecognitionScope(const RecognitionLimits& limits, std::string request) {
-    current.emplace(Current{limits, Clock::now() + limits.max_time, std::move(request), 0});
+RecognitionScope::RecognitionScope(const RecognitionLimits& limits, std::string request,
+                                   CancelFlag cancel) {
+    current.emplace(
+        Current{limits, Clock::now() + limits.max_time, std::move(request), 0, std::move(cancel)});
 }
 
 RecognitionScope::~RecognitionScope() {
@@ -81,16 +88,22 @@ RecognitionScope::~RecognitionScope() {
 }
 
 bool DeadlinePassed() {
-    return current && Clock::now() >= current->deadline;
+    return current && (Cancelled() || Clock::now() >= current->deadline);
 }
 
 void CheckDeadline() {
+    if (Cancelled())
+        throw RecognitionCancelled("the client went away before the result was ready");
     if (!DeadlinePassed())
         return;
     const auto seconds = std::chrono::duration<double>(current->limits.max_time).count();
     char limit[32];
     std::snprintf(limit, sizeof limit, "%g s", seconds);
     throw RecognitionTimedOut(std::string("it took longer than the limit of ") + limit);
+}
+
+StopSignal CurrentStopSignal() {
+    return current ? StopSignal(current->deadline, current->cancel) : StopSignal();
 }
 
 std::uint64_t PictureMemoryLimit() {

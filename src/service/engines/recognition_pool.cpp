@@ -25,8 +25,9 @@ RecognitionPool::~RecognitionPool() {
 }
 
 std::future<std::vector<RecognizedLine>> RecognitionPool::Submit(std::vector<std::uint8_t> picture,
-                                                                 std::string request) {
-    Job job{std::move(picture), std::move(request), {}};
+                                                                 std::string request,
+                                                                 CancelFlag cancel) {
+    Job job{std::move(picture), std::move(request), std::move(cancel), {}};
     auto future = job.result.get_future();
     {
         std::lock_guard lock(mutex_);
@@ -57,7 +58,8 @@ void RecognitionPool::Work(Recognizer& engine) {
             queue_.pop_front();
         }
         try {
-            const RecognitionScope scope(limits_, job.request);
+            const RecognitionScope scope(limits_, job.request, job.cancel);
+            CheckDeadline();  // called off while it waited: the engine never sees it
             job.result.set_value(engine.Recognize(job.picture));
         } catch (...) {
             job.result.set_exception(std::current_exception());

@@ -36,8 +36,11 @@ class RecognitionPool {
 
     // Throws ServerBusy when queue_capacity recognitions are already waiting. `request`
     // names the request in the log lines the recognition writes ("127.0.0.1:50412 quillory").
+    // Once `cancel` is set, a waiting recognition never starts and a running one stops at
+    // its engine's next deadline check; either ends in RecognitionCancelled.
     std::future<std::vector<RecognizedLine>> Submit(std::vector<std::uint8_t> picture,
-                                                    std::string request = "-");
+                                                    std::string request = "-",
+                                                    CancelFlag cancel = nullptr);
 
     std::string EngineName() const { return engine_name_; }
     int threads() const { return static_cast<int>(workers_.size()); }
@@ -47,6 +50,7 @@ class RecognitionPool {
     struct Job {
         std::vector<std::uint8_t> picture;
         std::string request;
+        CancelFlag cancel;
         std::promise<std::vector<RecognizedLine>> result;
     };
 

@@ -50,13 +50,13 @@ std::string Shown(const std::string& url) {
 Target Parse(const std::string& url) {
     const std::optional<soap::UrlParts> parts = soap::ParseUrl(url);
     if (!parts)
-        throw AddressRefused("Not a valid web address: " + Shown(url));
+        throw AddressNotWeb("Not a valid web address: " + Shown(url));
     Target target{url, parts->scheme, parts->host, parts->port};
     if (target.scheme != "http" && target.scheme != "https") {
-        throw AddressRefused("Only http and https addresses are fetched, not " + target.scheme);
+        throw AddressNotWeb("Only http and https addresses are fetched, not " + target.scheme);
     }
     if (target.host.empty())
-        throw AddressRefused("The address names no host: " + Shown(url));
+        throw AddressNotWeb("The address names no host: " + Shown(url));
     if (target.host.front() == '[') {
         target.host = target.host.substr(1, target.host.size() - 2);
         target.literal = true;
@@ -188,7 +188,7 @@ HopResult FetchOnce(const Target& target, const FetchOptions& options,
     if (hop.socket_refused)
         throw AddressRefused("The connection to " + target.host + " was refused by policy");
     if (rc == CURLE_OPERATION_TIMEDOUT) {
-        throw FetchFailed("Fetching " + Shown(target.url) + " took longer than " +
+        throw FetchTimedOut("Fetching " + Shown(target.url) + " took longer than " +
                           std::to_string(options.timeout.count() / 1000) + " s");
     }
     if (rc != CURLE_OK) {
@@ -217,7 +217,7 @@ std::vector<std::uint8_t> FetchPicture(const std::string& url, const FetchOption
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
-            throw FetchFailed("Fetching " + Shown(url) + " took longer than " +
+            throw FetchTimedOut("Fetching " + Shown(url) + " took longer than " +
                               std::to_string(options.timeout.count() / 1000) + " s");
         }
         HopResult result = FetchOnce(target, options, left);

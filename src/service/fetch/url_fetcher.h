@@ -18,9 +18,19 @@ class AddressRefused : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Not a web address the fetcher reads: not an address at all, no host, or a scheme
+// other than http and https.
+class AddressNotWeb : public AddressRefused {
+    using AddressRefused::AddressRefused;
+};
+
 // The fetch itself failed: name resolution, connection, TLS, HTTP status, time-out.
 class FetchFailed : public std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+class FetchTimedOut : public FetchFailed {
+    using FetchFailed::FetchFailed;
 };
 
 struct FetchOptions {

@@ -72,8 +72,9 @@ class Counted {
 }  // namespace
 
 DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action,
-                                    std::string_view peer) {
-    DispatchResult result{200, {}, "-", "ok", {}};
+                                    std::string_view peer, CancelFlag cancel) {
+    namespace reason = ocrgate::reason;
+    DispatchResult result{200, {}, "-", "ok", {}, {}};
     try {
         const SoapRequest request = ReadSoapRequest(body);
         const ocrgate::Operation& operation = *request.operation;
@@ -83,18 +84,23 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
             result.host = HostOf(request.argument.value_or(""));
         result.envelope = soap::WriteResponse(ocrgate::kNamespace, operation.name,
                                               Run(request.id, request.argument.value_or(""),
-                                                  std::string(peer) + " " + result.operation));
+                                                  std::string(peer) + " " + result.operation,
+                                                  cancel));
     } catch (const ServerBusy& busy) {
-        result = {503, WriteFaultEnvelope(ServerFault(std::string("Server busy: ") + busy.what())),
-                  result.operation, "busy", result.host};
+        const SoapFault fault = ServerFault(std::string("Server busy: ") + busy.what(), reason::kBusy);
+        result = {503,         WriteFaultEnvelope(fault), result.operation, "busy",
+                  result.host, std::string(fault.reason())};
     } catch (const SoapFault& fault) {
-        result = {500, WriteFaultEnvelope(fault), result.operation,
-                  fault.code() == SoapFault::Code::Server ? "server_fault" : "client_fault",
-                  result.host};
-    } catch (const std::exception& error) {
         result = {500,
-                  WriteFaultEnvelope(ServerFault(std::string("Internal error: ") + error.what())),
-                  result.operation, "server_fault", result.host};
+                  WriteFaultEnvelope(fault),
+                  result.operation,
+                  fault.code() == SoapFault::Code::Server ? "server_fault" : "client_fault",
+                  result.host,
+                  std::string(fault.reason())};
+    } catch (const std::exception& error) {
+        const SoapFault fault = ServerFault(std::string("Internal error: ") + error.what());
+        result = {500,         WriteFaultEnvelope(fault), result.operation, "server_fault",
+                  result.host, std::string(fault.reason())};
     }
     return result;
 }
@@ -105,7 +111,8 @@ std::size_t Dispatcher::WorkersBusy() const {
 }
 
 std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& argument,
-                            const std::string& request) {
+                            const std::string& request, const CancelFlag& cancel) {
+    namespace reason = ocrgate::reason;
     switch (operation) {
     case ocrgate::OperationId::HelloWorld:
         return "Hello World";
@@ -114,8 +121,8 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
         if (!picture)
             throw ClientFault("The img parameter is not valid base64");
         if (picture->empty())
-            throw ClientFault("The img parameter is empty: no picture was sent");
-        return Recognize(std::move(*picture), request);
+            throw ClientFault("The img parameter is empty: no picture was sent", reason::kEmpty);
+        return Recognize(std::move(*picture), request, cancel);
     }
     case ocrgate::OperationId::Quillory:
         break;
@@ -123,15 +130,17 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
     // An address pasted with surrounding blanks is still the address.
     const auto first = argument.find_first_not_of(" \t\r\n");
     if (first == std::string::npos)
-        throw ClientFault("The url parameter is empty: no address was sent");
+        throw ClientFault("The url parameter is empty: no address was sent", reason::kEmpty);
     const std::string url =
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     if (url.size() > kMaxUrl)
         throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
-    return Fetch(url, request);
+    return Fetch(url, request, cancel);
 }
 
-std::string Dispatcher::Fetch(const std::string& url, const std::string& request) {
+std::string Dispatcher::Fetch(const std::string& url, const std::string& request,
+                              const CancelFlag& cancel) {
+    namespace reason = ocrgate::reason;
     const auto count = [this](const char* outcome) {
         if (metrics_)
             metrics_->CountFetch(outcome);
@@ -147,26 +156,33 @@ std::string Dispatcher::Fetch(const std::string& url, const std::string& request
             picture = FetchPicture(url, options_.fetch);
         } catch (const AddressRefused& error) {
             count("refused");
-            throw ClientFault(std::string("Address refused: ") + error.what());
+            const bool not_web = dynamic_cast<const AddressNotWeb*>(&error) != nullptr;
+            throw ClientFault(std::string("Address refused: ") + error.what(),
+                              not_web ? reason::kAddressScheme : reason::kAddressPrivate);
         } catch (const FetchFailed& error) {
             count("failed");
-            throw ServerFault(std::string("Fetch failed: ") + error.what());
+            const bool late = dynamic_cast<const FetchTimedOut*>(&error) != nullptr;
+            throw ServerFault(std::string("Fetch failed: ") + error.what(),
+                              late ? reason::kFetchTimeLimit : reason::kFetchFailed);
         } catch (const PictureTooLarge& error) {
             count("too_large");
-            throw ClientFault(std::string("Picture too large: ") + error.what());
+            throw ClientFault(std::string("Picture too large: ") + error.what(),
+                              reason::kTooLarge);
         }
     }
     count("ok");
-    return Recognize(std::move(picture), request);
+    return Recognize(std::move(picture), request, cancel);
 }
 
-std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request) {
+std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request,
+                                  const CancelFlag& cancel) {
+    namespace reason = ocrgate::reason;
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
     Counted recognition(recognising_);
     const auto start = std::chrono::steady_clock::now();
     // ServerBusy when the queue is full
-    auto pending = pool_.Submit(std::move(picture), request);
+    auto pending = pool_.Submit(std::move(picture), request, cancel);
     std::vector<RecognizedLine> lines;
     try {
         lines = pending.get();
@@ -174,12 +190,19 @@ std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::
             metrics_->ObserveRecognition(pool_.EngineName(),
                                          std::chrono::steady_clock::now() - start);
     } catch (const BadPicture& error) {
-        throw ClientFault(std::string("Not a picture we can read: ") + error.what());
+        throw ClientFault(std::string("Not a picture we can read: ") + error.what(),
+                          reason::kNotAPicture);
     } catch (const PictureTooLarge& error) {
-        throw ClientFault(std::string("Picture too large: ") + error.what());
+        throw ClientFault(std::string("Picture too large: ") + error.what(), reason::kTooLarge);
     } catch (const RecognitionTimedOut& error) {
         // The same picture would take as long again: a smaller or plainer one is the remedy.
-        throw ClientFault(std::string("Recognition stopped: ") + error.what());
+        throw ClientFault(std::string("Recognition stopped: ") + error.what(),
+                          reason::kTimeLimit);
+    } catch (const RecognitionCancelled& error) {
+        if (metrics_)
+            metrics_->CountCancelledRecognition();
+        throw ServerFault(std::string("Recognition cancelled: ") + error.what(),
+                          reason::kCancelled);
     } catch (const std::exception& error) {
         throw ServerFault(std::string("Recognition failed: ") + error.what());
     }

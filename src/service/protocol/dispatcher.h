@@ -21,6 +21,7 @@ struct DispatchResult {
     std::string operation;       // for the access log; "-" when unknown
     std::string outcome = "ok";  // ok, client_fault, server_fault, busy
     std::string host;            // the host an address request named, for the log
+    std::string reason;          // a fault's stable reason; empty for a result
 };
 
 struct DispatchOptions {
@@ -37,18 +38,21 @@ class Dispatcher {
         : pool_(pool), options_(std::move(options)), metrics_(metrics) {}
 
     // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent;
-    // `peer` names the client in the log lines the recognition writes.
+    // `peer` names the client in the log lines the recognition writes. Once `cancel` is set
+    // (the client went away), the recognition stops at its engine's next check.
     DispatchResult Dispatch(std::string_view body, std::string_view soap_action,
-                            std::string_view peer = "-");
+                            std::string_view peer = "-", CancelFlag cancel = nullptr);
 
     // Workers running a recognition now.
     std::size_t WorkersBusy() const;
 
   private:
     std::string Run(ocrgate::OperationId operation, const std::string& argument,
-                    const std::string& request);
-    std::string Fetch(const std::string& url, const std::string& request);
-    std::string Recognize(std::vector<std::uint8_t> picture, const std::string& request);
+                    const std::string& request, const CancelFlag& cancel);
+    std::string Fetch(const std::string& url, const std::string& request,
+                      const CancelFlag& cancel);
+    std::string Recognize(std::vector<std::uint8_t> picture, const std::string& request,
+                          const CancelFlag& cancel);
 
     RecognitionPool& pool_;
     DispatchOptions options_;

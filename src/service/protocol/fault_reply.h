@@ -13,7 +13,11 @@ namespace ocrgated {
 // The SOAP 1.1 envelope of a fault.
 std::string WriteFaultEnvelope(const SoapFault& fault);
 
-// 4xx are soap:Client faults, 5xx soap:Server; 503 carries Retry-After.
-HttpReply FaultReply(int status, const std::string& reason);
+// 4xx are soap:Client faults, 5xx soap:Server; 503 carries Retry-After. `word` is the
+// fault's stable reason; empty: the one its status says (busy, too-large…).
+HttpReply FaultReply(int status, const std::string& reason, std::string_view word = {});
+
+// Adds the fault's stable reason to the reply's headers, for clients that read no body.
+void AddReasonHeader(HttpReply& reply, std::string_view word);
 
 }  // namespace ocrgated

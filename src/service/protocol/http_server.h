@@ -24,6 +24,8 @@ struct HttpRequest {
     std::string content_type;
     std::string peer;         // "127.0.0.1:50412"
     bool has_length = false;  // Content-Length or chunked was sent
+    // Set once the client closes its connection while its request is being answered.
+    std::shared_ptr<std::atomic<bool>> abandoned = std::make_shared<std::atomic<bool>>(false);
 };
 
 struct HttpReply {

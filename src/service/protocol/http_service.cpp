@@ -186,10 +186,12 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
 
 HttpReply HttpService::ServeSoap(const HttpRequest& request) {
     if (!loaded_)
-        return FaultReply(503, "The service is starting; send the request again shortly");
+        return FaultReply(503, "The service is starting; send the request again shortly",
+                          ocrgate::reason::kStarting);
     if (ToLower(request.content_type).rfind("multipart/", 0) == 0)
         return FaultReply(415, "SOAP requests are text/xml, not multipart");
-    DispatchResult result = dispatcher_->Dispatch(request.body, request.soap_action, request.peer);
+    DispatchResult result =
+        dispatcher_->Dispatch(request.body, request.soap_action, request.peer, request.abandoned);
     // A small file can decode to a large picture: after every recognition, the
     // memory it freed goes back (a few milliseconds against hundreds).
     if (result.operation != "HelloWorld")
@@ -201,6 +203,8 @@ HttpReply HttpService::ServeSoap(const HttpRequest& request) {
     reply.outcome = std::move(result.outcome);
     if (!result.host.empty())
         reply.note = "host=" + result.host;
+    if (!result.reason.empty())
+        AddReasonHeader(reply, result.reason);
     if (reply.status == 503)
         reply.headers.emplace_back("Retry-After", "1");
     return reply;

@@ -191,11 +191,30 @@ void HttpSession::Serve() {
     };
     if (!state_->routes.needs_worker(*request))
         return Answer(run());
+    WatchForHangUp(request->abandoned);
     net::post(state_->workers, [self = shared_from_this(), run]() mutable {
         HttpReply reply = run();
         net::post(self->stream_.get_executor(),
                   [self, reply = std::move(reply)]() mutable { self->Answer(std::move(reply)); });
     });
+}
+
+// Nothing more is read while a worker answers, so a client that hangs up would go
+// unnoticed until the reply is written: its request is marked abandoned instead, and its
+// recognition stops. A byte of a next request ends the watch and stays in the socket.
+void HttpSession::WatchForHangUp(std::shared_ptr<std::atomic<bool>> abandoned) {
+    stream_.socket().async_wait(
+        net::socket_base::wait_read,
+        [self = shared_from_this(), abandoned = std::move(abandoned)](beast::error_code ec) {
+            if (ec || !self->busy_ || self->closed_)
+                return;
+            char next = 0;
+            beast::error_code peeked;
+            const std::size_t n = self->stream_.socket().receive(
+                net::buffer(&next, 1), net::socket_base::message_peek, peeked);
+            if (n == 0 || peeked)
+                abandoned->store(true);
+        });
 }
 
 void HttpSession::Refuse(int status, const std::string& reason) {
@@ -207,6 +226,8 @@ void HttpSession::Refuse(int status, const std::string& reason) {
 }
 
 void HttpSession::Answer(HttpReply reply) {
+    beast::error_code ignored;
+    stream_.socket().cancel(ignored);  // the hang-up watch, if one runs
     const bool keep_alive = !reply.close && !over_capacity_ && !state_->refusing && parser_ &&
                             parser_->is_done() && parser_->get().keep_alive();
     auto response = std::make_shared<http::response<http::string_body>>(

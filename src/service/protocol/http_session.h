@@ -63,6 +63,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     void ReadBody();
     void OnBody(boost::beast::error_code ec);
     void Serve();
+    void WatchForHangUp(std::shared_ptr<std::atomic<bool>> abandoned);
     void Refuse(int status, const std::string& reason);
     void Answer(HttpReply reply);
     void CloseGracefully();

@@ -27,6 +27,11 @@ struct Metrics::Families {
                       .Name("ocrgated_fetches_total")
                       .Help("Picture fetches for the address operation, by outcome")
                       .Register(registry)),
+          cancelled(prometheus::BuildCounter()
+                        .Name("ocrgated_recognitions_cancelled_total")
+                        .Help("Recognitions stopped or never started because the client went away")
+                        .Register(registry)
+                        .Add({})),
           queue(prometheus::BuildGauge()
                     .Name("ocrgated_queue_length")
                     .Help("Recognitions waiting for a worker")
@@ -51,6 +56,7 @@ struct Metrics::Families {
     prometheus::Family<prometheus::Histogram>& recognition;
     prometheus::Counter& picture_bytes;
     prometheus::Family<prometheus::Counter>& fetches;
+    prometheus::Counter& cancelled;
     prometheus::Gauge &queue, &busy, &connections;
     prometheus::Family<prometheus::Gauge>& engine;
 };
@@ -85,6 +91,10 @@ void Metrics::CountPictureBytes(std::size_t bytes) {
 
 void Metrics::CountFetch(const std::string& outcome) {
     families_->fetches.Add({{"outcome", outcome}}).Increment();
+}
+
+void Metrics::CountCancelledRecognition() {
+    families_->cancelled.Increment();
 }
 
 std::string Metrics::Render() const {

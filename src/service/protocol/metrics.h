@@ -36,6 +36,8 @@ class Metrics {
     void CountPictureBytes(std::size_t bytes);
     // outcome: ok, refused, failed, too_large, busy
     void CountFetch(const std::string& outcome);
+    // A recognition stopped, or never started, because its client went away.
+    void CountCancelledRecognition();
 
     std::string Render() const;
 

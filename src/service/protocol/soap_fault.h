@@ -6,15 +6,26 @@
 #include <string>
 #include <string_view>
 
+#include "ocrgate/fault_reason.h"
+
 namespace ocrgated {
 
 class SoapFault : public std::runtime_error {
   public:
     enum class Code { Client, Server, MustUnderstand };
 
-    SoapFault(Code code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    // `reason` is the stable word a client tells the fault by (ocrgate/fault_reason.h);
+    // empty: the general one of its code.
+    SoapFault(Code code, const std::string& message, std::string_view reason = {})
+        : std::runtime_error(message), code_(code), reason_(reason) {}
 
     Code code() const { return code_; }
+    std::string_view reason() const {
+        if (!reason_.empty())
+            return reason_;
+        return code_ == Code::Server ? ocrgate::reason::kServerError
+                                     : ocrgate::reason::kBadRequest;
+    }
 
     // The qualified faultcode as written in the reply, with the envelope's prefix.
     std::string_view faultcode() const {
@@ -31,14 +42,15 @@ class SoapFault : public std::runtime_error {
 
   private:
     Code code_;
+    std::string reason_;
 };
 
-inline SoapFault ClientFault(const std::string& message) {
-    return SoapFault(SoapFault::Code::Client, message);
+inline SoapFault ClientFault(const std::string& message, std::string_view reason = {}) {
+    return SoapFault(SoapFault::Code::Client, message, reason);
 }
 
-inline SoapFault ServerFault(const std::string& message) {
-    return SoapFault(SoapFault::Code::Server, message);
+inline SoapFault ServerFault(const std::string& message, std::string_view reason = {}) {
+    return SoapFault(SoapFault::Code::Server, message, reason);
 }
 
 }  // namespace ocrgated

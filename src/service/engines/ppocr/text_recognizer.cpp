@@ -1,5 +1,6 @@
 #include "service/engines/ppocr/text_recognizer.h"
 
+#include "service/core/recognition_context.h"
 #include "service/engines/ppocr/word_spaces.h"
 
 #include <opencv2/core/utility.hpp>
@@ -81,11 +82,16 @@ void TextRecognizer::Read(std::vector<LineRecord*> records) {
     std::stable_sort(work.begin(), work.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     const int lanes = static_cast<int>(std::min(lanes_.size(), work.size()));
+    // Looked at before every line, so that a recognition called off, or past its time,
+    // stops within a line's time.
     if (lanes <= 1) {
-        for (auto& [bucket, record] : work)
+        for (auto& [bucket, record] : work) {
+            CheckDeadline();
             lanes_.front().Read(*record, bucket, models_->characters);
+        }
         return;
     }
+    const StopSignal stop = CurrentStopSignal();
     // Each lane takes the next line when done with its last. A network called
     // inside this loop runs on its lane's thread alone: OpenCV does not nest its threads.
     std::atomic<std::size_t> next{0};
@@ -95,7 +101,7 @@ void TextRecognizer::Read(std::vector<LineRecord*> records) {
         [&](const cv::Range& range) {
             for (int lane = range.start; lane < range.end; ++lane) {
                 try {
-                    for (std::size_t i; (i = next++) < work.size();)
+                    for (std::size_t i; !stop.Raised() && (i = next++) < work.size();)
                         lanes_[static_cast<std::size_t>(lane)].Read(*work[i].second, work[i].first,
                                                                     models_->characters);
                 } catch (...) {
@@ -107,6 +113,7 @@ void TextRecognizer::Read(std::vector<LineRecord*> records) {
     for (const auto& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
+    CheckDeadline();
 }
 
 }  // namespace ocrgated::ppocr
