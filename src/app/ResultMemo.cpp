@@ -8,39 +8,16 @@
 #include <QTextBlock>
 
 #include "Texts.h"
+#include "base/line_join.h"
 
 namespace quillory {
 
-namespace {
-
-bool IsCjk(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= 0x2E80 && u <= 0x9FFF) || (u >= 0xAC00 && u <= 0xD7AF) ||
-           (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFE30 && u <= 0xFE4F) ||
-           (u >= 0xFF00 && u <= 0xFFEF) || c.isHighSurrogate() || c.isLowSurrogate();
-}
-
-}  // namespace
-
 QString JoinLines(const QStringList& lines) {
-    QString text;
-    for (const QString& line : lines) {
-        const QString next = line.trimmed();
-        if (next.isEmpty())
-            continue;
-        if (text.isEmpty()) {
-            text = next;
-        } else if (text.size() >= 2 && text.endsWith(u'-') && text[text.size() - 2].isLower() &&
-                   next[0].isLower()) {
-            text.chop(1);
-            text += next;
-        } else if (IsCjk(text.back()) || IsCjk(next[0])) {
-            text += next;
-        } else {
-            text += u' ' + next;
-        }
-    }
-    return text;
+    std::vector<std::string> utf8;
+    for (const QString& line : lines)
+        utf8.push_back(line.toStdString());
+    const std::vector<std::string_view> views(utf8.begin(), utf8.end());
+    return QString::fromStdString(quillory::JoinLines(views));
 }
 
 ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {

@@ -426,7 +426,7 @@ void WindowExtrasTest::copyAll_data() {
         R"({"words":"nised text"},{"words":"A-"},{"words":"Z"}],"paragraphs_result":[)"
         R"({"words_result_idx":[0,1]},{"words_result_idx":[2,3]},{"words_result_idx":[4,5]}]})");
     QTest::newRow("paragraphs joined") << paragraphs << true << ""
-                                       << "识别图片上的文字\nwell recognised text\nA- Z";
+                                       << "识别图片上的文字\nwell recognised text\nA-Z";
     QTest::newRow("paragraphs, shown by lines") << paragraphs << false << ""
                                                 << "识别图片\n上的文字\nwell recog-\nnised "
                                                    "text\nA-\nZ";
