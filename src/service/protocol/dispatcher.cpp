@@ -131,7 +131,7 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
     return Fetch(url, request);
 }
 
-std::string Dispatcher::Fetch(const std::string& url, const std::string& request) {
+std::vector<std::uint8_t> Dispatcher::FetchForRecognition(const std::string& url) {
     const auto count = [this](const char* outcome) {
         if (metrics_)
             metrics_->CountFetch(outcome);
@@ -145,34 +145,60 @@ std::string Dispatcher::Fetch(const std::string& url, const std::string& request
         }
         try {
             picture = FetchPicture(url, options_.fetch);
-        } catch (const AddressRefused& error) {
+        } catch (const AddressRefused&) {
             count("refused");
-            throw ClientFault(std::string("Address refused: ") + error.what());
-        } catch (const FetchFailed& error) {
+            throw;
+        } catch (const FetchFailed&) {
             count("failed");
-            throw ServerFault(std::string("Fetch failed: ") + error.what());
-        } catch (const PictureTooLarge& error) {
+            throw;
+        } catch (const PictureTooLarge&) {
             count("too_large");
-            throw ClientFault(std::string("Picture too large: ") + error.what());
+            throw;
         }
     }
     count("ok");
+    return picture;
+}
+
+std::string Dispatcher::Fetch(const std::string& url, const std::string& request) {
+    std::vector<std::uint8_t> picture;
+    try {
+        picture = FetchForRecognition(url);
+    } catch (const AddressRefused& error) {
+        throw ClientFault(std::string("Address refused: ") + error.what());
+    } catch (const FetchFailed& error) {
+        throw ServerFault(std::string("Fetch failed: ") + error.what());
+    } catch (const PictureTooLarge& error) {
+        throw ClientFault(std::string("Picture too large: ") + error.what());
+    }
     return Recognize(std::move(picture), request);
 }
 
-std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request) {
+std::vector<RecognizedLine> Dispatcher::RecognizeLines(std::vector<std::uint8_t> picture,
+                                                       const std::string& request) {
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
     Counted recognition(recognising_);
     const auto start = std::chrono::steady_clock::now();
     // ServerBusy when the queue is full
     auto pending = pool_.Submit(std::move(picture), request);
+    std::vector<RecognizedLine> lines = pending.get();
+    if (metrics_)
+        metrics_->ObserveRecognition(pool_.EngineName(), std::chrono::steady_clock::now() - start);
+    return lines;
+}
+
+std::uint64_t Dispatcher::NextLogId() {
+    static const std::uint64_t first = FirstLogId();
+    return first + next_log_id_++;
+}
+
+std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request) {
     std::vector<RecognizedLine> lines;
     try {
-        lines = pending.get();
-        if (metrics_)
-            metrics_->ObserveRecognition(pool_.EngineName(),
-                                         std::chrono::steady_clock::now() - start);
+        lines = RecognizeLines(std::move(picture), request);
+    } catch (const ServerBusy&) {
+        throw;
     } catch (const BadPicture& error) {
         throw ClientFault(std::string("Not a picture we can read: ") + error.what());
     } catch (const PictureTooLarge& error) {
@@ -183,8 +209,7 @@ std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::
     } catch (const std::exception& error) {
         throw ServerFault(std::string("Recognition failed: ") + error.what());
     }
-    static const std::uint64_t first = FirstLogId();
-    return WriteReplyJson(first + next_log_id_++, lines);
+    return WriteReplyJson(NextLogId(), lines);
 }
 
 }  // namespace ocrgated

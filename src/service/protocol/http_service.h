@@ -17,6 +17,8 @@
 
 namespace ocrgated {
 
+class RestEndpoints;
+
 struct ServiceOptions {
     std::string host = "127.0.0.1";
     int port = 8723;                 // 0 picks a free port
@@ -77,6 +79,7 @@ class HttpService {
     Metrics metrics_;
     std::unique_ptr<RecognitionPool> pool_;
     std::unique_ptr<Dispatcher> dispatcher_;
+    std::unique_ptr<RestEndpoints> rest_;
     HttpServer server_;
     std::atomic<Phase> phase_{Phase::Starting};
     std::atomic<bool> loaded_{false};  // pool_ and dispatcher_ are set

@@ -16,6 +16,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <optional>
 #include <thread>
@@ -247,6 +248,11 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
             line.top = bounds.y;
             line.width = bounds.width;
             line.height = bounds.height;
+            line.page_direction = (4 - turns) % 4;
+            for (const cv::Point2f& corner : record.box.corners)
+                line.corners.push_back(
+                    {std::clamp(int(std::lround(corner.x)), 0, picture.cols - 1),
+                     std::clamp(int(std::lround(corner.y)), 0, picture.rows - 1)});
             FillConfidence(line, record.text.probabilities);
             if (line.average < impl_->options.min_line_confidence)
                 continue;
