@@ -9,6 +9,7 @@
 #include "service/protocol/rest_call.h"
 #include "service/protocol/rest_endpoints.h"
 #include "service/protocol/rest_error.h"
+#include "service/protocol/rest_tokens.h"
 #include "service/protocol/wsdl.h"
 
 namespace ocrgated {
@@ -82,10 +83,14 @@ HttpService::HttpService(ServiceOptions options, RecognizerFactory factory)
                   [this](const HttpRequest& request) { return Handle(request); },
                   [this](int status, const std::string& reason, const std::string& target) {
                       if (IsRestPath(PathOf(target)))
-                          return RestRefusal(status, reason, loaded_ ? dispatcher_->NextLogId() : 0);
+                          return RestRefusal(status, reason,
+                                             loaded_ ? dispatcher_->NextLogId() : 0);
                       return FaultReply(status, reason);
                   },
-                  [this](const RequestRecord& record) { Log(record); }}) {}
+                  [this](const RequestRecord& record) { Log(record); }}) {
+    if (!options_.api_keys.empty())
+        tokens_ = std::make_unique<TokenIssuer>(options_.api_keys, options_.token_lifetime);
+}
 
 HttpService::~HttpService() {
     Stop();
@@ -109,7 +114,7 @@ void HttpService::Run() {
     dispatcher_ = std::make_unique<Dispatcher>(
         *pool_, DispatchOptions{options_.fetch, options_.max_fetches, options_.queue_capacity},
         &metrics_);
-    rest_ = std::make_unique<RestEndpoints>(*dispatcher_, nullptr);
+    rest_ = std::make_unique<RestEndpoints>(*dispatcher_, tokens_.get());
     metrics_.SetEngine(pool_->EngineName(), OCRGATED_VERSION);
     metrics_.SetGauges({[this] { return pool_->waiting(); },
                         [this] { return dispatcher_->WorkersBusy(); },
