@@ -108,8 +108,11 @@ void TokenIssuer::Check(const RestFields& fields) {
     if (token == fields.end() || token->second.empty())
         throw RestError(rest_code::kInvalidTokenParameter,
                         "Invalid parameter: access_token is required");
+    // The cloud API's Node.js SDK appends a second query to the token ("…?aipSdk=node").
+    const std::string_view sent =
+        std::string_view(token->second).substr(0, token->second.find('?'));
     std::lock_guard lock(mutex_);
-    const auto found = tokens_.find(token->second);
+    const auto found = tokens_.find(sent);
     if (found == tokens_.end())
         throw RestError(rest_code::kTokenInvalid, "Access token invalid or no longer valid");
     if (found->second <= Clock::now())
