@@ -32,7 +32,7 @@ printf 'sdk-key sdk-secret\n' > "$tmp/keys"
     > "$tmp/log" 2>&1 &
 pid=$!
 port=
-for _ in $(seq 600); do
+for _ in $(seq 1800); do  # loading the engine takes long on a busy machine
     port=$(sed -n 's|.*listening on http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$tmp/log")
     [ -n "$port" ] && break
     kill -0 "$pid" 2>/dev/null || { cat "$tmp/log"; exit 1; }

@@ -146,13 +146,12 @@ INSTANTIATE_TEST_SUITE_P(
              {"line.vertexes_location", "line.chars", "line.probability"}},
         Call{"EveryOption",
              "accurate",
-             Image("lines:a|b") +
-                 "&probability=true&vertexes_location=true&detect_direction=true"
-                 "&paragraph=true&detect_language=true&recognize_granularity=small",
+             Image("lines:a|b") + "&probability=true&vertexes_location=true&detect_direction=true"
+                                  "&paragraph=true&detect_language=true",
              0,
              kAB,
-             {"line.location", "line.probability", "line.vertexes_location", "line.chars",
-              "direction", "paragraphs_result", "paragraphs_result_num", "language"}},
+             {"line.location", "line.probability", "line.vertexes_location", "direction",
+              "paragraphs_result", "paragraphs_result_num", "language"}},
         Call{"FalseAsksForNothing",
              "general",
              Image("lines:a|b") + "&probability=false&vertexes_location=false",
@@ -189,6 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"LanguageNotInstalled", "general_basic", Image("lines:a") + "&language_type=KOR",
              216100},
         Call{"BadFlag", "general_basic", Image("lines:a") + "&probability=maybe", 216100},
+        Call{"NoSingleCharactersYet", "accurate", Image("lines:a") + "&recognize_granularity=small",
+             216100},
         Call{"BadGranularity", "general", Image("lines:a") + "&recognize_granularity=tiny", 216100},
         Call{"UnknownEndpoint", "webimage", Image("lines:a"), 3},
         Call{"LoopbackUrlRefused", "general_basic", "url=http%3A%2F%2F127.0.0.1%3A1%2Fa.png",

@@ -10,12 +10,6 @@ struct PicturePoint {
     int x = 0, y = 0;
 };
 
-// One character of a line and the box it stands in.
-struct RecognizedChar {
-    std::string text;  // UTF-8, one character
-    int left = 0, top = 0, width = 0, height = 0;
-};
-
 struct RecognizedLine {
     std::string words;  // UTF-8
     int left = 0, top = 0, width = 0, height = 0;
@@ -27,7 +21,6 @@ struct RecognizedLine {
     // The line's corners clockwise from its top left as read; empty when only the
     // rectangle is known.
     std::vector<PicturePoint> corners;
-    std::vector<RecognizedChar> chars;  // empty when the engine does not place them
 };
 
 }  // namespace ocrgated

@@ -210,8 +210,6 @@ void ToPictureScale(std::vector<RecognizedLine>& lines, double scale) {
         line.height = back(line.height);
         for (PicturePoint& corner : line.corners)
             corner = {back(corner.x), back(corner.y)};
-        for (RecognizedChar& c : line.chars)
-            c = {std::move(c.text), back(c.left), back(c.top), back(c.width), back(c.height)};
     }
 }
 

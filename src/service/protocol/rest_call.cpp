@@ -132,7 +132,8 @@ RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields) {
     call.vertexes_location = Flag(fields, "vertexes_location") && endpoint.with_location;
     call.chars = Choice(fields, "recognize_granularity", "big", {"big", "small"}) == "small" &&
                  endpoint.with_location;
-    call.letters = Choice(fields, "eng_granularity", "word", {"word", "letter"}) == "letter";
+    // It shapes only single characters, which the service does not place yet.
+    (void)Choice(fields, "eng_granularity", "word", {"word", "letter"});
     return call;
 }
 

@@ -32,7 +32,6 @@ struct RestCall {
     bool probability = false;
     bool vertexes_location = false;  // the four corners of each line
     bool chars = false;              // recognize_granularity=small
-    bool letters = false;            // eng_granularity=letter: English chars one letter each
 };
 
 // Reads the fields of a call to `endpoint`; throws RestError with the API's code for a

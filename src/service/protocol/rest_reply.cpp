@@ -26,36 +26,6 @@ Json Vertexes(const RecognizedLine& line) {
     return points;
 }
 
-bool IsLatinWordByte(const std::string& text) {
-    return text.size() == 1 && std::isalnum(static_cast<unsigned char>(text[0]));
-}
-
-// Each character, or with word granularity each run of Latin letters and digits as one.
-Json Chars(const RecognizedLine& line, bool letters) {
-    Json chars = Json::array();
-    for (std::size_t i = 0; i < line.chars.size();) {
-        std::size_t end = i + 1;
-        if (!letters && IsLatinWordByte(line.chars[i].text))
-            while (end < line.chars.size() && IsLatinWordByte(line.chars[end].text))
-                ++end;
-        std::string text;
-        int left = line.chars[i].left, top = line.chars[i].top;
-        int right = left + line.chars[i].width, bottom = top + line.chars[i].height;
-        for (std::size_t j = i; j < end; ++j) {
-            const RecognizedChar& c = line.chars[j];
-            text += c.text;
-            left = std::min(left, c.left);
-            top = std::min(top, c.top);
-            right = std::max(right, c.left + c.width);
-            bottom = std::max(bottom, c.top + c.height);
-        }
-        chars.push_back(
-            {{"char", text}, {"location", Location(left, top, right - left, bottom - top)}});
-        i = end;
-    }
-    return chars;
-}
-
 // The paragraph a line belongs to, where the engine's lines carry one.
 template <typename Line>
 int ParagraphOf(const Line& line) {
@@ -135,8 +105,6 @@ std::string WriteRestReply(std::uint64_t log_id, const RestCall& call,
             entry["location"] = Location(line.left, line.top, line.width, line.height);
         if (call.vertexes_location)
             entry["vertexes_location"] = Vertexes(line);
-        if (call.chars)
-            entry["chars"] = Chars(line, call.letters);
         if (call.probability)
             entry["probability"] = {
                 {"average", line.average}, {"min", line.min}, {"variance", line.variance}};
