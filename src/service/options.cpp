@@ -27,6 +27,7 @@ struct Raw {
     std::string listen{ocrgate::kDefaultListen};
     double drain_delay = 5, drain_timeout = 25, request_timeout = 15, max_seconds = 30;
     std::optional<std::size_t> queue, max_fetches;
+    double token_lifetime = 30 * 24 * 3600;
 };
 
 void Describe(CLI::App& app, CommandLine& line, Raw& raw) {
@@ -104,10 +105,20 @@ void Describe(CLI::App& app, CommandLine& line, Raw& raw) {
                    "Seconds from SIGTERM until the process exits, finished or not")
         ->capture_default_str()
         ->check(CLI::Range(0.1, 3600.0));
+    app.add_option("--api-keys", service.api_keys,
+                   "The REST endpoints' key pairs, one \"id secret\" per line, in a file only "
+                   "its owner may read; each call then needs an access_token from "
+                   "/oauth/2.0/token (default: the endpoints are open)");
+    app.add_option("--token-lifetime", raw.token_lifetime, "Seconds an access_token lasts")
+        ->capture_default_str()
+        ->check(CLI::Range(1.0, 10.0 * 365 * 24 * 3600));
     app.add_option("--log-file", line.log_file,
                    "Append the log here instead of standard error; SIGHUP reopens it");
     app.footer("Endpoint: POST http://ADDR:PORT" + std::string(ocrgate::kServicePath) +
                "; its WSDL: GET the same with ?WSDL.\n"
+               "REST: POST http://ADDR:PORT/rest/2.0/ocr/v1/{general_basic,accurate_basic,general,"
+               "accurate}; language_type CHN_ENG (the default), ENG and auto_detect read with the "
+               "service's engine.\n"
                "Liveness: GET /healthz; readiness: GET /readyz; Prometheus metrics: GET /metrics.\n"
                "SIGTERM or SIGINT drains and exits; a second one exits at once.");
 }
@@ -155,6 +166,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.engine_settings.recognition_lanes = CoresPerWorker(line.service.threads);
     line.service.request_timeout = Milliseconds(raw.request_timeout);
     line.service.recognition.max_time = Milliseconds(raw.max_seconds);
+    line.service.token_lifetime = std::chrono::seconds(static_cast<long long>(raw.token_lifetime));
     line.drain_delay = Milliseconds(raw.drain_delay);
     line.drain_timeout = Milliseconds(raw.drain_timeout);
     if (line.drain_timeout <= line.drain_delay)

@@ -2,8 +2,13 @@
 // One line the engine read: its text, where it stands and how sure the engine was.
 
 #include <string>
+#include <vector>
 
 namespace ocrgated {
+
+struct PicturePoint {
+    int x = 0, y = 0;
+};
 
 struct RecognizedLine {
     std::string words;  // UTF-8
@@ -12,6 +17,11 @@ struct RecognizedLine {
     double min = 0.0;
     double variance = 0.0;
     int paragraph = -1;  // the paragraph it belongs to, counted in reading order; -1 unknown
+    // Counter-clockwise quarter turns the page was found in, 0 to 3; -1 when not judged.
+    int page_direction = -1;
+    // The line's corners clockwise from its top left as read; empty when only the
+    // rectangle is known.
+    std::vector<PicturePoint> corners;
 };
 
 }  // namespace ocrgated

@@ -208,6 +208,8 @@ void ToPictureScale(std::vector<RecognizedLine>& lines, double scale) {
         line.top = back(line.top);
         line.width = back(line.width);
         line.height = back(line.height);
+        for (PicturePoint& corner : line.corners)
+            corner = {back(corner.x), back(corner.y)};
     }
 }
 

@@ -138,9 +138,7 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
     return Fetch(url, request, cancel);
 }
 
-std::string Dispatcher::Fetch(const std::string& url, const std::string& request,
-                              const CancelFlag& cancel) {
-    namespace reason = ocrgate::reason;
+std::vector<std::uint8_t> Dispatcher::FetchForRecognition(const std::string& url) {
     const auto count = [this](const char* outcome) {
         if (metrics_)
             metrics_->CountFetch(outcome);
@@ -154,41 +152,76 @@ std::string Dispatcher::Fetch(const std::string& url, const std::string& request
         }
         try {
             picture = FetchPicture(url, options_.fetch);
-        } catch (const AddressRefused& error) {
+        } catch (const AddressRefused&) {
             count("refused");
-            const bool not_web = dynamic_cast<const AddressNotWeb*>(&error) != nullptr;
-            throw ClientFault(std::string("Address refused: ") + error.what(),
-                              not_web ? reason::kAddressScheme : reason::kAddressPrivate);
-        } catch (const FetchFailed& error) {
+            throw;
+        } catch (const FetchFailed&) {
             count("failed");
-            const bool late = dynamic_cast<const FetchTimedOut*>(&error) != nullptr;
-            throw ServerFault(std::string("Fetch failed: ") + error.what(),
-                              late ? reason::kFetchTimeLimit : reason::kFetchFailed);
-        } catch (const PictureTooLarge& error) {
+            throw;
+        } catch (const PictureTooLarge&) {
             count("too_large");
-            throw ClientFault(std::string("Picture too large: ") + error.what(),
-                              reason::kTooLarge);
+            throw;
         }
     }
     count("ok");
+    return picture;
+}
+
+std::string Dispatcher::Fetch(const std::string& url, const std::string& request,
+                              const CancelFlag& cancel) {
+    namespace reason = ocrgate::reason;
+    std::vector<std::uint8_t> picture;
+    try {
+        picture = FetchForRecognition(url);
+    } catch (const AddressRefused& error) {
+        const bool not_web = dynamic_cast<const AddressNotWeb*>(&error) != nullptr;
+        throw ClientFault(std::string("Address refused: ") + error.what(),
+                          not_web ? reason::kAddressScheme : reason::kAddressPrivate);
+    } catch (const FetchFailed& error) {
+        const bool late = dynamic_cast<const FetchTimedOut*>(&error) != nullptr;
+        throw ServerFault(std::string("Fetch failed: ") + error.what(),
+                          late ? reason::kFetchTimeLimit : reason::kFetchFailed);
+    } catch (const PictureTooLarge& error) {
+        throw ClientFault(std::string("Picture too large: ") + error.what(), reason::kTooLarge);
+    }
     return Recognize(std::move(picture), request, cancel);
 }
 
-std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request,
-                                  const CancelFlag& cancel) {
-    namespace reason = ocrgate::reason;
+std::vector<RecognizedLine> Dispatcher::RecognizeLines(std::vector<std::uint8_t> picture,
+                                                       const std::string& request,
+                                                       const CancelFlag& cancel) {
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
     Counted recognition(recognising_);
     const auto start = std::chrono::steady_clock::now();
     // ServerBusy when the queue is full
     auto pending = pool_.Submit(std::move(picture), request, cancel);
-    std::vector<RecognizedLine> lines;
     try {
-        lines = pending.get();
+        std::vector<RecognizedLine> lines = pending.get();
         if (metrics_)
             metrics_->ObserveRecognition(pool_.EngineName(),
                                          std::chrono::steady_clock::now() - start);
+        return lines;
+    } catch (const RecognitionCancelled&) {
+        if (metrics_)
+            metrics_->CountCancelledRecognition();
+        throw;
+    }
+}
+
+std::uint64_t Dispatcher::NextLogId() {
+    static const std::uint64_t first = FirstLogId();
+    return first + next_log_id_++;
+}
+
+std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request,
+                                  const CancelFlag& cancel) {
+    namespace reason = ocrgate::reason;
+    std::vector<RecognizedLine> lines;
+    try {
+        lines = RecognizeLines(std::move(picture), request, cancel);
+    } catch (const ServerBusy&) {
+        throw;
     } catch (const BadPicture& error) {
         throw ClientFault(std::string("Not a picture we can read: ") + error.what(),
                           reason::kNotAPicture);
@@ -199,15 +232,12 @@ std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::
         throw ClientFault(std::string("Recognition stopped: ") + error.what(),
                           reason::kTimeLimit);
     } catch (const RecognitionCancelled& error) {
-        if (metrics_)
-            metrics_->CountCancelledRecognition();
         throw ServerFault(std::string("Recognition cancelled: ") + error.what(),
                           reason::kCancelled);
     } catch (const std::exception& error) {
         throw ServerFault(std::string("Recognition failed: ") + error.what());
     }
-    static const std::uint64_t first = FirstLogId();
-    return WriteReplyJson(first + next_log_id_++, lines);
+    return WriteReplyJson(NextLogId(), lines);
 }
 
 }  // namespace ocrgated

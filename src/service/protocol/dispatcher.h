@@ -46,6 +46,15 @@ class Dispatcher {
     // Workers running a recognition now.
     std::size_t WorkersBusy() const;
 
+    // For the REST endpoints: the same limits, counts and busy checks as the SOAP
+    // operations, with the fetcher's, the pool's and the pictures' own exceptions.
+    std::vector<std::uint8_t> FetchForRecognition(const std::string& url);
+    std::vector<RecognizedLine> RecognizeLines(std::vector<std::uint8_t> picture,
+                                               const std::string& request,
+                                               const CancelFlag& cancel = nullptr);
+    // One id per reply, SOAP and REST alike.
+    std::uint64_t NextLogId();
+
   private:
     std::string Run(ocrgate::OperationId operation, const std::string& argument,
                     const std::string& request, const CancelFlag& cancel);

@@ -64,8 +64,10 @@ class HttpServer {
         // Runs on a worker when it says true; on the I/O thread otherwise.
         std::function<bool(const HttpRequest&)> needs_worker;
         std::function<HttpReply(const HttpRequest&)> handle;
-        // The one writer of replies to requests refused before their handler.
-        std::function<HttpReply(int status, const std::string& reason)> refuse;
+        // The one writer of replies to requests refused before their handler; `target`
+        // is the request's, empty when its head was not read.
+        std::function<HttpReply(int status, const std::string& reason, const std::string& target)>
+            refuse;
         std::function<void(const RequestRecord&)> log;  // may be empty
     };
 

@@ -6,12 +6,20 @@
 #include "service/core/memory.h"
 #include "service/protocol/access_log.h"
 #include "service/protocol/fault_reply.h"
+#include "service/protocol/rest_call.h"
+#include "service/protocol/rest_endpoints.h"
+#include "service/protocol/rest_error.h"
+#include "service/protocol/rest_tokens.h"
 #include "service/protocol/wsdl.h"
 
 namespace ocrgated {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+std::string_view PathOf(std::string_view target) {
+    return target.substr(0, target.find('?'));
+}
 
 std::string ToLower(std::string text) {
     for (char& c : text)
@@ -68,13 +76,21 @@ HttpService::HttpService(ServiceOptions options, RecognizerFactory factory)
       server_(LimitsOf(options_),
               HttpServer::Routes{
                   [](const HttpRequest& request) {
+                      const std::string_view path = PathOf(request.target);
                       return request.method == "POST" &&
-                             request.target.substr(0, request.target.find('?')) ==
-                                 ocrgate::kServicePath;
+                             (path == ocrgate::kServicePath || IsRestPath(path));
                   },
                   [this](const HttpRequest& request) { return Handle(request); },
-                  [](int status, const std::string& reason) { return FaultReply(status, reason); },
-                  [this](const RequestRecord& record) { Log(record); }}) {}
+                  [this](int status, const std::string& reason, const std::string& target) {
+                      if (IsRestPath(PathOf(target)))
+                          return RestRefusal(status, reason,
+                                             loaded_ ? dispatcher_->NextLogId() : 0);
+                      return FaultReply(status, reason);
+                  },
+                  [this](const RequestRecord& record) { Log(record); }}) {
+    if (!options_.api_keys.empty())
+        tokens_ = std::make_unique<TokenIssuer>(options_.api_keys, options_.token_lifetime);
+}
 
 HttpService::~HttpService() {
     Stop();
@@ -98,6 +114,7 @@ void HttpService::Run() {
     dispatcher_ = std::make_unique<Dispatcher>(
         *pool_, DispatchOptions{options_.fetch, options_.max_fetches, options_.queue_capacity},
         &metrics_);
+    rest_ = std::make_unique<RestEndpoints>(*dispatcher_, tokens_.get());
     metrics_.SetEngine(pool_->EngineName(), OCRGATED_VERSION);
     metrics_.SetGauges({[this] { return pool_->waiting(); },
                         [this] { return dispatcher_->WorkersBusy(); },
@@ -170,6 +187,13 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
         return ServeReadiness();
     if (path == "/metrics" && get)
         return ServeMetrics();
+    if (IsRestPath(path)) {
+        if (!loaded_)
+            return RestErrorReply(0, rest_code::kUnavailable,
+                                  "Service temporarily unavailable: the engines are loading",
+                                  "rest");
+        return rest_->Serve(request);
+    }
     if (path == ocrgate::kServicePath) {
         if (request.method == "POST")
             return ServeSoap(request);

@@ -17,6 +17,9 @@
 
 namespace ocrgated {
 
+class RestEndpoints;
+class TokenIssuer;
+
 struct ServiceOptions {
     std::string host = "127.0.0.1";
     int port = 8723;                 // 0 picks a free port
@@ -32,6 +35,9 @@ struct ServiceOptions {
     RecognitionLimits recognition;  // time and picture memory per recognition
     bool access_log = true;
     FetchOptions fetch;
+    // The REST endpoints' key pairs ("id secret" lines); empty leaves them open.
+    std::string api_keys;
+    std::chrono::seconds token_lifetime{30 * 24 * 3600};
 };
 
 class HttpService {
@@ -77,6 +83,8 @@ class HttpService {
     Metrics metrics_;
     std::unique_ptr<RecognitionPool> pool_;
     std::unique_ptr<Dispatcher> dispatcher_;
+    std::unique_ptr<TokenIssuer> tokens_;  // null: the REST endpoints are open
+    std::unique_ptr<RestEndpoints> rest_;
     HttpServer server_;
     std::atomic<Phase> phase_{Phase::Starting};
     std::atomic<bool> loaded_{false};  // pool_ and dispatcher_ are set

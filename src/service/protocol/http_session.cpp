@@ -184,8 +184,8 @@ void HttpSession::Serve() {
         try {
             return state->routes.handle(*request);
         } catch (const std::exception& error) {
-            HttpReply reply =
-                state->routes.refuse(500, std::string("Internal error: ") + error.what());
+            HttpReply reply = state->routes.refuse(
+                500, std::string("Internal error: ") + error.what(), request->target);
             return reply;
         }
     };
@@ -220,7 +220,8 @@ void HttpSession::WatchForHangUp(std::shared_ptr<std::atomic<bool>> abandoned) {
 void HttpSession::Refuse(int status, const std::string& reason) {
     busy_ = true;
     ++state_->in_flight;
-    HttpReply reply = state_->routes.refuse(status, reason);
+    const std::string target = parser_ ? std::string(parser_->get().target()) : "";
+    HttpReply reply = state_->routes.refuse(status, reason, target);
     reply.close = true;
     Answer(std::move(reply));
 }

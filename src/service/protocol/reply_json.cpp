@@ -6,6 +6,20 @@
 
 namespace ocrgated {
 
+std::vector<std::vector<std::size_t>> ParagraphRuns(const std::vector<RecognizedLine>& lines) {
+    std::vector<std::vector<std::size_t>> runs;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0 || lines[i].paragraph < 0 || lines[i].paragraph != lines[i - 1].paragraph)
+            runs.emplace_back();
+        runs.back().push_back(i);
+    }
+    return runs;
+}
+
+int PageDirection(const std::vector<RecognizedLine>& lines) {
+    return lines.empty() ? -1 : lines.front().page_direction;
+}
+
 std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines) {
     nlohmann::ordered_json words = nlohmann::ordered_json::array();
     for (const auto& line : lines) {
@@ -25,17 +39,16 @@ std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLin
         {"words_result_num", lines.size()},
         {"words_result", std::move(words)},
     };
-    // Paragraphs, where the engine found them: runs of lines in reading order.
+    // Paragraphs and the page's turn, where the engine found them.
     if (std::any_of(lines.begin(), lines.end(), [](const auto& l) { return l.paragraph >= 0; })) {
-        nlohmann::ordered_json paragraphs = nlohmann::ordered_json::array();
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (i == 0 || lines[i].paragraph != lines[i - 1].paragraph || lines[i].paragraph < 0)
-                paragraphs.push_back({{"words_result_idx", nlohmann::ordered_json::array()}});
-            paragraphs.back()["words_result_idx"].push_back(i);
-        }
-        reply["paragraphs_result_num"] = paragraphs.size();
-        reply["paragraphs_result"] = std::move(paragraphs);
+        const auto runs = ParagraphRuns(lines);
+        reply["paragraphs_result_num"] = runs.size();
+        reply["paragraphs_result"] = nlohmann::ordered_json::array();
+        for (const auto& run : runs)
+            reply["paragraphs_result"].push_back({{"words_result_idx", run}});
     }
+    if (PageDirection(lines) >= 0)
+        reply["direction"] = PageDirection(lines);
     // An engine's stray invalid UTF-8 must not cost the whole reply.
     return reply.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

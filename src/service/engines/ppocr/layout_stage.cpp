@@ -71,6 +71,10 @@ std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
         line.top = bounds.y;
         line.width = bounds.width;
         line.height = bounds.height;
+        line.page_direction = (4 - turns) % 4;
+        for (const cv::Point2f& corner : record.box.corners)
+            line.corners.push_back({std::clamp(int(std::lround(corner.x)), 0, picture.cols - 1),
+                                    std::clamp(int(std::lround(corner.y)), 0, picture.rows - 1)});
         FillConfidence(line, record.text.probabilities);
         if (line.average < min_confidence)
             continue;

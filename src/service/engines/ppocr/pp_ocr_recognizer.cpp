@@ -18,6 +18,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <optional>
 #include <thread>

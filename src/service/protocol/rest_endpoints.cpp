@@ -1,0 +1,181 @@
+#include "service/protocol/rest_endpoints.h"
+
+#include <algorithm>
+
+#include "service/core/memory.h"
+#include "service/fetch/url_fetcher.h"
+#include "service/protocol/rest_call.h"
+#include "service/protocol/rest_error.h"
+#include "service/protocol/rest_pdf.h"
+#include "service/protocol/rest_reply.h"
+#include "service/protocol/rest_tokens.h"
+#include "soap/base64.h"
+
+namespace ocrgated {
+namespace {
+
+constexpr std::string_view kTokenPath = "/oauth/2.0/token";
+
+HttpReply Json(std::string body, std::string operation, std::string outcome = "ok") {
+    HttpReply reply;
+    reply.content_type = "application/json;charset=utf-8";
+    reply.body = std::move(body);
+    reply.operation = std::move(operation);
+    reply.outcome = std::move(outcome);
+    return reply;
+}
+
+// Which counter an error falls under: the caller's, the server's, or a busy service.
+std::string OutcomeOf(int code) {
+    switch (code) {
+        case rest_code::kQpsLimit:
+        case rest_code::kUnavailable:
+            return "busy";
+        case rest_code::kUnknown:
+        case rest_code::kInternal:
+        case rest_code::kRecognizeError:
+        case rest_code::kUrlDownload:
+            return "server_fault";
+        default:
+            return "client_fault";
+    }
+}
+
+// Base64 sent without URL-encoding loses its '+' to spaces; base64 has no spaces of its own.
+std::optional<std::vector<std::uint8_t>> DecodeSent(std::string text) {
+    std::replace(text.begin(), text.end(), ' ', '+');
+    return soap::DecodeBase64(text);
+}
+
+std::vector<std::uint8_t> DecodeOrThrow(const std::string& text, const char* field) {
+    auto bytes = DecodeSent(text);
+    if (!bytes)
+        throw RestError(rest_code::kImageFormat,
+                        std::string("image format error: ") + field + " is not valid base64");
+    if (bytes->empty())
+        throw RestError(rest_code::kEmptyImage, "empty image");
+    return std::move(*bytes);
+}
+
+}  // namespace
+
+HttpReply RestErrorReply(std::uint64_t log_id, int code, const std::string& message,
+                         std::string operation) {
+    HttpReply reply =
+        Json(WriteRestError(log_id, code, message), std::move(operation), OutcomeOf(code));
+    if (code == rest_code::kQpsLimit || code == rest_code::kUnavailable)
+        reply.headers.emplace_back("Retry-After", "1");
+    return reply;
+}
+
+HttpReply RestRefusal(int status, const std::string& reason, std::uint64_t log_id) {
+    int code = rest_code::kInvalidParam;
+    if (status == 413)
+        code = rest_code::kImageSize;
+    else if (status == 503)
+        code = rest_code::kQpsLimit;
+    else if (status >= 500)
+        code = rest_code::kInternal;
+    HttpReply reply = RestErrorReply(log_id, code, reason, "rest");
+    reply.close = true;
+    return reply;
+}
+
+HttpReply RestEndpoints::Serve(const HttpRequest& request) {
+    const auto mark = request.target.find('?');
+    const std::string_view path = std::string_view(request.target).substr(0, mark);
+    if (path == kTokenPath) {
+        RestFields fields;
+        if (mark != std::string::npos)
+            ReadFormFields(std::string_view(request.target).substr(mark + 1), fields);
+        try {
+            ReadBodyFields(request.content_type, request.body, fields);
+        } catch (const RestError&) {
+            fields.clear();
+        }
+        if (!tokens_)
+            return Json(R"({"error":"invalid_request","error_description":"this service is open: )"
+                        R"(it needs no access_token"})",
+                        "token", "client_fault");
+        TokenAnswer answer = tokens_->Issue(fields);
+        HttpReply reply =
+            Json(std::move(answer.body), "token", answer.status == 200 ? "ok" : "client_fault");
+        reply.status = answer.status;
+        return reply;
+    }
+    return Recognize(request, path);
+}
+
+HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view path) {
+    const std::uint64_t log_id = dispatcher_.NextLogId();
+    const auto endpoint = RestEndpointFor(path);
+    const std::string operation =
+        endpoint ? "rest_" + std::string(endpoint->name) : std::string("rest");
+    try {
+        if (!endpoint || request.method != "POST")
+            throw RestError(rest_code::kUnsupportedMethod, "Unsupported openapi method");
+        RestFields fields;
+        ReadBodyFields(request.content_type, request.body, fields);
+        if (const auto mark = request.target.find('?'); mark != std::string::npos)
+            ReadFormFields(std::string_view(request.target).substr(mark + 1), fields);
+        if (tokens_)
+            tokens_->Check(fields);
+        const RestCall call = ReadRestCall(*endpoint, fields);
+        if (call.language_type != "CHN_ENG" && call.language_type != "ENG" &&
+            call.language_type != "auto_detect")
+            throw RestError(rest_code::kInvalidParam,
+                            "invalid param: language_type=" + call.language_type +
+                                " is not installed on this service");
+        if (call.chars)
+            throw RestError(rest_code::kInvalidParam,
+                            "invalid param: recognize_granularity=small: this service does not "
+                            "place single characters yet");
+        std::vector<RecognizedLine> lines;
+        try {
+            lines = dispatcher_.RecognizeLines(Picture(call), request.peer + " " + operation);
+        } catch (const BadPicture& error) {
+            throw RestError(rest_code::kImageFormat,
+                            std::string("image format error: ") + error.what());
+        } catch (const PictureTooLarge& error) {
+            throw RestError(rest_code::kImageSize,
+                            std::string("image size error: ") + error.what());
+        } catch (const RecognitionTimedOut& error) {
+            throw RestError(rest_code::kInternal, std::string("internal error: ") + error.what());
+        }
+        // A small file can decode to a large picture: give back what it took.
+        ReturnFreeMemory();
+        return Json(WriteRestReply(log_id, call, lines), operation);
+    } catch (const RestError& error) {
+        return RestErrorReply(log_id, error.code(), error.what(), operation);
+    } catch (const ServerBusy& error) {
+        return RestErrorReply(log_id, rest_code::kQpsLimit,
+                              std::string("Open api qps request limit reached: ") + error.what(),
+                              operation);
+    } catch (const std::exception& error) {
+        return RestErrorReply(log_id, rest_code::kInternal,
+                              std::string("internal error: ") + error.what(), operation);
+    }
+}
+
+std::vector<std::uint8_t> RestEndpoints::Picture(const RestCall& call) {
+    switch (call.source) {
+        case RestCall::Source::Image:
+            return DecodeOrThrow(call.data, "image");
+        case RestCall::Source::Pdf:
+            return RenderPdfPage(DecodeOrThrow(call.data, "pdf_file"), call.pdf_page);
+        case RestCall::Source::Url:
+            break;
+    }
+    try {
+        return dispatcher_.FetchForRecognition(call.data);
+    } catch (const AddressRefused& error) {
+        throw RestError(rest_code::kUrlFormat, std::string("url format illegal: ") + error.what());
+    } catch (const FetchFailed& error) {
+        throw RestError(rest_code::kUrlDownload,
+                        std::string("url download timeout: ") + error.what());
+    } catch (const PictureTooLarge& error) {
+        throw RestError(rest_code::kImageSize, std::string("image size error: ") + error.what());
+    }
+}
+
+}  // namespace ocrgated

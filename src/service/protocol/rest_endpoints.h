@@ -1,0 +1,42 @@
+#pragma once
+// The REST face of ocrgated beside the SOAP endpoint: the cloud API's recognition
+// endpoints and its token endpoint, on the same engines, limits and metrics.
+
+#include <cstdint>
+#include <string>
+
+#include "service/protocol/dispatcher.h"
+#include "service/protocol/http_server.h"
+
+namespace ocrgated {
+
+class TokenIssuer;
+struct RestCall;
+
+class RestEndpoints {
+  public:
+    // `tokens` null: the endpoints are open.
+    RestEndpoints(Dispatcher& dispatcher, TokenIssuer* tokens)
+        : dispatcher_(dispatcher), tokens_(tokens) {}
+
+    // Any path IsRestPath accepts. Every answer is JSON; errors are HTTP 200 with the
+    // API's error code, as its clients expect.
+    HttpReply Serve(const HttpRequest& request);
+
+  private:
+    HttpReply Recognize(const HttpRequest& request, std::string_view path);
+    std::vector<std::uint8_t> Picture(const RestCall& call);
+
+    Dispatcher& dispatcher_;
+    TokenIssuer* tokens_;
+};
+
+// The answer to a REST request refused before it reached its handler (too large, busy,
+// starting, shutting down): an error in the API's shape, never a SOAP fault.
+HttpReply RestRefusal(int status, const std::string& reason, std::uint64_t log_id);
+
+// The error reply itself, for the endpoint's own errors.
+HttpReply RestErrorReply(std::uint64_t log_id, int code, const std::string& message,
+                         std::string operation);
+
+}  // namespace ocrgated
