@@ -135,4 +135,12 @@ void HttpServer::Stop() {
     io_thread_.join();
 }
 
+HttpReply TextReply(int status, std::string body) {
+    HttpReply reply;
+    reply.status = status;
+    reply.content_type = "text/plain; charset=utf-8";
+    reply.body = std::move(body);
+    return reply;
+}
+
 }  // namespace ocrgated

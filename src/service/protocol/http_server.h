@@ -58,6 +58,9 @@ struct HttpLimits {
     int workers = 8;  // threads for requests that do real work
 };
 
+// A plain-text reply: `body` with `status`.
+HttpReply TextReply(int status, std::string body);
+
 class HttpServer {
   public:
     struct Routes {

@@ -40,14 +40,6 @@ bool AsksForWsdl(std::string_view query) {
     return false;
 }
 
-HttpReply Text(int status, std::string body) {
-    HttpReply reply;
-    reply.status = status;
-    reply.content_type = "text/plain; charset=utf-8";
-    reply.body = std::move(body);
-    return reply;
-}
-
 HttpLimits LimitsOf(const ServiceOptions& options) {
     HttpLimits limits;
     limits.max_body = options.max_body;
@@ -200,9 +192,9 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
         if (get && AsksForWsdl(query))
             return ServeWsdl();
         if (get)
-            return Text(200,
-                        "ocrgated: POST SOAP 1.1 requests here; GET ?WSDL for the service "
-                        "description.\n");
+            return TextReply(200,
+                             "ocrgated: POST SOAP 1.1 requests here; GET ?WSDL for the service "
+                             "description.\n");
         return FaultReply(405, "Use POST for SOAP requests, or GET ?WSDL");
     }
     return FaultReply(404, "Nothing here: the service is at " + std::string(ocrgate::kServicePath));
@@ -239,47 +231,6 @@ std::string HttpService::ListenUrl() const {
     const std::string shown = host.find(':') == std::string::npos ? host : "[" + host + "]";
     return "http://" + shown + ":" + std::to_string(options_.port) +
            std::string(ocrgate::kServicePath);
-}
-
-HttpReply HttpService::ServeWsdl() const {
-    HttpReply reply;
-    reply.body = WriteWsdl(options_.public_url.empty() ? ListenUrl() : options_.public_url);
-    reply.operation = "WSDL";
-    return reply;
-}
-
-HttpReply HttpService::ServeHealth() const {
-    HttpReply reply = Text(200, "ok ocrgated " OCRGATED_VERSION "\n");
-    reply.operation = "healthz";
-    return reply;
-}
-
-HttpReply HttpService::ServeReadiness() const {
-    std::string state = "ready";
-    switch (phase_.load()) {
-        case Phase::Starting:
-            state = "starting";
-            break;
-        case Phase::Draining:
-        case Phase::Refusing:
-        case Phase::Stopped:
-            state = "draining";
-            break;
-        case Phase::Ready:
-            if (pool_->waiting() >= options_.queue_capacity)
-                state = "queue full";
-            break;
-    }
-    HttpReply reply = Text(state == "ready" ? 200 : 503, state + "\n");
-    reply.operation = "readyz";
-    return reply;
-}
-
-HttpReply HttpService::ServeMetrics() const {
-    HttpReply reply = Text(200, loaded_ ? metrics_.Render() : std::string());
-    reply.content_type = "text/plain; version=0.0.4; charset=utf-8";
-    reply.operation = "metrics";
-    return reply;
 }
 
 void HttpService::Log(const RequestRecord& record) {
