@@ -6,6 +6,7 @@
 #include <cctype>
 #include <mutex>
 #include <new>
+#include <optional>
 
 #include "soap/errors.h"
 #include "soap/http_transfer.h"
@@ -66,16 +67,42 @@ std::string SoapActionLine(const std::string& action) {
     return text == "\"\"" ? "SOAPAction: \"\"" : "SOAPAction: \"" + text + "\"";
 }
 
-// libcurl asks at least once a second, and on every chunk, whether to go on.
-int OnProgress(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    const auto* abort = static_cast<const std::atomic<bool>*>(flag);
-    return abort != nullptr && abort->load() ? 1 : 0;
+// How long the transfer may wait on its socket before looking at the abort flag again.
+constexpr int kAbortCheckMs = 50;
+
+// Runs one transfer on `multi`, looking at `abort` between waits; nullopt once it is set.
+std::optional<CURLcode> Perform(CURLM* multi, CURL* curl, const std::atomic<bool>* abort) {
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK)
+        throw std::bad_alloc();
+    std::optional<CURLcode> result = CURLE_FAILED_INIT;
+    for (int running = 1; running != 0;) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        if (running != 0 && abort != nullptr && abort->load()) {
+            result.reset();
+            break;
+        }
+        if (running != 0 && curl_multi_poll(multi, nullptr, 0, kAbortCheckMs, nullptr) != CURLM_OK)
+            break;
+    }
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
+            result = message->data.result;
+    }
+    // An unfinished transfer's connection is closed here, never reused.
+    curl_multi_remove_handle(multi, curl);
+    return result;
 }
 
 }  // namespace
 
 void THTTPReqResp::HandleFree::operator()(void* handle) const {
     curl_easy_cleanup(handle);
+}
+
+void THTTPReqResp::MultiFree::operator()(void* multi) const {
+    curl_multi_cleanup(multi);
 }
 
 THTTPReqResp::THTTPReqResp() {
@@ -100,6 +127,11 @@ void THTTPReqResp::PrepareCall(const ocrgate::InterfaceInfo& intf, std::size_t o
 void THTTPReqResp::Connect() {
     if (handle_)
         return;
+    // The multi handle keeps the connection between calls and lets a wait end on the abort flag.
+    CURLM* multi = curl_multi_init();
+    if (multi == nullptr)
+        throw std::bad_alloc();
+    multi_.reset(multi);
     CURL* curl = curl_easy_init();
     if (curl == nullptr)
         throw std::bad_alloc();
@@ -120,12 +152,11 @@ void THTTPReqResp::Connect() {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, detail::OnBody);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, detail::OnRead);
     curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, detail::OnSeek);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
 }
 
 void THTTPReqResp::Disconnect() {
     handle_.reset();
+    multi_.reset();
 }
 
 void THTTPReqResp::RaiseCheck(int code) const {
@@ -199,13 +230,13 @@ void THTTPReqResp::Send(detail::Transfer& t, const Credentials* login, int login
         }
     }
 
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abort_.get());
     if (abort_ && abort_->load())
         throw EAbort();
-    const CURLcode code = curl_easy_perform(curl);
+    const std::optional<CURLcode> performed = Perform(multi_.get(), curl, abort_.get());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-    if (code == CURLE_ABORTED_BY_CALLBACK && abort_ && abort_->load())
+    if (!performed)
         throw EAbort();
+    const CURLcode code = *performed;
     if (t.error)
         std::rethrow_exception(t.error);
     if (t.lengthZero)

@@ -63,7 +63,7 @@ class THTTPReqResp {
         credentials_ = std::move(callback);
     }
 
-    // Once the flag is set, a running transfer stops within a second and Exchange raises
+    // Once the flag is set, a running transfer stops within 50 ms and Exchange raises
     // EAbort; so does an Exchange that starts with the flag set.
     void SetAbortFlag(std::shared_ptr<const std::atomic<bool>> flag) { abort_ = std::move(flag); }
 
@@ -86,6 +86,9 @@ class THTTPReqResp {
     struct HandleFree {
         void operator()(void* handle) const;
     };
+    struct MultiFree {
+        void operator()(void* multi) const;
+    };
 
     void Connect();
     void Disconnect();
@@ -93,6 +96,7 @@ class THTTPReqResp {
               const std::string& loginChallenge);
     [[noreturn]] void RaiseCheck(int code) const;
 
+    std::unique_ptr<void, MultiFree> multi_;  // declared first: outlives the easy handle
     std::unique_ptr<void, HandleFree> handle_;
     std::string errorText_;  // libcurl's error buffer
     std::string url_;
