@@ -10,6 +10,12 @@ struct PicturePoint {
     int x = 0, y = 0;
 };
 
+// One character of a line and the upright rectangle around it.
+struct PlacedCharacter {
+    std::string text;  // UTF-8, one character as the engine read it
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
 struct RecognizedLine {
     std::string words;  // UTF-8
     int left = 0, top = 0, width = 0, height = 0;
@@ -22,6 +28,9 @@ struct RecognizedLine {
     // The line's corners clockwise from its top left as read; empty when only the
     // rectangle is known.
     std::vector<PicturePoint> corners;
+    // The line's characters in reading order, spaces left out; empty when the engine
+    // does not place them.
+    std::vector<PlacedCharacter> characters;
 };
 
 }  // namespace ocrgated

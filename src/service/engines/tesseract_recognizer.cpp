@@ -22,20 +22,28 @@ class LineBuilder {
   public:
     void Start(int left, int top, int right, int bottom, double scale) {
         line_ = RecognizedLine{};
-        line_.left = static_cast<int>(std::lround(left / scale));
-        line_.top = static_cast<int>(std::lround(top / scale));
-        line_.width = static_cast<int>(std::lround((right - left) / scale));
-        line_.height = static_cast<int>(std::lround((bottom - top) / scale));
+        scale_ = scale;
+        line_.left = Back(left);
+        line_.top = Back(top);
+        line_.width = Back(right) - line_.left;
+        line_.height = Back(bottom) - line_.top;
         confidences_.clear();
         open_ = true;
     }
-    void AddSymbol(const char* text, bool starts_word, float confidence) {
+    void AddSymbol(const char* text, bool starts_word, float confidence, int left, int top,
+                   int right, int bottom) {
         if (!text || !*text)
             return;
         if (starts_word && !line_.words.empty())
             line_.words += ' ';
         line_.words += text;
         confidences_.push_back(std::clamp(confidence / 100.0, 0.0, 1.0));
+        // Held inside the line, as a reader of the reply expects.
+        const int x0 = std::clamp(Back(left), line_.left, line_.left + line_.width);
+        const int y0 = std::clamp(Back(top), line_.top, line_.top + line_.height);
+        const int x1 = std::clamp(Back(right), x0, line_.left + line_.width);
+        const int y1 = std::clamp(Back(bottom), y0, line_.top + line_.height);
+        line_.characters.push_back({text, x0, y0, x1 - x0, y1 - y0});
     }
     void Finish(std::vector<RecognizedLine>& lines) {
         if (!open_)
@@ -58,7 +66,10 @@ class LineBuilder {
     }
 
   private:
+    int Back(int value) const { return static_cast<int>(std::lround(value / scale_)); }
+
     RecognizedLine line_;
+    double scale_ = 1;
     std::vector<double> confidences_;
     bool open_ = false;
 };
@@ -127,8 +138,10 @@ std::vector<RecognizedLine> TesseractRecognizer::Recognize(std::span<const std::
                 line.Start(left, top, right, bottom, scale);
             }
             std::unique_ptr<char, TextFree> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+            int left = 0, top = 0, right = 0, bottom = 0;
+            it->BoundingBox(tesseract::RIL_SYMBOL, &left, &top, &right, &bottom);
             line.AddSymbol(text.get(), it->IsAtBeginningOf(tesseract::RIL_WORD),
-                           it->Confidence(tesseract::RIL_SYMBOL));
+                           it->Confidence(tesseract::RIL_SYMBOL), left, top, right, bottom);
         } while (it->Next(tesseract::RIL_SYMBOL));
         line.Finish(lines);
     }

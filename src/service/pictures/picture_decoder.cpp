@@ -210,6 +210,12 @@ void ToPictureScale(std::vector<RecognizedLine>& lines, double scale) {
         line.height = back(line.height);
         for (PicturePoint& corner : line.corners)
             corner = {back(corner.x), back(corner.y)};
+        for (PlacedCharacter& c : line.characters) {
+            c.left = back(c.left);
+            c.top = back(c.top);
+            c.width = back(c.width);
+            c.height = back(c.height);
+        }
     }
 }
 

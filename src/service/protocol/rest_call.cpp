@@ -132,7 +132,7 @@ RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields) {
     call.vertexes_location = Flag(fields, "vertexes_location") && endpoint.with_location;
     call.chars = Choice(fields, "recognize_granularity", "big", {"big", "small"}) == "small" &&
                  endpoint.with_location;
-    // It shapes only single characters, which the service does not place yet.
+    // Latin characters are placed one by one whichever it asks for.
     (void)Choice(fields, "eng_granularity", "word", {"word", "letter"});
     return call;
 }

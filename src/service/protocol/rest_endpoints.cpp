@@ -126,10 +126,6 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
             throw RestError(rest_code::kInvalidParam,
                             "invalid param: language_type=" + call.language_type +
                                 " is not installed on this service");
-        if (call.chars)
-            throw RestError(rest_code::kInvalidParam,
-                            "invalid param: recognize_granularity=small: this service does not "
-                            "place single characters yet");
         std::vector<RecognizedLine> lines;
         try {
             lines = dispatcher_.RecognizeLines(Picture(call), request.peer + " " + operation);

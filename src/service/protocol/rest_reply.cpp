@@ -66,6 +66,12 @@ std::string WriteRestReply(std::uint64_t log_id, const RestCall& call,
         if (call.probability)
             entry["probability"] = {
                 {"average", line.average}, {"min", line.min}, {"variance", line.variance}};
+        if (call.chars) {
+            entry["chars"] = Json::array();
+            for (const PlacedCharacter& c : line.characters)
+                entry["chars"].push_back(
+                    {{"char", c.text}, {"location", Location(c.left, c.top, c.width, c.height)}});
+        }
         words.push_back(std::move(entry));
     }
     reply["words_result"] = std::move(words);

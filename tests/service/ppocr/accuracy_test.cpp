@@ -1,6 +1,7 @@
 // Both engines read the rendered test set; the PP-OCR engine must stay under
 // 2% character errors overall and never do worse than Tesseract on a style. On the
-// hard set (turned pages, columns, thin lines…) it must read every kind, in order.
+// hard set (turned pages, columns, thin lines…) it must read every kind, in order, and
+// place every character inside its line.
 
 #include "character_error_rate.h"
 #include "engine_fixture.h"
@@ -8,6 +9,7 @@
 #include "rendered_pictures.h"
 #include "service/engines/tesseract_recognizer.h"
 
+#include <array>
 #include <cstdio>
 #include <map>
 
@@ -19,6 +21,37 @@ std::vector<std::string> Words(const std::vector<ocrgated::RecognizedLine>& line
     for (const auto& line : lines)
         words.push_back(line.words);
     return words;
+}
+
+// What is wrong with a line's character boxes: they must spell its words without
+// spaces, lie inside the line, and follow each other the way its page reads.
+std::string CharacterProblems(const ocrgated::RecognizedLine& line) {
+    std::string spelled, expected, problems;
+    for (char c : line.words)
+        if (c != ' ')
+            expected += c;
+    const auto& chars = line.characters;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const auto& c = chars[i];
+        spelled += c.text;
+        if (c.left < line.left || c.top < line.top || c.left + c.width > line.left + line.width ||
+            c.top + c.height > line.top + line.height)
+            problems += " '" + c.text + "' outside the line;";
+        if (i == 0 || line.page_direction < 0)
+            continue;
+        // Lines run along +x on an upright page; a page found turned d quarters
+        // anticlockwise reads along that direction turned the same.
+        constexpr std::array<std::pair<int, int>, 4> kReading{{{1, 0}, {0, -1}, {-1, 0}, {0, 1}}};
+        const auto [dx, dy] = kReading[static_cast<std::size_t>(line.page_direction)];
+        const auto& p = chars[i - 1];
+        if ((2 * c.left + c.width - 2 * p.left - p.width) * dx +
+                (2 * c.top + c.height - 2 * p.top - p.height) * dy <
+            0)
+            problems += " '" + c.text + "' out of order;";
+    }
+    if (spelled != expected)
+        problems += " spells '" + spelled + "';";
+    return problems;
 }
 
 TEST(PpOcrAccuracy, BeatsTesseractOnEveryStyle) {
@@ -52,7 +85,10 @@ TEST(PpOcrAccuracy, ReadsEveryKindOfHardPictureInOrder) {
     std::map<std::string, ErrorCount> by_kind;
     ErrorCount total;
     for (const auto& picture : RenderHardSet()) {
-        const auto read = Words(ppocr->Recognize(picture.png));
+        const auto lines = ppocr->Recognize(picture.png);
+        for (const auto& line : lines)
+            EXPECT_EQ(CharacterProblems(line), "") << picture.style << ": " << line.words;
+        const auto read = Words(lines);
         by_kind[picture.style].Add(picture.lines, read);
         total.Add(picture.lines, read);
         std::printf("  %-20s %s\n", picture.style.c_str(), Joined(read).c_str());

@@ -60,9 +60,24 @@ const calls = [
      line: ['location', 'vertexes_location', 'probability'], absent: ['chars']},
     // Older releases of the SDK name it basicAccurate.
     {method: ['basicAccurate', 'accurateBasic'], options: {detect_direction: 'true'}, top: ['direction'], absent: ['location']},
-    {method: 'accurate', options: {paragraph: 'true', probability: 'true'},
-     top: ['paragraphs_result'], line: ['location', 'probability'], absent: ['vertexes_location']},
+    {method: 'accurate', options: {paragraph: 'true', probability: 'true', recognize_granularity: 'small'},
+     top: ['paragraphs_result'], line: ['location', 'probability', 'chars'], absent: ['vertexes_location']},
 ];
+
+// A line's characters spell its words without spaces and lie inside its location.
+function charProblems(line) {
+    const problems = [];
+    const spelled = (line.chars || []).map((c) => c.char).join('');
+    if (spelled !== line.words.replace(/ /g, '')) problems.push(`chars "${spelled}" != "${line.words}"`);
+    const box = line.location;
+    for (const c of line.chars || []) {
+        const at = c.location;
+        if (at.left < box.left || at.top < box.top || at.left + at.width > box.left + box.width ||
+            at.top + at.height > box.top + box.height)
+            problems.push(`char ${c.char} outside its line`);
+    }
+    return problems;
+}
 
 async function main() {
     const client = new AipOcr('0', keyId, secret);
@@ -88,6 +103,8 @@ async function main() {
             for (const member of call.absent || [])
                 if (member in reply || member in first) problems.push('unasked ' + member);
             if (expected.length === 0) problems.push('the SOAP operation read no line');
+            if ((call.line || []).includes('chars'))
+                for (const line of reply.words_result || []) problems.push(...charProblems(line));
             console.log(`${problems.length ? 'FAIL' : 'ok'} ${path.basename(picture)} ${method} ` +
                         `${JSON.stringify(call.options)} ${words.length} lines${problems.length ? ': ' + problems.join('; ') : ''}`);
             failures += problems.length ? 1 : 0;

@@ -12,6 +12,7 @@ struct DecodedText {
     std::vector<float> probabilities;  // one per character of text
     std::vector<int> steps;            // the time step each character fired at
     std::vector<std::size_t> bytes;    // where each character starts in text
+    double step_share = 0;             // the part of the line's width one time step covers
 };
 
 // scores: steps x classes, row-major, before any softmax; class 0 is the blank. characters maps a

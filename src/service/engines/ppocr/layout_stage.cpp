@@ -1,6 +1,7 @@
 #include "service/engines/ppocr/layout_stage.h"
 
 #include "service/engines/layout/page_layout.h"
+#include "service/engines/ppocr/character_boxes.h"
 #include "service/engines/ppocr/picture_input.h"
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/single_line.h"
@@ -78,6 +79,7 @@ std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
         FillConfidence(line, record.text.probabilities);
         if (line.average < min_confidence)
             continue;
+        line.characters = PlaceCharacters(record, picture.size());
         kept.push_back(std::move(line));
         upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
     }

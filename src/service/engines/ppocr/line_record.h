@@ -15,6 +15,10 @@ struct LineRecord {
     float upside_down = 0;  // the direction classifier's probability that crop is turned
     DecodedText text;       // what recognition read
     double confidence = 0;  // mean of text.probabilities
+    // How the crop lies against the box, so that places along it map back: read down
+    // the box (turned a quarter anticlockwise, or a column), and turned half round.
+    bool runs_down = false;
+    bool turned = false;
 };
 
 }  // namespace ocrgated::ppocr

@@ -44,6 +44,7 @@ LineRecord Turned(const LineRecord& record) {
     LineRecord turned = record;
     turned.crop = cv::Mat();
     cv::rotate(record.crop, turned.crop, cv::ROTATE_180);
+    turned.turned = !record.turned;
     return turned;
 }
 
@@ -73,8 +74,10 @@ struct PpOcrRecognizer::Impl {
             for (std::size_t i = 0; i < records.size(); ++i) {
                 const float vote = records[i].upside_down;
                 turned[i] = page ? vote >= 1 - sure : vote > sure;
-                if (turned[i])
+                if (turned[i]) {
                     cv::rotate(records[i].crop, records[i].crop, cv::ROTATE_180);
+                    records[i].turned = true;
+                }
                 doubtful[i] = turned[i] != page || (vote > 1 - sure && vote < sure);
             }
         }
@@ -140,11 +143,14 @@ struct PpOcrRecognizer::Impl {
         if (auto line = SingleLine(picture, boxes))
             return {std::move(*line)};
         std::vector<LineRecord> records;
-        for (const TextBox& box : options.layout.group_characters
-                                      ? JoinCharacterColumns(boxes, options.tall_ratio,
-                                                             options.layout.page)
-                                      : boxes)
-            records.push_back(LineRecord{box, {}, false, 0, {}, 0});
+        for (const TextBox& box :
+             options.layout.group_characters
+                 ? JoinCharacterColumns(boxes, options.tall_ratio, options.layout.page)
+                 : boxes) {
+            LineRecord record;
+            record.box = box;
+            records.push_back(std::move(record));
+        }
         return records;
     }
 
@@ -158,14 +164,17 @@ struct PpOcrRecognizer::Impl {
     QuarterTurns Read(const cv::Mat& picture, std::vector<LineRecord>& records) {
         if (!MostlyTall(records, options.tall_ratio)) {
             for (LineRecord& record : records)
-                if (record.crop.empty())
+                if (record.crop.empty()) {
                     record.crop = CropLine(picture, record.box, options.tall_ratio);
+                    record.runs_down = IsTall(record.box, options.tall_ratio);
+                }
             return ClassifyAndRead(records) ? 2 : 0;
         }
         // Lines running down the page: a page turned a quarter, read once turned back…
         for (LineRecord& record : records) {
             record.crop = CropBox(picture, record.box);
             cv::rotate(record.crop, record.crop, cv::ROTATE_90_COUNTERCLOCKWISE);
+            record.runs_down = true;
         }
         const bool anticlockwise = ClassifyAndRead(records);
         const double turned = ReadingConfidence(records);
@@ -176,6 +185,8 @@ struct PpOcrRecognizer::Impl {
         for (LineRecord& column : columns) {
             column.crop = CropBox(picture, column.box);
             column.column = IsTall(column.box, options.tall_ratio);
+            column.runs_down = column.column;
+            column.turned = false;
             if (column.column)
                 column.crop = ColumnAsLine(column.crop);
         }

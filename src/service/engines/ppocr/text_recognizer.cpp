@@ -69,6 +69,7 @@ void TextRecognizer::Lane::Read(LineRecord& record, int bucket,
     const cv::Mat scores = net.forward();  // 1 x steps x classes
     record.text = DecodeGreedy(scores.ptr<float>(), scores.size[1], scores.size[2], characters);
     RestoreWordSpaces(record.text, scaled, bucket / scores.size[1]);
+    record.text.step_share = static_cast<double>(bucket) / scores.size[1] / scaled.cols;
     const auto& p = record.text.probabilities;
     record.confidence = p.empty() ? 0.0 : std::accumulate(p.begin(), p.end(), 0.0) / p.size();
 }
