@@ -19,6 +19,11 @@ bool Lowercase(char32_t c) {
            (c >= 0x3B1 && c <= 0x3C9) || (c >= 0x430 && c <= 0x45F);
 }
 
+// Written without spaces between words; Korean spaces its words as English does.
+bool Unspaced(char32_t c) {
+    return IsCjk(c) && !IsHangul(c);
+}
+
 char32_t First(std::string_view utf8) {
     std::size_t at = 0;
     return utf8.empty() ? 0 : DecodeUtf8(utf8, at);
@@ -49,7 +54,7 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
             const bool hyphen = text.back() == '-' && !before.empty() && before.back() != ' ';
             if (hyphen && Lowercase(Last(before)) && Lowercase(next))
                 text.pop_back();
-            else if (!hyphen && !IsCjk(Last(text)) && !IsCjk(next))
+            else if (!hyphen && !Unspaced(Last(text)) && !Unspaced(next))
                 text += ' ';
         }
         text += line;

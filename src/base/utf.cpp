@@ -112,4 +112,10 @@ bool IsCjk(char32_t c) {
            (c >= 0x20000 && c <= 0x3FFFF);  // extension planes
 }
 
+bool IsHangul(char32_t c) {
+    return (c >= 0x1100 && c <= 0x11FF) ||  // jamo
+           (c >= 0x3130 && c <= 0x318F) ||  // compatibility jamo
+           (c >= 0xAC00 && c <= 0xD7AF);    // syllables
+}
+
 }  // namespace quillory

@@ -19,8 +19,11 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& at);
 // The first `count` characters of a UTF-8 text, never cutting a character in two.
 std::string Utf8Prefix(std::string_view text, std::size_t count);
 
-// Han, kana, hangul, CJK and full-width punctuation: scripts written without spaces
-// between words.
+// Han, kana, hangul, CJK and full-width punctuation: the scripts set in columns as well
+// as in lines.
 bool IsCjk(char32_t c);
+
+// Korean's hangul, the one of them that puts spaces between its words.
+bool IsHangul(char32_t c);
 
 }  // namespace quillory

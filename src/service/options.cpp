@@ -8,6 +8,7 @@
 
 #include "ocrgate/contract.h"
 #include "service/engines/cores.h"
+#include "service/protocol/rest_call.h"
 
 namespace ocrgated {
 namespace {
@@ -117,8 +118,8 @@ void Describe(CLI::App& app, CommandLine& line, Raw& raw) {
     app.footer("Endpoint: POST http://ADDR:PORT" + std::string(ocrgate::kServicePath) +
                "; its WSDL: GET the same with ?WSDL.\n"
                "REST: POST http://ADDR:PORT/rest/2.0/ocr/v1/{general_basic,accurate_basic,general,"
-               "accurate}; language_type CHN_ENG (the default), ENG and auto_detect read with the "
-               "service's engine.\n"
+               "accurate}; language_type (CHN_ENG by default): " +
+               RestLanguagesHelp() + ".\n"
                "Liveness: GET /healthz; readiness: GET /readyz; Prometheus metrics: GET /metrics.\n"
                "SIGTERM or SIGINT drains and exits; a second one exits at once.");
 }

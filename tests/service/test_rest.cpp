@@ -8,7 +8,9 @@
 
 #include "fake_engine.h"
 #include "rest_form_text.h"
+#include "service/engines/language_pools.h"
 #include "soap_text.h"
+#include "support/render.h"
 #include "support/running_service.h"
 
 // Poppler, rendering a PDF page, loads fontconfig's configuration once and never frees it:
@@ -170,8 +172,9 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"PictureTooLarge", "general", Image("large"), 216202},
         Call{"EngineFails", "general", Image("fail"), 282000},
         Call{"UnknownLanguage", "general_basic", Image("lines:a") + "&language_type=XYZ", 216100},
-        Call{"LanguageNotInstalled", "general_basic", Image("lines:a") + "&language_type=KOR",
-             216100},
+        // Read by Tesseract, which cannot read the fake engine's pictures.
+        Call{"OtherLanguagesAreTesseracts", "general_basic",
+             Image("lines:a") + "&language_type=KOR", 216201},
         Call{"BadFlag", "general_basic", Image("lines:a") + "&probability=maybe", 216100},
         Call{"CharactersAskedFor",
              "accurate",
@@ -247,6 +250,38 @@ TEST(Rest, AFullQueueIsTheQpsLimitAndCounted) {
     const std::string metrics = running.Client().Get("/metrics")->body;
     EXPECT_NE(metrics.find(R"(operation="rest_general_basic",outcome="busy")"), std::string::npos);
     EXPECT_NE(metrics.find(R"(operation="rest_general_basic",outcome="ok")"), std::string::npos);
+}
+
+// Languages the service's engine does not read go to Tesseract's language data, which
+// install-deps installs; a language whose data is missing cannot start.
+TEST(Rest, ReadsTheApisOtherLanguages) {
+    const std::vector<std::pair<std::string, std::string>> pages{
+        {"FRE", "Ça coûte très cher"}, {"GER", "Größe und Übung"}, {"SPA", "Mañana será"},
+        {"RUS", "Привет мир"},         {"JAP", "こんにちは世界"},  {"KOR", "서울 특별시 지도"},
+        {"CHN_TRA", "繁體中文測試"},
+    };
+    RunningService running(ServiceOptions{}, FakeFactory());
+    for (const auto& [language, text] : pages) {
+        Rendering picture;
+        picture.lines = {text};
+        picture.height = 150;
+        const auto bytes = Render(picture);
+        const auto result = running.Client().Post(
+            (kV1 + "general_basic").c_str(),
+            "language_type=" + language +
+                "&image=" + Encoded(Base64(std::string(bytes.begin(), bytes.end()))),
+            kForm.c_str());
+        ASSERT_TRUE(result);
+        const auto reply = nlohmann::json::parse(result->body);
+        std::string words;
+        for (const auto& line : reply.value("words_result", nlohmann::json::array()))
+            words += line.at("words").get<std::string>();
+        std::erase(words, ' ');
+        std::string expected = text;
+        std::erase(expected, ' ');
+        EXPECT_EQ(words, expected) << language << ": " << result->body;
+    }
+    EXPECT_THROW(LanguagePools(1, {}).For("no_such_language"), LanguageUnavailable);
 }
 
 }  // namespace

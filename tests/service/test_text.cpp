@@ -19,6 +19,7 @@ TEST(CjkSpaces, RemovedBetweenCjkOnly) {
         {"中文 English 中文", "中文 English 中文"},
         {"「引号」 与 《书名》", "「引号」与《书名》"},
         {"ｶﾀｶﾅ かな カナ", "ｶﾀｶﾅ かなカナ"},
+        {"서울 특별시 지도", "서울 특별시 지도"},  // Korean spaces its words
         {"", ""},
         {"a\xff b", "a\xff b"},  // invalid UTF-8 passes through
     };

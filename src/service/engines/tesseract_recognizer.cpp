@@ -112,8 +112,22 @@ std::vector<RecognizedLine> TesseractRecognizer::Recognize(std::span<const std::
     }
 
     CheckDeadline();
+    std::vector<RecognizedLine> lines = ReadPage(pix.get(), scale);
+    if (lines.empty()) {
+        // The page's layout analysis can take a short line of Korean or Japanese for a
+        // picture and find no text; read as one block of text, it reads.
+        const struct Restore {
+            tesseract::TessBaseAPI& api;
+            ~Restore() { api.SetPageSegMode(tesseract::PSM_AUTO); }
+        } restore{*api_};
+        api_->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+        lines = ReadPage(pix.get(), scale);
+    }
+    return lines;
+}
 
-    api_->SetImage(pix.get());
+std::vector<RecognizedLine> TesseractRecognizer::ReadPage(Pix* pix, double scale) {
+    api_->SetImage(pix);
     api_->SetSourceResolution(300);
     // Tesseract asks before each word whether to go on; past the deadline it stops
     // and returns what it has, which is then refused as late.

@@ -6,6 +6,8 @@
 
 #include "service/engines/recognizer.h"
 
+struct Pix;
+
 namespace tesseract {
 class TessBaseAPI;
 }
@@ -25,6 +27,9 @@ class TesseractRecognizer final : public Recognizer {
     std::string Name() const override;
 
   private:
+    // One pass of the engine over the page in its current segmentation mode.
+    std::vector<RecognizedLine> ReadPage(Pix* pix, double scale);
+
     std::unique_ptr<tesseract::TessBaseAPI> api_;
     std::string languages_;
 };

@@ -61,7 +61,9 @@ std::string RemoveCjkSpaces(std::string_view line) {
         std::size_t end = i;
         while (end < last && IsSpace(pieces[end].code))
             ++end;
-        const bool between_cjk = IsCjk(pieces[i - 1].code) && IsCjk(pieces[end].code);
+        // Korean spaces its words as English does.
+        const auto unspaced = [](char32_t c) { return IsCjk(c) && !quillory::IsHangul(c); };
+        const bool between_cjk = unspaced(pieces[i - 1].code) && unspaced(pieces[end].code);
         if (!between_cjk) {
             for (std::size_t k = i; k < end; ++k)
                 out += pieces[k].bytes;

@@ -189,17 +189,19 @@ std::string Dispatcher::Fetch(const std::string& url, const std::string& request
 
 std::vector<RecognizedLine> Dispatcher::RecognizeLines(std::vector<std::uint8_t> picture,
                                                        const std::string& request,
-                                                       const CancelFlag& cancel) {
+                                                       const CancelFlag& cancel,
+                                                       RecognitionPool* pool) {
+    RecognitionPool& reader = pool != nullptr ? *pool : pool_;
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
     Counted recognition(recognising_);
     const auto start = std::chrono::steady_clock::now();
     // ServerBusy when the queue is full
-    auto pending = pool_.Submit(std::move(picture), request, cancel);
+    auto pending = reader.Submit(std::move(picture), request, cancel);
     try {
         std::vector<RecognizedLine> lines = pending.get();
         if (metrics_)
-            metrics_->ObserveRecognition(pool_.EngineName(),
+            metrics_->ObserveRecognition(reader.EngineName(),
                                          std::chrono::steady_clock::now() - start);
         return lines;
     } catch (const RecognitionCancelled&) {

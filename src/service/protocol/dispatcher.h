@@ -48,10 +48,12 @@ class Dispatcher {
 
     // For the REST endpoints: the same limits, counts and busy checks as the SOAP
     // operations, with the fetcher's, the pool's and the pictures' own exceptions.
+    // `pool` reads instead of the service's own when given (another language).
     std::vector<std::uint8_t> FetchForRecognition(const std::string& url);
     std::vector<RecognizedLine> RecognizeLines(std::vector<std::uint8_t> picture,
                                                const std::string& request,
-                                               const CancelFlag& cancel = nullptr);
+                                               const CancelFlag& cancel = nullptr,
+                                               RecognitionPool* pool = nullptr);
     // One id per reply, SOAP and REST alike.
     std::uint64_t NextLogId();
 

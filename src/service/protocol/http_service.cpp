@@ -106,7 +106,8 @@ void HttpService::Run() {
     dispatcher_ = std::make_unique<Dispatcher>(
         *pool_, DispatchOptions{options_.fetch, options_.max_fetches, options_.queue_capacity},
         &metrics_);
-    rest_ = std::make_unique<RestEndpoints>(*dispatcher_, tokens_.get());
+    languages_ = std::make_unique<LanguagePools>(options_.queue_capacity, options_.recognition);
+    rest_ = std::make_unique<RestEndpoints>(*dispatcher_, tokens_.get(), languages_.get());
     metrics_.SetEngine(pool_->EngineName(), OCRGATED_VERSION);
     metrics_.SetGauges({[this] { return pool_->waiting(); },
                         [this] { return dispatcher_->WorkersBusy(); },

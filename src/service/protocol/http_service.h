@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "service/engines/language_pools.h"
 #include "service/engines/recognition_pool.h"
 #include "service/protocol/dispatcher.h"
 #include "service/protocol/http_server.h"
@@ -84,6 +85,7 @@ class HttpService {
     std::unique_ptr<RecognitionPool> pool_;
     std::unique_ptr<Dispatcher> dispatcher_;
     std::unique_ptr<TokenIssuer> tokens_;  // null: the REST endpoints are open
+    std::unique_ptr<LanguagePools> languages_;  // the REST languages Tesseract reads
     std::unique_ptr<RestEndpoints> rest_;
     HttpServer server_;
     std::atomic<Phase> phase_{Phase::Starting};

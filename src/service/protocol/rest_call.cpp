@@ -1,5 +1,6 @@
 #include "service/protocol/rest_call.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -19,17 +20,27 @@ constexpr std::array<RestEndpoint, 4> kEndpoints{{
 // The API documents addresses up to 1024 bytes.
 constexpr std::size_t kMaxUrl = 1024;
 
-// The languages the cloud API names for these endpoints; PP-OCR reads the first two.
-constexpr std::array<std::string_view, 2> kPpOcrLanguages{"CHN_ENG", "ENG"};
-constexpr std::array<std::string_view, 9> kOtherLanguages{"JAP", "KOR", "FRE", "SPA",    "POR",
-                                                          "GER", "ITA", "RUS", "CHN_TRA"};
-
-bool Contains(const auto& list, std::string_view value) {
-    for (std::string_view item : list)
-        if (item == value)
-            return true;
-    return false;
-}
+// The languages the cloud API names for these endpoints and what reads each: the
+// service's own engine (empty), or Tesseract with these language packs. Scripts other
+// than Latin keep English beside them, as their pages often carry some.
+struct RestLanguage {
+    std::string_view type;
+    std::string_view tesseract;
+};
+constexpr std::array<RestLanguage, 12> kLanguages{{
+    {"CHN_ENG", ""},
+    {"ENG", ""},
+    {"auto_detect", ""},
+    {"JAP", "jpn+eng"},
+    {"KOR", "kor+eng"},
+    {"FRE", "fra"},
+    {"SPA", "spa"},
+    {"POR", "por"},
+    {"GER", "deu"},
+    {"ITA", "ita"},
+    {"RUS", "rus+eng"},
+    {"CHN_TRA", "chi_tra+eng"},
+}};
 
 const std::string* Field(const RestFields& fields, std::string_view name) {
     const auto found = fields.find(name);
@@ -81,8 +92,15 @@ bool IsRestPath(std::string_view path) {
     return path.substr(0, 6) == "/rest/" || path == "/oauth/2.0/token";
 }
 
-bool IsKnownLanguage(std::string_view language_type) {
-    return Contains(kPpOcrLanguages, language_type) || Contains(kOtherLanguages, language_type);
+std::string RestLanguagesHelp() {
+    std::string help;
+    for (const RestLanguage& language : kLanguages) {
+        help += help.empty() ? "" : ", ";
+        help += language.type;
+        help += language.tesseract.empty() ? " (the service's engine)"
+                                           : " (Tesseract " + std::string(language.tesseract) + ")";
+    }
+    return help;
 }
 
 RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields) {
@@ -121,9 +139,13 @@ RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields) {
     if (const std::string* language = Field(fields, "language_type");
         language && !language->empty())
         call.language_type = *language;
-    if (!IsKnownLanguage(call.language_type) && call.language_type != "auto_detect")
+    const auto known =
+        std::find_if(kLanguages.begin(), kLanguages.end(),
+                     [&](const RestLanguage& entry) { return entry.type == call.language_type; });
+    if (known == kLanguages.end())
         throw RestError(rest_code::kInvalidParam,
                         "invalid param: language_type=" + call.language_type.substr(0, 64));
+    call.tesseract_languages = known->tesseract;
     call.detect_direction = Flag(fields, "detect_direction");
     call.detect_language = Flag(fields, "detect_language");
     call.paragraph = Flag(fields, "paragraph");

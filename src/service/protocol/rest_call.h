@@ -26,6 +26,7 @@ struct RestCall {
     std::string data;  // the base64 text (image, pdf_file) or the address (url)
     int pdf_page = 1;  // pdf_file_num, from 1
     std::string language_type = "CHN_ENG";
+    std::string tesseract_languages;  // what reads language_type; empty: the service's engine
     bool detect_direction = false;
     bool detect_language = false;
     bool paragraph = false;
@@ -38,7 +39,7 @@ struct RestCall {
 // missing picture, a bad option or an unknown language.
 RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields);
 
-// A language_type the cloud API names for these endpoints (auto_detect aside).
-bool IsKnownLanguage(std::string_view language_type);
+// What reads each language_type, for --help: "JAP (Tesseract jpn+eng), …".
+std::string RestLanguagesHelp();
 
 }  // namespace ocrgated

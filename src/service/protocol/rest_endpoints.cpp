@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "service/core/memory.h"
+#include "service/engines/language_pools.h"
 #include "service/fetch/url_fetcher.h"
 #include "service/protocol/rest_call.h"
 #include "service/protocol/rest_error.h"
@@ -121,14 +122,11 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
         if (tokens_)
             tokens_->Check(fields);
         const RestCall call = ReadRestCall(*endpoint, fields);
-        if (call.language_type != "CHN_ENG" && call.language_type != "ENG" &&
-            call.language_type != "auto_detect")
-            throw RestError(rest_code::kInvalidParam,
-                            "invalid param: language_type=" + call.language_type +
-                                " is not installed on this service");
+        RecognitionPool* reader = Reader(call);
         std::vector<RecognizedLine> lines;
         try {
-            lines = dispatcher_.RecognizeLines(Picture(call), request.peer + " " + operation);
+            lines = dispatcher_.RecognizeLines(Picture(call), request.peer + " " + operation,
+                                               request.abandoned, reader);
         } catch (const BadPicture& error) {
             throw RestError(rest_code::kImageFormat,
                             std::string("image format error: ") + error.what());
@@ -137,6 +135,9 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
                             std::string("image size error: ") + error.what());
         } catch (const RecognitionTimedOut& error) {
             throw RestError(rest_code::kInternal, std::string("internal error: ") + error.what());
+        } catch (const RecognitionCancelled& error) {
+            // Nobody reads this answer: the client has gone.
+            throw RestError(rest_code::kInternal, std::string("cancelled: ") + error.what());
         }
         // A small file can decode to a large picture: give back what it took.
         ReturnFreeMemory();
@@ -150,6 +151,20 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
     } catch (const std::exception& error) {
         return RestErrorReply(log_id, rest_code::kInternal,
                               std::string("internal error: ") + error.what(), operation);
+    }
+}
+
+RecognitionPool* RestEndpoints::Reader(const RestCall& call) {
+    if (call.tesseract_languages.empty())
+        return nullptr;
+    const std::string missing =
+        "invalid param: language_type=" + call.language_type + " is not installed on this service";
+    if (languages_ == nullptr)
+        throw RestError(rest_code::kInvalidParam, missing);
+    try {
+        return &languages_->For(call.tesseract_languages);
+    } catch (const LanguageUnavailable& error) {
+        throw RestError(rest_code::kInvalidParam, missing + " (" + error.what() + ")");
     }
 }
 

@@ -10,14 +10,16 @@
 
 namespace ocrgated {
 
+class LanguagePools;
 class TokenIssuer;
 struct RestCall;
 
 class RestEndpoints {
   public:
-    // `tokens` null: the endpoints are open.
-    RestEndpoints(Dispatcher& dispatcher, TokenIssuer* tokens)
-        : dispatcher_(dispatcher), tokens_(tokens) {}
+    // `tokens` null: the endpoints are open. `languages` null: only the languages the
+    // service's own engine reads.
+    RestEndpoints(Dispatcher& dispatcher, TokenIssuer* tokens, LanguagePools* languages = nullptr)
+        : dispatcher_(dispatcher), tokens_(tokens), languages_(languages) {}
 
     // Any path IsRestPath accepts. Every answer is JSON; errors are HTTP 200 with the
     // API's error code, as its clients expect.
@@ -26,9 +28,11 @@ class RestEndpoints {
   private:
     HttpReply Recognize(const HttpRequest& request, std::string_view path);
     std::vector<std::uint8_t> Picture(const RestCall& call);
+    RecognitionPool* Reader(const RestCall& call);
 
     Dispatcher& dispatcher_;
     TokenIssuer* tokens_;
+    LanguagePools* languages_;
 };
 
 // The answer to a REST request refused before it reached its handler (too large, busy,
