@@ -40,8 +40,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUILLORY_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "adduser, tesseract-ocr-chi-sim, tesseract-ocr-eng, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
-# TIFF and WebP pictures in the window; more languages for `ocrgated --languages`.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
+# TIFF and WebP pictures in the window; the REST endpoints' other languages; more for
+# `ocrgated --languages`.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-image-formats-plugins, tesseract-ocr-jpn, tesseract-ocr-kor, tesseract-ocr-fra, tesseract-ocr-spa, tesseract-ocr-por, tesseract-ocr-deu, tesseract-ocr-ita, tesseract-ocr-rus, tesseract-ocr-chi-tra")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS tesseract-ocr-all)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/packaging/deb/postinst
