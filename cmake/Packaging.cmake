@@ -36,10 +36,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUILLORY_PACKAGE_MAINTAINER})
 # Libraries come from dpkg-shlibdeps; the rest is what the programs load by name: the
 # Tesseract languages the service reads by default, a CJK font for the window's Chinese
-# texts, Qt's own texts in Chinese, adduser for the service's user.
+# texts, Qt's own texts in Chinese, the searchable PDF's text font, adduser for the
+# service's user.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "adduser, tesseract-ocr-chi-sim, tesseract-ocr-eng, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
+    "adduser, tesseract-ocr-chi-sim, tesseract-ocr-eng, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, fonts-droid-fallback")
 # TIFF and WebP pictures in the window; the REST endpoints' other languages; more for
 # `ocrgated --languages`.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS

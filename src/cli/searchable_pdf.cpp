@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <algorithm>
+#include <cmath>
 
 #include "base/exception.h"
 
@@ -13,6 +14,53 @@ namespace {
 
 // A glyph's ink is about this share of the line box's height.
 constexpr double kFontShareOfBox = 0.8;
+// Readers of the text layer join two lines into one block only while their baselines are
+// at most 1.5 times their text size apart; a little under, for rounding.
+constexpr double kMostLineSpacing = 1.4;
+
+double Median(std::vector<double> values) {
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+struct LineText {
+    double size = 0;    // the text size, in the picture's pixels
+    double height = 0;  // from the box's top to the baseline's foot
+};
+
+// How each line's text is set. A paragraph's lines share one size, large enough for their
+// spacing, and stand on baselines as evenly spaced as their tops (descenders make boxes
+// uneven at the foot): readers join lines into blocks only where sizes match and lines
+// stand close enough, and a page's columns read in turn only as blocks.
+std::vector<LineText> LineTexts(const std::vector<reply::ResultLine>& lines,
+                                const std::vector<std::vector<std::size_t>>& paragraphs) {
+    std::vector<LineText> texts;
+    for (const reply::ResultLine& line : lines) {
+        const double height = line.location ? line.location->height : 0;
+        texts.push_back({height * kFontShareOfBox, height});
+    }
+    for (const auto& paragraph : paragraphs) {
+        std::vector<double> heights, pitches;
+        const reply::LineLocation* before = nullptr;
+        for (std::size_t i : paragraph) {
+            if (i >= lines.size() || !lines[i].location)
+                continue;
+            heights.push_back(lines[i].location->height);
+            if (before)
+                pitches.push_back(std::abs(lines[i].location->top - before->top));
+            before = &*lines[i].location;
+        }
+        if (heights.empty())
+            continue;
+        const double height = Median(heights);
+        const double size = std::max(height * kFontShareOfBox,
+                                     pitches.empty() ? 0.0 : Median(pitches) / kMostLineSpacing);
+        for (std::size_t i : paragraph)
+            if (i < lines.size() && lines[i].location)
+                texts[i] = {size, height};
+    }
+    return texts;
+}
 
 }  // namespace
 
@@ -27,7 +75,8 @@ SearchablePdf::~SearchablePdf() {
 }
 
 void SearchablePdf::AddPage(const QImage& picture, int dpi,
-                            const std::vector<reply::ResultLine>& lines) {
+                            const std::vector<reply::ResultLine>& lines,
+                            const std::vector<std::vector<std::size_t>>& paragraphs) {
     writer_.setResolution(dpi);
     writer_.setPageSize(
         QPageSize(QSizeF(picture.width() * 72.0 / dpi, picture.height() * 72.0 / dpi),
@@ -47,15 +96,22 @@ void SearchablePdf::AddPage(const QImage& picture, int dpi,
 
     // A fully transparent pen: the text is drawn (and so extractable) but never seen.
     p.setPen(QColor(0, 0, 0, 0));
-    QFont font = p.font();
-    for (const reply::ResultLine& line : lines) {
+    // A PDF's text reads each glyph as the lowest character that maps to it. Most CJK
+    // fonts give 一 the glyph of the radical ⼀ (U+2F00), and a Latin font its "ﬁ" ligature
+    // for "fi"; the text would then read and search wrong. This font maps no radicals,
+    // and text left unshaped keeps its letters apart.
+    QFont font(QStringLiteral("Droid Sans Fallback"));
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    const std::vector<LineText> texts = LineTexts(lines, paragraphs);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const reply::ResultLine& line = lines[i];
         if (!line.location || line.words.empty() || line.location->width <= 0 ||
             line.location->height <= 0) {
             continue;
         }
         const reply::LineLocation& box = *line.location;
         const QString text = QString::fromStdU16String(line.words);
-        font.setPixelSize(std::max(1, static_cast<int>(box.height * sy * kFontShareOfBox)));
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(texts[i].size * sy))));
         p.setFont(font);
         const QFontMetricsF metrics(font, &writer_);
         const double advance = metrics.horizontalAdvance(text);
@@ -63,7 +119,7 @@ void SearchablePdf::AddPage(const QImage& picture, int dpi,
             continue;
         p.save();
         // Baseline near the box's foot; stretched so the text spans the box as the words do.
-        p.translate(box.left * sx, (box.top + box.height) * sy - metrics.descent());
+        p.translate(box.left * sx, (box.top + texts[i].height) * sy - metrics.descent());
         p.scale(box.width * sx / advance, 1.0);
         p.drawText(QPointF(0, 0), text);
         p.restore();

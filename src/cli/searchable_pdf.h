@@ -22,7 +22,10 @@ class SearchablePdf {
     SearchablePdf& operator=(const SearchablePdf&) = delete;
 
     // A page the size of `picture` at `dpi`; the lines' boxes are in the picture's pixels.
-    void AddPage(const QImage& picture, int dpi, const std::vector<reply::ResultLine>& lines);
+    // `paragraphs` (indices into `lines`) share one text size, so that a PDF reader's own
+    // layout analysis keeps their lines together and reads a page's columns in turn.
+    void AddPage(const QImage& picture, int dpi, const std::vector<reply::ResultLine>& lines,
+                 const std::vector<std::vector<std::size_t>>& paragraphs = {});
 
     // Completes the file; throws quillory::Exception when it could not be written.
     void Finish();

@@ -1,0 +1,81 @@
+// The searchable PDF's text layer as a PDF reader extracts it: a page's columns come out
+// one after the other, as the paragraphs they were read in.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <string>
+
+#include "cli/searchable_pdf.h"
+#include "run_program.h"
+
+namespace {
+
+using reply::LineLocation;
+using reply::ResultLine;
+
+struct Column {
+    std::vector<std::u16string> lines;
+    double left;
+};
+
+TEST(SearchablePdf, ColumnsExtractInTurn) {
+    static int argc = 3;
+    static char name[] = "test", platform[] = "-platform", offscreen[] = "offscreen";
+    static char* argv[] = {name, platform, offscreen, nullptr};
+    static QGuiApplication app(argc, argv);
+
+    // Box heights as detection gives them (a descender makes a box taller) and line
+    // pitches from tight to loose.
+    const struct {
+        const char* name;
+        double pitch;
+        std::vector<Column> columns;
+    } cases[] = {
+        {"Latin, single spaced",
+         40,
+         {{{u"The first column begins here", u"and goes on for a while", u"before it ends."}, 40},
+          {{u"The second column starts", u"at the top on the right", u"and ends here."}, 740}}},
+        {"Chinese, one and a half spaced",
+         48,
+         {{{u"左栏的第一行文字从这里开始，", u"接着是左栏的第二行，", u"左栏结束。"}, 40},
+          {{u"右栏的第一行文字在右边，", u"读完左栏才读它，", u"右栏结束。"}, 740}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<ResultLine> lines;
+        std::vector<std::vector<std::size_t>> paragraphs;
+        for (const Column& column : c.columns) {
+            paragraphs.emplace_back();
+            for (std::size_t i = 0; i < column.lines.size(); ++i) {
+                paragraphs.back().push_back(lines.size());
+                const double height = i % 2 ? 34 : 29;
+                lines.push_back({column.lines[i],
+                                 LineLocation{column.left, 60 + c.pitch * double(i), 16.0 *
+                                              double(column.lines[i].size()), height},
+                                 0.99});
+            }
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath("page.pdf");
+        QImage picture(1400, 400, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        {
+            cli::SearchablePdf pdf(path);
+            pdf.AddPage(picture, 200, lines, paragraphs);
+            pdf.Finish();
+        }
+        const auto run = testing_support::RunProgram("/usr/bin/pdftotext",
+                                                     {path.toStdString(), "-"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string expected;
+        for (const Column& column : c.columns) {
+            for (const auto& line : column.lines)
+                expected += QString::fromStdU16String(line).toStdString() + "\n";
+            expected += "\n";
+        }
+        EXPECT_EQ(run.out, expected + "\f") << c.name;
+    }
+}
+
+}  // namespace
