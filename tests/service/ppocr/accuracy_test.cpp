@@ -51,6 +51,21 @@ std::string CharacterProblems(const ocrgated::RecognizedLine& line) {
     }
     if (spelled != expected)
         problems += " spells '" + spelled + "';";
+    // The first character starts where the line does and the last ends where it ends,
+    // within the line's thickness.
+    if (!chars.empty() && line.page_direction >= 0) {
+        const bool across = line.page_direction % 2 == 1;
+        const int thickness = across ? line.width : line.height;
+        const auto lo = [&](const auto& r) { return across ? r.top : r.left; };
+        const auto hi = [&](const auto& r) {
+            return across ? r.top + r.height : r.left + r.width;
+        };
+        const bool backwards = line.page_direction == 1 || line.page_direction == 2;
+        const auto& first = backwards ? chars.back() : chars.front();
+        const auto& last = backwards ? chars.front() : chars.back();
+        if (std::abs(lo(first) - lo(line)) > thickness || std::abs(hi(last) - hi(line)) > thickness)
+            problems += " characters do not span the line;";
+    }
     return problems;
 }
 

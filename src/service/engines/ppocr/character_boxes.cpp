@@ -50,8 +50,15 @@ std::vector<PlacedCharacter> PlaceCharacters(const LineRecord& record, cv::Size 
                       c = corners[(first + 2) % 4], d = corners[(first + 3) % 4];
     const auto extents = CharacterExtents(steps, text.step_share);
     std::vector<PlacedCharacter> placed;
+    // The crop's reach is measured from the box's start as it lies; turned, the crop
+    // starts from the other end.
+    const double start = record.turned ? 1 - record.crop_to : record.crop_from;
+    const double end = record.turned ? 1 - record.crop_from : record.crop_to;
+    const auto along = [&](double share) {
+        return std::clamp(start + share * (end - start), 0.0, 1.0);
+    };
     for (std::size_t k = 0; k < extents.size(); ++k) {
-        const auto [from, to] = extents[k];
+        const double from = along(extents[k].first), to = along(extents[k].second);
         const TextBox cell{
             {Between(a, b, from), Between(a, b, to), Between(d, c, to), Between(d, c, from)}};
         const cv::Rect bounds = Bounds(cell, picture);

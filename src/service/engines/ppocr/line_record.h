@@ -19,6 +19,9 @@ struct LineRecord {
     // the box (turned a quarter anticlockwise, or a column), and turned half round.
     bool runs_down = false;
     bool turned = false;
+    // Where the crop's ends fall along the box, as shares of its length: a crop wider than
+    // its box reaches past 0 and 1.
+    double crop_from = 0, crop_to = 1;
 };
 
 }  // namespace ocrgated::ppocr

@@ -52,6 +52,10 @@ std::optional<LineRecord> SingleLine(const cv::Mat& picture, const std::vector<T
     const int margin = std::max(2, strip.rows / 8);
     cv::copyMakeBorder(strip, line.crop, margin, margin, margin, margin, cv::BORDER_CONSTANT,
                        BorderColour(picture));
+    // The crop spans the whole picture and its margins; the box only the text.
+    const cv::Rect box = Bounds(line.box, picture.size());
+    line.crop_from = -double(margin + box.x) / std::max(1, box.width);
+    line.crop_to = double(picture.cols + margin - box.x) / std::max(1, box.width);
     return line;
 }
 
