@@ -1,4 +1,5 @@
 #include "service/engines/ppocr/line_geometry.h"
+#include "service/engines/ppocr/pp_ocr_options.h"
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/vertical_text.h"
 
@@ -86,7 +87,7 @@ TEST(ColumnAsLine, SetsTheCharactersOfAColumnSideBySide) {
     cv::rectangle(column, cv::Rect(5, 42, 20, 6), cv::Scalar::all(0), cv::FILLED);
     cv::rectangle(column, cv::Rect(5, 56, 20, 6), cv::Scalar::all(0), cv::FILLED);
     cv::rectangle(column, cv::Rect(5, 80, 20, 20), cv::Scalar::all(0), cv::FILLED);
-    const cv::Mat line = ColumnAsLine(column);
+    const cv::Mat line = ColumnAsLine(column, PpOcrOptions{}.reading.column_character_span);
     ASSERT_EQ(line.cols, 3 * 30);
     ASSERT_EQ(line.rows, 30);
     for (int cell = 0; cell < 3; ++cell) {

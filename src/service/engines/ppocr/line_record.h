@@ -6,6 +6,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 namespace ocrgated::ppocr {
 
 struct LineRecord {
@@ -23,5 +25,12 @@ struct LineRecord {
     // its box reaches past 0 and 1.
     double crop_from = 0, crop_to = 1;
 };
+
+inline std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
+    std::vector<LineRecord*> pointers;
+    for (LineRecord& record : records)
+        pointers.push_back(&record);
+    return pointers;
+}
 
 }  // namespace ocrgated::ppocr

@@ -18,11 +18,24 @@ struct DetectionOptions {
     // padding of thin pictures is what small text needs. 0 leaves them at their size.
     int min_short_side = 0;
     int max_long_side = 960;  // larger pictures are scaled down to this long side
-    float max_aspect = 6;     // thinner pictures are padded with their background to this
+    // Upscaling beyond this only blurs: text that small has too few pixels to gain from it.
+    double max_upscale = 4.0;
+    float max_aspect = 6;  // thinner pictures are padded with their background to this
     // The network was trained on ImageNet-normalised channels, in BGR order here.
     cv::Scalar mean{0.485, 0.456, 0.406};
     cv::Scalar deviation{0.229, 0.224, 0.225};
     DbOptions db;
+};
+
+// When a thin picture is read whole as one line: the detector finds the ends of a long
+// screenshot line better than its middle.
+struct SingleLineOptions {
+    double min_aspect = 4;  // pictures at least this many times wider than tall
+    // The widest line the recognition network reads without squeezing, at its height of 48.
+    int widest_line = 2816;
+    double min_box_height_share = 0.6;   // every box at least this share of the text's height
+    double min_text_height_share = 0.4;  // the text at least this share of the picture's height
+    double min_text_width_share = 0.5;   // and of its width
 };
 
 // The judgement calls made while reading: which way lines stand, and columns or a turn.
@@ -31,6 +44,9 @@ struct ReadingOptions {
     // A page read turned a quarter with this confidence is not tried as columns.
     double turned_page_confidence = 0.95;
     double min_column_cjk_share = 0.5;  // only CJK is set in columns
+    // The strokes of one character in a column (三, 二) merge while they stay within this
+    // many times the column's ink width.
+    double column_character_span = 1.15;
     std::size_t lines_per_deadline_check = 16;
 };
 
@@ -38,8 +54,8 @@ struct LayoutStageOptions {
     // Off, lines come top to bottom as the detector's rows give them, without paragraphs:
     // the baseline against which the stage's cost is measured.
     bool enabled = true;
-    bool find_rules = true;          // rules in the picture help cut regions
-    bool group_characters = true;    // characters found one by one join into columns
+    bool find_rules = true;        // rules in the picture help cut regions
+    bool group_characters = true;  // characters found one by one join into columns
     layout::LayoutOptions page;
     layout::RuleOptions rules;
 };
@@ -50,6 +66,7 @@ struct PpOcrOptions {
     float upside_down_confidence = 0.9f;  // a line's own vote that overrides its page's
     float tall_ratio = 1.5f;              // boxes this much taller than wide are vertical
     float min_line_confidence = 0.5f;     // lines read with less are dropped as noise
+    SingleLineOptions single_line;
     ReadingOptions reading;
     LayoutStageOptions layout;
     // Lines read at once, each on one core with networks of its own (tens of MiB each):

@@ -1,19 +1,20 @@
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
+#include "service/core/log.h"
+#include "service/core/recognition_context.h"
 #include "service/engines/ppocr/direction_classifier.h"
+#include "service/engines/ppocr/direction_vote.h"
 #include "service/engines/ppocr/joined_characters.h"
 #include "service/engines/ppocr/layout_stage.h"
 #include "service/engines/ppocr/line_geometry.h"
 #include "service/engines/ppocr/page_orientation.h"
-#include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/picture_input.h"
+#include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/single_line.h"
 #include "service/engines/ppocr/stage_times.h"
 #include "service/engines/ppocr/text_detector.h"
 #include "service/engines/ppocr/text_recognizer.h"
 #include "service/engines/ppocr/vertical_text.h"
-#include "service/core/recognition_context.h"
-#include "service/core/log.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -26,26 +27,10 @@
 namespace ocrgated::ppocr {
 namespace {
 
-std::vector<LineRecord*> Pointers(std::vector<LineRecord>& records) {
-    std::vector<LineRecord*> pointers;
-    for (LineRecord& record : records)
-        pointers.push_back(&record);
-    return pointers;
-}
-
 int Lanes(int wanted) {
     if (wanted > 0)
         return wanted;
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-}
-
-// The record with its crop turned upside down, in a buffer of its own.
-LineRecord Turned(const LineRecord& record) {
-    LineRecord turned = record;
-    turned.crop = cv::Mat();
-    cv::rotate(record.crop, turned.crop, cv::ROTATE_180);
-    turned.turned = !record.turned;
-    return turned;
 }
 
 }  // namespace
@@ -59,62 +44,11 @@ struct PpOcrRecognizer::Impl {
             classifier.emplace(models->classification);
     }
 
-    // Turns the crops that read upside down, by the page's verdict unless a line's own
-    // vote is sure, and reads them. A line the classifier is unsure of, one that goes
-    // against its page, or one that reads poorly is read the other way round too and
-    // keeps the more confident reading. Returns whether most of the page read upside down.
+    // Reads the records the right way up; returns whether most of the page read upside down.
     bool ClassifyAndRead(std::vector<LineRecord>& records) {
-        std::vector<bool> turned(records.size(), false), doubtful(records.size(), false);
-        if (classifier) {
-            const StageTimer timer(times, Stage::kClassify);
-            for (LineRecord& record : records)
-                record.upside_down = classifier->UpsideDown(record.crop);
-            const bool page = MostlyUpsideDown(records);
-            const float sure = options.upside_down_confidence;
-            for (std::size_t i = 0; i < records.size(); ++i) {
-                const float vote = records[i].upside_down;
-                turned[i] = page ? vote >= 1 - sure : vote > sure;
-                if (turned[i]) {
-                    cv::rotate(records[i].crop, records[i].crop, cv::ROTATE_180);
-                    records[i].turned = true;
-                }
-                doubtful[i] = turned[i] != page || (vote > 1 - sure && vote < sure);
-            }
-        }
-        // The doubtful are read both ways in one go, so that their two readings share
-        // the cores; lines that read poorly the first time are read the other way after.
-        std::vector<std::size_t> again;
-        std::vector<LineRecord> other;
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            if (doubtful[i]) {
-                again.push_back(i);
-                other.push_back(Turned(records[i]));
-            }
-        }
-        std::vector<LineRecord*> first = Pointers(records), second;
-        for (LineRecord& record : other)
-            first.push_back(&record);
-        Recognise(first);
-        const std::size_t read = other.size();
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!doubtful[i] && records[i].confidence < options.reading.confident_reading) {
-                again.push_back(i);
-                other.push_back(Turned(records[i]));
-            }
-        }
-        for (std::size_t k = read; k < other.size(); ++k)
-            second.push_back(&other[k]);
-        Recognise(second);
-        double vote = 0;
-        for (std::size_t k = 0; k < again.size(); ++k) {
-            if (other[k].confidence > records[again[k]].confidence) {
-                records[again[k]] = std::move(other[k]);
-                turned[again[k]] = !turned[again[k]];
-            }
-        }
-        for (std::size_t i = 0; i < records.size(); ++i)
-            vote += (turned[i] ? 1.0 : -1.0) * records[i].crop.cols;
-        return vote > 0;
+        return ReadUpright(
+            records, classifier ? &*classifier : nullptr, options,
+            [this](std::vector<LineRecord*> lines) { Recognise(std::move(lines)); }, times);
     }
 
     void Recognise(std::vector<LineRecord>& records) { Recognise(Pointers(records)); }
@@ -127,7 +61,8 @@ struct PpOcrRecognizer::Impl {
                              return std::int64_t{a->crop.cols} * b->crop.rows >
                                     std::int64_t{b->crop.cols} * a->crop.rows;
                          });
-        const std::size_t chunk = std::max<std::size_t>(1, options.reading.lines_per_deadline_check);
+        const std::size_t chunk =
+            std::max<std::size_t>(1, options.reading.lines_per_deadline_check);
         for (std::size_t at = 0; at < records.size(); at += chunk) {
             CheckDeadline();
             const std::size_t end = std::min(records.size(), at + chunk);
@@ -140,7 +75,7 @@ struct PpOcrRecognizer::Impl {
     // down a column joined into that column.
     std::vector<LineRecord> Records(const cv::Mat& picture, const std::vector<TextBox>& boxes) {
         const StageTimer timer(times, Stage::kOrientation);
-        if (auto line = SingleLine(picture, boxes))
+        if (auto line = SingleLine(picture, boxes, options.single_line))
             return {std::move(*line)};
         std::vector<LineRecord> records;
         for (const TextBox& box :
@@ -188,7 +123,7 @@ struct PpOcrRecognizer::Impl {
             column.runs_down = column.column;
             column.turned = false;
             if (column.column)
-                column.crop = ColumnAsLine(column.crop);
+                column.crop = ColumnAsLine(column.crop, options.reading.column_character_span);
         }
         Recognise(columns);
         // Only Chinese, Japanese and Korean are set in columns; a Latin line turned a
@@ -256,9 +191,8 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         const QuarterTurns turns = impl_->Read(picture, records);
         const std::vector<RecognizedLine> lines = impl_->LayOut(picture, records, turns);
         if (StageTimesWanted())
-            Log("ppocr " + std::to_string(picture.cols) + "x" +
-                         std::to_string(picture.rows) + ", " + std::to_string(lines.size()) +
-                         " lines: " + impl_->times.Summary());
+            Log("ppocr " + std::to_string(picture.cols) + "x" + std::to_string(picture.rows) +
+                ", " + std::to_string(lines.size()) + " lines: " + impl_->times.Summary());
         return lines;
     } catch (const cv::Exception& e) {
         throw std::runtime_error(std::string("PP-OCR engine failed: ") + e.err);

@@ -9,9 +9,6 @@
 namespace ocrgated::ppocr {
 namespace {
 
-// The widest line the recognition networks read without squeezing, at their height.
-constexpr int kWidestLine = 2816;
-
 TextBox BoxOf(const cv::Rect& rect) {
     const auto x0 = static_cast<float>(rect.x), y0 = static_cast<float>(rect.y);
     const auto x1 = static_cast<float>(rect.br().x), y1 = static_cast<float>(rect.br().y);
@@ -28,16 +25,19 @@ cv::Rect Bounds(const TextBox& box, cv::Size picture) {
 
 // A thin picture whose boxes make one line (or that shows none) is read whole: the
 // detector finds the ends of a long screenshot line better than its middle.
-std::optional<LineRecord> SingleLine(const cv::Mat& picture, const std::vector<TextBox>& boxes) {
-    if (picture.cols < 4 * picture.rows || picture.cols * 48 > kWidestLine * picture.rows)
+std::optional<LineRecord> SingleLine(const cv::Mat& picture, const std::vector<TextBox>& boxes,
+                                     const SingleLineOptions& options) {
+    if (picture.cols < options.min_aspect * picture.rows ||
+        picture.cols * 48 > options.widest_line * picture.rows)
         return std::nullopt;
     cv::Rect all;
     for (const TextBox& box : boxes)
         all |= Bounds(box, picture.size());
     for (const TextBox& box : boxes)
-        if (Bounds(box, picture.size()).height * 5 < all.height * 3)
+        if (Bounds(box, picture.size()).height < all.height * options.min_box_height_share)
             return std::nullopt;
-    if (!boxes.empty() && (all.height * 5 < picture.rows * 2 || all.width * 2 < picture.cols))
+    if (!boxes.empty() && (all.height < picture.rows * options.min_text_height_share ||
+                           all.width < picture.cols * options.min_text_width_share))
         return std::nullopt;
     LineRecord line;
     line.box = BoxOf(boxes.empty() ? cv::Rect(0, 0, picture.cols, picture.rows) : all);
@@ -46,8 +46,8 @@ std::optional<LineRecord> SingleLine(const cv::Mat& picture, const std::vector<T
     cv::Mat strip = picture;
     if (!boxes.empty()) {
         const int room = std::max(2, all.height / 4);
-        strip = picture.rowRange(std::max(0, all.y - room),
-                                 std::min(picture.rows, all.br().y + room));
+        strip =
+            picture.rowRange(std::max(0, all.y - room), std::min(picture.rows, all.br().y + room));
     }
     const int margin = std::max(2, strip.rows / 8);
     cv::copyMakeBorder(strip, line.crop, margin, margin, margin, margin, cv::BORDER_CONSTANT,

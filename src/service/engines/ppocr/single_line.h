@@ -9,12 +9,14 @@
 
 #include "service/engines/ppocr/db_postprocess.h"
 #include "service/engines/ppocr/line_record.h"
+#include "service/engines/ppocr/pp_ocr_options.h"
 
 namespace ocrgated::ppocr {
 
 // The whole line to read when `picture` is thin and its boxes make one line (or it shows
 // none); nothing otherwise.
-std::optional<LineRecord> SingleLine(const cv::Mat& picture, const std::vector<TextBox>& boxes);
+std::optional<LineRecord> SingleLine(const cv::Mat& picture, const std::vector<TextBox>& boxes,
+                                     const SingleLineOptions& options);
 
 // The box's bounds, inside the picture.
 cv::Rect Bounds(const TextBox& box, cv::Size picture);

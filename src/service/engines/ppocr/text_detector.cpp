@@ -10,9 +10,6 @@
 namespace ocrgated::ppocr {
 namespace {
 
-// Upscaling beyond this only blurs: text that small has too few pixels to gain from it.
-constexpr double kMaxUpscale = 4.0;
-
 int RoundTo32(double length) {
     return std::max(32, static_cast<int>(std::lround(length / 32.0)) * 32);
 }
@@ -35,7 +32,7 @@ DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options)
     const double canvas_short = std::min(layout.canvas.width, layout.canvas.height);
     const double canvas_long = std::max(layout.canvas.width, layout.canvas.height);
     const double scale =
-        std::min(std::clamp(options.min_short_side / canvas_short, 1.0, kMaxUpscale),
+        std::min(std::clamp(options.min_short_side / canvas_short, 1.0, options.max_upscale),
                  options.max_long_side / canvas_long);
     layout.input = {RoundTo32(layout.canvas.width * scale),
                     RoundTo32(layout.canvas.height * scale)};

@@ -1,7 +1,7 @@
 #include "service/engines/ppocr/vertical_text.h"
 
-#include "service/engines/ppocr/line_geometry.h"
 #include "base/utf.h"
+#include "service/engines/ppocr/line_geometry.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -42,7 +42,7 @@ std::vector<Span> InkRows(const cv::Mat& ink) {
 
 }  // namespace
 
-cv::Mat ColumnAsLine(const cv::Mat& column) {
+cv::Mat ColumnAsLine(const cv::Mat& column, double character_span) {
     const cv::Mat ink = InkMask(column);
     std::vector<Span> rows = InkRows(ink);
     if (rows.empty())
@@ -58,7 +58,8 @@ cv::Mat ColumnAsLine(const cv::Mat& column) {
     const int size = std::max(1, right - left);
     std::vector<Span> characters;
     for (const Span& run : rows) {
-        if (!characters.empty() && run.end - characters.back().begin <= size * 23 / 20)
+        if (!characters.empty() &&
+            run.end - characters.back().begin <= size * character_span + 1e-9)
             characters.back().end = run.end;
         else
             characters.push_back(run);
