@@ -24,7 +24,7 @@ RecognitionPool::~RecognitionPool() {
         worker.join();
 }
 
-std::future<std::vector<RecognizedLine>> RecognitionPool::Submit(std::vector<std::uint8_t> picture,
+std::future<PageReading> RecognitionPool::Submit(std::vector<std::uint8_t> picture,
                                                                  std::string request,
                                                                  CancelFlag cancel) {
     Job job{std::move(picture), std::move(request), std::move(cancel), {}};
@@ -60,7 +60,7 @@ void RecognitionPool::Work(Recognizer& engine) {
         try {
             const RecognitionScope scope(limits_, job.request, job.cancel);
             CheckDeadline();  // called off while it waited: the engine never sees it
-            job.result.set_value(engine.Recognize(job.picture));
+            job.result.set_value(engine.ReadPage(job.picture));
         } catch (...) {
             job.result.set_exception(std::current_exception());
         }

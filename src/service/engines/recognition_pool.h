@@ -38,7 +38,7 @@ class RecognitionPool {
     // names the request in the log lines the recognition writes ("127.0.0.1:50412 quillory").
     // Once `cancel` is set, a waiting recognition never starts and a running one stops at
     // its engine's next deadline check; either ends in RecognitionCancelled.
-    std::future<std::vector<RecognizedLine>> Submit(std::vector<std::uint8_t> picture,
+    std::future<PageReading> Submit(std::vector<std::uint8_t> picture,
                                                     std::string request = "-",
                                                     CancelFlag cancel = nullptr);
 
@@ -51,7 +51,7 @@ class RecognitionPool {
         std::vector<std::uint8_t> picture;
         std::string request;
         CancelFlag cancel;
-        std::promise<std::vector<RecognizedLine>> result;
+        std::promise<PageReading> result;
     };
 
     void Work(Recognizer& engine);

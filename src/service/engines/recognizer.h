@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "service/core/page_reading.h"
 #include "service/core/picture_errors.h"
 #include "service/core/recognized_line.h"
 
@@ -19,6 +20,10 @@ public:
     // Lines in reading order. Throws BadPicture, PictureTooLarge, or
     // std::runtime_error when the engine itself fails.
     virtual std::vector<RecognizedLine> Recognize(std::span<const std::uint8_t> picture) = 0;
+    // The lines and the tables they stand in; engines that find no tables give the lines.
+    virtual PageReading ReadPage(std::span<const std::uint8_t> picture) {
+        return {Recognize(picture), {}};
+    }
     virtual std::string Name() const = 0;
 };
 

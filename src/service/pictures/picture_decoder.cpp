@@ -1,5 +1,7 @@
 #include "service/pictures/picture_decoder.h"
 
+#include "service/core/page_reading.h"
+
 #include <allheaders.h>
 
 #include <opencv2/core.hpp>
@@ -197,6 +199,20 @@ DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureR
 
 PixPtr DecodePicture(std::span<const std::uint8_t> bytes) {
     return DecodePicture(bytes, PictureReading{}).pix;
+}
+
+void ToPictureScale(PageReading& page, double scale) {
+    ToPictureScale(page.lines, scale);
+    if (scale == 1.0)
+        return;
+    const auto back = [scale](PicturePoint& p) {
+        p = {int(std::lround(p.x / scale)), int(std::lround(p.y / scale))};
+    };
+    for (RecognizedTable& table : page.tables) {
+        std::for_each(table.corners.begin(), table.corners.end(), back);
+        for (TableCell& cell : table.cells)
+            std::for_each(cell.corners.begin(), cell.corners.end(), back);
+    }
 }
 
 void ToPictureScale(std::vector<RecognizedLine>& lines, double scale) {

@@ -19,6 +19,7 @@ struct PixFree {
 using PixPtr = std::unique_ptr<Pix, PixFree>;
 
 struct RecognizedLine;
+struct PageReading;
 
 // What an engine needs of a picture, and what it costs the engine.
 struct PictureReading {
@@ -52,5 +53,6 @@ void RouteDecoderMessagesToLog();
 
 // Brings the boxes of lines read in a picture decoded at `scale` back to the picture's own.
 void ToPictureScale(std::vector<RecognizedLine>& lines, double scale);
+void ToPictureScale(PageReading& page, double scale);
 
 }  // namespace ocrgated

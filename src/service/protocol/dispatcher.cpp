@@ -187,10 +187,8 @@ std::string Dispatcher::Fetch(const std::string& url, const std::string& request
     return Recognize(std::move(picture), request, cancel);
 }
 
-std::vector<RecognizedLine> Dispatcher::RecognizeLines(std::vector<std::uint8_t> picture,
-                                                       const std::string& request,
-                                                       const CancelFlag& cancel,
-                                                       RecognitionPool* pool) {
+PageReading Dispatcher::ReadPage(std::vector<std::uint8_t> picture, const std::string& request,
+                                 const CancelFlag& cancel, RecognitionPool* pool) {
     RecognitionPool& reader = pool != nullptr ? *pool : pool_;
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
@@ -199,11 +197,11 @@ std::vector<RecognizedLine> Dispatcher::RecognizeLines(std::vector<std::uint8_t>
     // ServerBusy when the queue is full
     auto pending = reader.Submit(std::move(picture), request, cancel);
     try {
-        std::vector<RecognizedLine> lines = pending.get();
+        PageReading page = pending.get();
         if (metrics_)
             metrics_->ObserveRecognition(reader.EngineName(),
                                          std::chrono::steady_clock::now() - start);
-        return lines;
+        return page;
     } catch (const RecognitionCancelled&) {
         if (metrics_)
             metrics_->CountCancelledRecognition();
@@ -219,9 +217,9 @@ std::uint64_t Dispatcher::NextLogId() {
 std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::string& request,
                                   const CancelFlag& cancel) {
     namespace reason = ocrgate::reason;
-    std::vector<RecognizedLine> lines;
+    PageReading page;
     try {
-        lines = RecognizeLines(std::move(picture), request, cancel);
+        page = ReadPage(std::move(picture), request, cancel);
     } catch (const ServerBusy&) {
         throw;
     } catch (const BadPicture& error) {
@@ -239,7 +237,7 @@ std::string Dispatcher::Recognize(std::vector<std::uint8_t> picture, const std::
     } catch (const std::exception& error) {
         throw ServerFault(std::string("Recognition failed: ") + error.what());
     }
-    return WriteReplyJson(NextLogId(), lines);
+    return WriteReplyJson(NextLogId(), page.lines, page.tables);
 }
 
 }  // namespace ocrgated

@@ -50,10 +50,8 @@ class Dispatcher {
     // operations, with the fetcher's, the pool's and the pictures' own exceptions.
     // `pool` reads instead of the service's own when given (another language).
     std::vector<std::uint8_t> FetchForRecognition(const std::string& url);
-    std::vector<RecognizedLine> RecognizeLines(std::vector<std::uint8_t> picture,
-                                               const std::string& request,
-                                               const CancelFlag& cancel = nullptr,
-                                               RecognitionPool* pool = nullptr);
+    PageReading ReadPage(std::vector<std::uint8_t> picture, const std::string& request,
+                         const CancelFlag& cancel = nullptr, RecognitionPool* pool = nullptr);
     // One id per reply, SOAP and REST alike.
     std::uint64_t NextLogId();
 

@@ -20,7 +20,35 @@ int PageDirection(const std::vector<RecognizedLine>& lines) {
     return lines.empty() ? -1 : lines.front().page_direction;
 }
 
-std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines) {
+namespace {
+
+nlohmann::ordered_json Points(const std::vector<PicturePoint>& corners) {
+    nlohmann::ordered_json points = nlohmann::ordered_json::array();
+    for (const PicturePoint& corner : corners)
+        points.push_back({{"x", corner.x}, {"y", corner.y}});
+    return points;
+}
+
+nlohmann::ordered_json TableJson(const RecognizedTable& table) {
+    nlohmann::ordered_json body = nlohmann::ordered_json::array();
+    for (const TableCell& cell : table.cells)
+        body.push_back({{"cell_location", Points(cell.corners)},
+                        {"row_start", cell.row_start},
+                        {"row_end", cell.row_end},
+                        {"col_start", cell.col_start},
+                        {"col_end", cell.col_end},
+                        {"words", cell.words}});
+    // Titles and notes are not told apart from the page's other lines: they stay there.
+    return {{"table_location", Points(table.corners)},
+            {"header", nlohmann::ordered_json::array()},
+            {"body", std::move(body)},
+            {"footer", nlohmann::ordered_json::array()}};
+}
+
+}  // namespace
+
+std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines,
+                           const std::vector<RecognizedTable>& tables) {
     nlohmann::ordered_json words = nlohmann::ordered_json::array();
     for (const auto& line : lines) {
         words.push_back({
@@ -49,6 +77,12 @@ std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLin
     }
     if (PageDirection(lines) >= 0)
         reply["direction"] = PageDirection(lines);
+    if (!tables.empty()) {
+        reply["table_num"] = tables.size();
+        reply["tables_result"] = nlohmann::ordered_json::array();
+        for (const RecognizedTable& table : tables)
+            reply["tables_result"].push_back(TableJson(table));
+    }
     // An engine's stray invalid UTF-8 must not cost the whole reply.
     return reply.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

@@ -20,6 +20,9 @@ std::vector<std::vector<std::size_t>> ParagraphRuns(const std::vector<Recognized
 // engine did not judge it.
 int PageDirection(const std::vector<RecognizedLine>& lines);
 
-std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines);
+// Tables add "table_num" and "tables_result":[{"table_location", "header", "body":[{"row_start",
+// "row_end", "col_start", "col_end", "words", "cell_location"}…], "footer"}…], ends exclusive.
+std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines,
+                           const std::vector<RecognizedTable>& tables = {});
 
 }  // namespace ocrgated

@@ -125,8 +125,10 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
         RecognitionPool* reader = Reader(call);
         std::vector<RecognizedLine> lines;
         try {
-            lines = dispatcher_.RecognizeLines(Picture(call), request.peer + " " + operation,
-                                               request.abandoned, reader);
+            lines = dispatcher_
+                        .ReadPage(Picture(call), request.peer + " " + operation,
+                                  request.abandoned, reader)
+                        .lines;
         } catch (const BadPicture& error) {
             throw RestError(rest_code::kImageFormat,
                             std::string("image format error: ") + error.what());

@@ -22,8 +22,13 @@ std::vector<Piece> Pieces(const cv::Mat& ink, bool horizontal, const RuleOptions
     const int length = std::max(3, static_cast<int>(std::lround(along * options.kernel)));
     const cv::Mat kernel = cv::getStructuringElement(
         cv::MORPH_RECT, horizontal ? cv::Size(length, 1) : cv::Size(1, length));
-    cv::Mat opened;
-    cv::morphologyEx(ink, opened, cv::MORPH_OPEN, kernel);
+    cv::Mat bridged = ink, opened;  // `ink` serves both axes: never written here
+    if (options.bridge > 0)
+        cv::morphologyEx(ink, bridged, cv::MORPH_CLOSE,
+                         cv::getStructuringElement(cv::MORPH_RECT,
+                                                   horizontal ? cv::Size(options.bridge + 1, 1)
+                                                              : cv::Size(1, options.bridge + 1)));
+    cv::morphologyEx(bridged, opened, cv::MORPH_OPEN, kernel);
     cv::Mat labels, stats, centroids;
     const int count = cv::connectedComponentsWithStats(opened, labels, stats, centroids, 8);
     std::vector<Piece> pieces;
@@ -31,12 +36,15 @@ std::vector<Piece> Pieces(const cv::Mat& ink, bool horizontal, const RuleOptions
         const double x = stats.at<int>(i, cv::CC_STAT_LEFT), y = stats.at<int>(i, cv::CC_STAT_TOP);
         const double w = stats.at<int>(i, cv::CC_STAT_WIDTH),
                      h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        if ((horizontal ? h : w) > thickest)
+        // Its ink over its length: a slightly skewed rule is a thin staircase, however far
+        // its ends lie apart across it.
+        const double thickness = stats.at<int>(i, cv::CC_STAT_AREA) / (horizontal ? w : h);
+        if (thickness > thickest)
             continue;
         if (horizontal)
-            pieces.push_back({x, x + w, centroids.at<double>(i, 1), h});
+            pieces.push_back({x, x + w, centroids.at<double>(i, 1), thickness});
         else
-            pieces.push_back({y, y + h, centroids.at<double>(i, 0), w});
+            pieces.push_back({y, y + h, centroids.at<double>(i, 0), thickness});
     }
     return pieces;
 }

@@ -26,6 +26,7 @@ struct RuleOptions {
     double min_length = 0.12;     // shortest rule kept, as a share of that side
     double max_thickness = 0.02;  // thickest, as a share of the page's shorter side
     double join_gap = 0.02;       // collinear pieces this close (share of the side) are one rule
+    int bridge = 0;  // breaks this long (pixels) in a rule's ink, a photograph's noise, are closed
 };
 
 // grey: 8-bit, one channel, dark ink on a light ground.

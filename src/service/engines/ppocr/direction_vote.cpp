@@ -21,11 +21,12 @@ LineRecord Turned(const LineRecord& record) {
 bool ReadUpright(std::vector<LineRecord>& records, DirectionClassifier* classifier,
                  const PpOcrOptions& options, const ReadLines& read, StageTimes& times) {
     std::vector<bool> turned(records.size(), false), doubtful(records.size(), false);
+    bool page = false;  // most of the page stands upside down
     if (classifier) {
         const StageTimer timer(times, Stage::kClassify);
         for (LineRecord& record : records)
             record.upside_down = classifier->UpsideDown(record.crop);
-        const bool page = MostlyUpsideDown(records);
+        page = MostlyUpsideDown(records);
         const float sure = options.upside_down_confidence;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const float vote = records[i].upside_down;
@@ -61,10 +62,17 @@ bool ReadUpright(std::vector<LineRecord>& records, DirectionClassifier* classifi
     for (std::size_t k = read_both_ways; k < other.size(); ++k)
         second.push_back(&other[k]);
     read(second);
+    // A line stands against its page only on a clearly better reading: digits such as 90
+    // and 06, or 98 and 86, read well both ways up.
+    const auto score = [&](const LineRecord& record, bool turned_line) {
+        return record.confidence -
+               (turned_line != page ? options.reading.against_page_margin : 0.0);
+    };
     for (std::size_t k = 0; k < again.size(); ++k) {
-        if (other[k].confidence > records[again[k]].confidence) {
-            records[again[k]] = std::move(other[k]);
-            turned[again[k]] = !turned[again[k]];
+        const std::size_t i = again[k];
+        if (score(other[k], !turned[i]) > score(records[i], turned[i])) {
+            records[i] = std::move(other[k]);
+            turned[i] = !turned[i];
         }
     }
     double vote = 0;

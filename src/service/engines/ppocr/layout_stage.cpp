@@ -1,6 +1,8 @@
 #include "service/engines/ppocr/layout_stage.h"
 
+#include "base/line_join.h"
 #include "service/engines/layout/page_layout.h"
+#include "service/engines/layout/tables.h"
 #include "service/engines/ppocr/character_boxes.h"
 #include "service/engines/ppocr/picture_input.h"
 #include "service/engines/ppocr/reading_order.h"
@@ -13,6 +15,9 @@
 
 namespace ocrgated::ppocr {
 namespace {
+
+// A skew below this (in radians, about a third of a degree) leaves rules straight enough.
+constexpr double kLeastSkew = 0.006;
 
 // The box's bounds along the page's text direction and across it: the frame in which
 // the layout stage looks for columns, so that a skewed page lays out as a straight one.
@@ -29,17 +34,34 @@ cv::Rect2f Deskewed(const TextBox& box, double angle) {
     return {float(left), float(top), float(right - left), float(bottom - top)};
 }
 
-// The picture's long rules, in the frame the boxes are laid out in.
+// The picture's long rules, in the frame the boxes are laid out in. Straightened, they are
+// looked for on the picture turned by the text's angle: a skewed rule is a staircase that
+// the search along one axis only finds in short steps.
 layout::Rules RulesInFrame(const cv::Mat& picture, QuarterTurns turns, double angle,
-                           const layout::RuleOptions& options) {
+                           const layout::RuleOptions& options, bool straighten = false) {
     cv::Mat grey = picture;
     if (picture.channels() == 3)
         cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
     else if (picture.channels() == 4)
         cv::cvtColor(picture, grey, cv::COLOR_BGRA2GRAY);
+    cv::Mat back;  // from the straightened picture to the picture
+    if (straighten && std::abs(angle) > kLeastSkew) {
+        const cv::Mat turn = cv::getRotationMatrix2D(
+            cv::Point2f(grey.cols / 2.f, grey.rows / 2.f), angle * 180 / CV_PI, 1.0);
+        cv::Mat straight;
+        cv::warpAffine(grey, straight, turn, grey.size(), cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        grey = straight;
+        cv::invertAffineTransform(turn, back);
+    }
     const layout::Rules found = layout::FindRules(grey, options);
     layout::Rules rules;
-    const auto add = [&](const layout::Rule& rule) {
+    const auto add = [&](layout::Rule rule) {
+        if (!back.empty()) {
+            std::vector<cv::Point2f> ends{rule.from, rule.to};
+            cv::transform(ends, ends, back);
+            rule.from = ends[0];
+            rule.to = ends[1];
+        }
         const TextBox line{{rule.from, rule.to, rule.to, rule.from}};
         const cv::Rect2f r = Deskewed(IntoReadingFrame(line, picture.size(), turns), angle);
         const cv::Point2f centre(r.x + r.width / 2, r.y + r.height / 2);
@@ -55,11 +77,56 @@ layout::Rules RulesInFrame(const cv::Mat& picture, QuarterTurns turns, double an
     return rules;
 }
 
+// The frame's rectangle as corners on the picture, clockwise from its top left as read.
+std::vector<PicturePoint> OnPicture(const cv::Rect2f& r, double angle, cv::Size size,
+                                    QuarterTurns turns) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    std::vector<PicturePoint> corners;
+    for (const cv::Point2f& p :
+         {r.tl(), cv::Point2f(r.x + r.width, r.y), r.br(), cv::Point2f(r.x, r.y + r.height)}) {
+        const cv::Point2f upright(float(c * p.x - s * p.y), float(s * p.x + c * p.y));
+        const cv::Point2f at = FromReadingFrame(upright, size, turns);
+        corners.push_back({std::clamp(int(std::lround(at.x)), 0, size.width - 1),
+                           std::clamp(int(std::lround(at.y)), 0, size.height - 1)});
+    }
+    return corners;
+}
+
+// The page's tables, their cells holding the laid-out lines (`position` maps a line of the
+// page to its place among them).
+std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, QuarterTurns turns,
+                                    double angle, const std::vector<std::size_t>& position,
+                                    const std::vector<RecognizedLine>& lines,
+                                    const LayoutStageOptions& options) {
+    page.rules = RulesInFrame(picture, turns, angle, options.table_rules, true);
+    std::vector<RecognizedTable> tables;
+    for (const layout::TableGrid& grid : layout::FindTables(page, options.tables)) {
+        RecognizedTable table;
+        table.rows = int(grid.row_edges.size()) - 1;
+        table.columns = int(grid.column_edges.size()) - 1;
+        table.corners = OnPicture(grid.box(), angle, picture.size(), turns);
+        for (const layout::GridCell& grid_cell : grid.cells) {
+            TableCell cell{grid_cell.row_start, grid_cell.row_end, grid_cell.col_start,
+                           grid_cell.col_end, OnPicture(grid_cell.box, angle, picture.size(), turns),
+                           {}, {}};
+            std::vector<std::string_view> words;
+            for (std::size_t i : grid_cell.lines) {
+                cell.lines.push_back(position[i]);
+                words.push_back(lines[position[i]].words);
+            }
+            cell.words = quillory::JoinLines(words);
+            table.cells.push_back(std::move(cell));
+        }
+        tables.push_back(std::move(table));
+    }
+    return tables;
+}
+
 }  // namespace
 
-std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
-                                        const cv::Mat& picture, QuarterTurns turns,
-                                        double min_confidence, const LayoutStageOptions& options) {
+PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& picture,
+                        QuarterTurns turns, double min_confidence,
+                        const LayoutStageOptions& options) {
     std::vector<RecognizedLine> kept;
     std::vector<TextBox> upright;
     for (const LineRecord& record : records) {
@@ -83,11 +150,12 @@ std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
         kept.push_back(std::move(line));
         upright.push_back(IntoReadingFrame(record.box, picture.size(), turns));
     }
-    std::vector<RecognizedLine> lines;
+    PageReading reading;
+    std::vector<RecognizedLine>& lines = reading.lines;
     if (!options.enabled) {
         for (std::size_t i : ReadingOrder(upright))
             lines.push_back(kept[i]);
-        return lines;
+        return reading;
     }
     const double angle = TextAngle(upright);
     layout::Page page;
@@ -102,7 +170,13 @@ std::vector<RecognizedLine> LayOutLines(const std::vector<LineRecord>& records,
     for (std::size_t k = 0; k < laid.paragraphs.size(); ++k)
         for (std::size_t position : laid.paragraphs[k])
             lines[position].paragraph = static_cast<int>(k);
-    return lines;
+    if (options.find_tables && kept.size() > 1) {
+        std::vector<std::size_t> position(kept.size());
+        for (std::size_t at = 0; at < laid.order.size(); ++at)
+            position[laid.order[at]] = at;
+        reading.tables = Tables(page, picture, turns, angle, position, lines, options);
+    }
+    return reading;
 }
 
 }  // namespace ocrgated::ppocr

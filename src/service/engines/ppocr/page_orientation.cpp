@@ -34,6 +34,20 @@ TextBox IntoReadingFrame(const TextBox& box, cv::Size size, QuarterTurns turns) 
     return turned;
 }
 
+cv::Point2f FromReadingFrame(cv::Point2f p, cv::Size size, QuarterTurns turns) {
+    const float w = static_cast<float>(size.width), h = static_cast<float>(size.height);
+    switch (turns & 3) {
+        case 1:
+            return {w - p.y, p.x};
+        case 2:
+            return {w - p.x, h - p.y};
+        case 3:
+            return {p.y, h - p.x};
+        default:
+            return p;
+    }
+}
+
 bool MostlyUpsideDown(const std::vector<LineRecord>& records) {
     double vote = 0;
     for (const LineRecord& record : records)

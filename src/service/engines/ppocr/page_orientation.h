@@ -17,6 +17,8 @@ using QuarterTurns = int;
 // The box as it lies on the page turned back upright (a picture of `size`, turned
 // `turns` quarters clockwise). Its corners keep their order.
 TextBox IntoReadingFrame(const TextBox& box, cv::Size size, QuarterTurns turns);
+// A point of that upright page back where it lies on the picture.
+cv::Point2f FromReadingFrame(cv::Point2f point, cv::Size size, QuarterTurns turns);
 
 // The direction classifier's verdict for the whole page from its lines' votes, each line
 // weighing as much as it is long: true when most of the text is upside down.

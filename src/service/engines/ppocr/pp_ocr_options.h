@@ -4,6 +4,7 @@
 
 #include "service/engines/layout/layout_options.h"
 #include "service/engines/layout/rules.h"
+#include "service/engines/layout/tables.h"
 #include "service/engines/ppocr/db_postprocess.h"
 #include "service/pictures/picture_decoder.h"
 
@@ -41,6 +42,8 @@ struct SingleLineOptions {
 // The judgement calls made while reading: which way lines stand, and columns or a turn.
 struct ReadingOptions {
     double confident_reading = 0.9;  // a line read with less may be upside down anyway
+    // How much more confident a line's reading turned against its page must be to win.
+    double against_page_margin = 0.1;
     // A page read turned a quarter with this confidence is not tried as columns.
     double turned_page_confidence = 0.95;
     double min_column_cjk_share = 0.5;  // only CJK is set in columns
@@ -58,6 +61,10 @@ struct LayoutStageOptions {
     bool group_characters = true;  // characters found one by one join into columns
     layout::LayoutOptions page;
     layout::RuleOptions rules;
+    // Tables: their inner rules are as short as a few rows or a column's width.
+    bool find_tables = true;
+    layout::RuleOptions table_rules{.kernel = 0.02, .min_length = 0.04, .bridge = 4};
+    layout::TableOptions tables;
 };
 
 struct PpOcrOptions {

@@ -89,8 +89,8 @@ struct PpOcrRecognizer::Impl {
         return records;
     }
 
-    std::vector<RecognizedLine> LayOut(const cv::Mat& picture,
-                                       const std::vector<LineRecord>& records, QuarterTurns turns) {
+    PageReading LayOut(const cv::Mat& picture, const std::vector<LineRecord>& records,
+                       QuarterTurns turns) {
         const StageTimer timer(times, Stage::kPostProcess);
         return LayOutLines(records, picture, turns, options.min_line_confidence, options.layout);
     }
@@ -155,6 +155,14 @@ PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOc
 PpOcrRecognizer::~PpOcrRecognizer() = default;
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint8_t> picture) {
+    return ReadPage(picture).lines;
+}
+
+std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
+    return ReadPage(picture).lines;
+}
+
+PageReading PpOcrRecognizer::ReadPage(std::span<const std::uint8_t> picture) {
     cv::Mat decoded;
     double scale = 1;
     try {
@@ -164,12 +172,12 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint
         impl_->times.Reset();
         throw;
     }
-    std::vector<RecognizedLine> lines = Recognize(decoded);
-    ToPictureScale(lines, scale);
-    return lines;
+    PageReading page = ReadPage(decoded);
+    ToPictureScale(page, scale);
+    return page;
 }
 
-std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
+PageReading PpOcrRecognizer::ReadPage(const cv::Mat& picture) {
     if (picture.empty())
         throw BadPicture("empty picture");
     if (static_cast<long long>(picture.cols) * picture.rows > impl_->options.max_pixels)
@@ -189,11 +197,12 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
         CheckDeadline();
         std::vector<LineRecord> records = impl_->Records(picture, boxes);
         const QuarterTurns turns = impl_->Read(picture, records);
-        const std::vector<RecognizedLine> lines = impl_->LayOut(picture, records, turns);
+        PageReading page = impl_->LayOut(picture, records, turns);
         if (StageTimesWanted())
             Log("ppocr " + std::to_string(picture.cols) + "x" + std::to_string(picture.rows) +
-                ", " + std::to_string(lines.size()) + " lines: " + impl_->times.Summary());
-        return lines;
+                ", " + std::to_string(page.lines.size()) + " lines, " +
+                std::to_string(page.tables.size()) + " tables: " + impl_->times.Summary());
+        return page;
     } catch (const cv::Exception& e) {
         throw std::runtime_error(std::string("PP-OCR engine failed: ") + e.err);
     }

@@ -1,0 +1,39 @@
+#pragma once
+// The pieces the table finders share: edges from positions, rows and columns from boxes,
+// and cells from a grid whose inner edges may be missing.
+
+#include "service/engines/layout/tables.h"
+
+#include <opencv2/core.hpp>
+
+#include <functional>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+namespace ocrgated::layout {
+
+// Positions within `merge` of each other as one, at their mean; ascending.
+std::vector<float> Clustered(std::vector<float> values, double merge);
+
+// Sets joined one pair at a time.
+struct Groups {
+    std::vector<std::size_t> parent;
+    explicit Groups(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
+    std::size_t Find(std::size_t i) { return parent[i] == i ? i : parent[i] = Find(parent[i]); }
+    void Join(std::size_t a, std::size_t b) { parent[Find(a)] = Find(b); }
+};
+
+cv::Point2f Centre(const cv::Rect2f& box);
+
+// Rows of lines, top to bottom: a line joins the row whose lines reach below its centre.
+std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes);
+
+// The middles of blank channels that no box crosses, right of `left`; `narrowest` wide at least.
+std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double narrowest);
+
+// The cells of the grid, base cells joined where `open(r, c, right)` says the edge to the
+// right of (or below) base cell (r, c) is missing.
+std::vector<GridCell> Cells(const TableGrid& grid, const std::function<bool(int, int, bool)>& open);
+
+}  // namespace ocrgated::layout

@@ -1,0 +1,51 @@
+#pragma once
+// The table stage: tables on a page and the cells its lines stand in, found from geometry.
+// A ruled table is a grid of rules, a cell spanning where an inner rule is missing; a
+// three-rule table is a top rule, a rule under its header and a bottom rule, its columns
+// the blank channels its rows share.
+
+#include "service/engines/layout/page_layout.h"
+#include "service/engines/layout/rules.h"
+
+#include <opencv2/core.hpp>
+
+#include <cstddef>
+#include <vector>
+
+namespace ocrgated::layout {
+
+struct TableOptions {
+    // Lengths in multiples of the page's median line thickness.
+    float min_rule = 1.5f;     // shortest rule that parts cells
+    float rule_reach = 0.6f;   // how far past a crossing a rule may stop and still meet it
+    float edge_merge = 0.6f;   // rules this close across are one edge of the grid
+    float min_channel = 0.8f;  // narrowest blank channel that separates two columns
+    float header_rows = 3.f;   // a three-rule table's header is at most this many lines tall
+    int min_rows = 2;          // a table has at least this many rows and columns
+    int min_columns = 2;
+    // A three-rule table's cells are short: lines that fill most of the table's width
+    // are running text between a page's header and footer rules.
+    float max_cell_share = 0.45f;
+};
+
+struct GridCell {
+    int row_start = 0, row_end = 1, col_start = 0, col_end = 1;  // ends exclusive
+    cv::Rect2f box;
+    std::vector<std::size_t> lines;  // indices into Page::lines, top to bottom, left to right
+};
+
+struct TableGrid {
+    std::vector<float> row_edges;     // rows + 1 positions, top to bottom
+    std::vector<float> column_edges;  // columns + 1 positions, left to right
+    std::vector<GridCell> cells;      // row by row
+    cv::Rect2f box() const {
+        return {column_edges.front(), row_edges.front(), column_edges.back() - column_edges.front(),
+                row_edges.back() - row_edges.front()};
+    }
+};
+
+// Tables of the page's lines and rules, both in the reading frame, top to bottom. A line
+// belongs to the cell its centre stands in.
+std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options = {});
+
+}  // namespace ocrgated::layout

@@ -1,0 +1,166 @@
+#include "table_pages.h"
+
+#include "rendered_pictures.h"
+
+#include <algorithm>
+
+namespace quillory::testing {
+namespace {
+
+const std::string kSans = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+
+enum class Rules { Grid, ThreeRule };
+
+struct Table {
+    std::vector<int> widths;  // of the columns
+    int row_height = 56;
+    Rules rules = Rules::Grid;
+    int header_rows = 1;
+    std::vector<TruthCell> cells;
+};
+
+// Cells from rows of texts, each cell 1 x 1.
+std::vector<TruthCell> Plain(const std::vector<std::vector<std::string>>& rows, int first_row = 0) {
+    std::vector<TruthCell> cells;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            cells.push_back({int(r) + first_row, int(c), 1, 1, rows[r][c]});
+    return cells;
+}
+
+std::string Line(int x0, int y0, int x1, int y1) {
+    return "line " + std::to_string(x0) + "," + std::to_string(y0) + " " + std::to_string(x1) +
+           "," + std::to_string(y1);
+}
+
+// The table drawn at (left, top) as ImageMagick arguments.
+std::vector<std::string> Drawn(const Table& table, int left, int top) {
+    std::vector<int> xs{left};
+    for (int w : table.widths)
+        xs.push_back(xs.back() + w);
+    int rows = 0;
+    for (const TruthCell& cell : table.cells)
+        rows = std::max(rows, cell.row + cell.rows);
+    const auto y = [&](int row) { return top + row * table.row_height; };
+    std::vector<std::string> args{"-stroke", "black", "-strokewidth", "2", "-fill", "none"};
+    if (table.rules == Rules::Grid) {
+        for (const TruthCell& cell : table.cells) {
+            const int x0 = xs[std::size_t(cell.column)], x1 = xs[std::size_t(cell.column + cell.columns)];
+            const int y0 = y(cell.row), y1 = y(cell.row + cell.rows);
+            args.insert(args.end(), {"-draw", "rectangle " + std::to_string(x0) + "," +
+                                                  std::to_string(y0) + " " + std::to_string(x1) +
+                                                  "," + std::to_string(y1)});
+        }
+    } else {
+        for (int row : {0, table.header_rows, rows})
+            args.insert(args.end(), {"-draw", Line(xs.front(), y(row), xs.back(), y(row))});
+    }
+    args.insert(args.end(), {"-stroke", "none", "-fill", "black", "-font", kSans, "-pointsize", "24"});
+    for (const TruthCell& cell : table.cells) {
+        const int x0 = xs[std::size_t(cell.column)] + 14;
+        const int baseline = y(cell.row) + (cell.rows * table.row_height) / 2 + 9;
+        args.insert(args.end(), {"-annotate", "+" + std::to_string(x0) + "+" + std::to_string(baseline),
+                                 cell.words});
+    }
+    return args;
+}
+
+TablePage Page(const std::string& kind, const Table& table, const std::string& size, int left,
+               int top, const std::vector<std::string>& around = {},
+               const std::vector<std::string>& effects = {}) {
+    TablePage page{kind, 0, int(table.widths.size()), table.cells, {}};
+    for (const TruthCell& cell : table.cells)
+        page.rows = std::max(page.rows, cell.row + cell.rows);
+    std::vector<std::string> args{"-size", size, "xc:white"};
+    const auto drawn = Drawn(table, left, top);
+    args.insert(args.end(), drawn.begin(), drawn.end());
+    args.insert(args.end(), around.begin(), around.end());
+    args.insert(args.end(), effects.begin(), effects.end());
+    page.png = RenderPng(args);
+    return page;
+}
+
+const std::vector<std::vector<std::string>> kPrices{{"品名", "单价", "数量", "金额"},
+                                                    {"苹果", "5.50", "3", "16.50"},
+                                                    {"香蕉", "3.20", "5", "16.00"},
+                                                    {"橙子", "6.80", "2", "13.60"},
+                                                    {"合计", "", "10", "46.10"}};
+
+}  // namespace
+
+std::vector<TablePage> RenderTableSet() {
+    std::vector<TablePage> set;
+    set.push_back(Page("full-grid", {{200, 240, 200, 180}, 60, Rules::Grid, 1, Plain(kPrices)},
+                       "900x420", 40, 40));
+
+    Table merged{{180, 150, 150, 150, 150}, 56, Rules::Grid, 2, {}};
+    merged.cells = {{0, 0, 2, 1, "地区"}, {0, 1, 1, 2, "2025年"}, {0, 3, 1, 2, "2026年"},
+                    {1, 1, 1, 1, "上半年"}, {1, 2, 1, 1, "下半年"}, {1, 3, 1, 1, "上半年"},
+                    {1, 4, 1, 1, "下半年"}};
+    for (const TruthCell& cell : Plain({{"华东", "120", "135", "142", "150"},
+                                        {"华南", "98", "104", "111", "117"},
+                                        {"华北", "87", "90", "96", "101"}},
+                                       2))
+        merged.cells.push_back(cell);
+    set.push_back(Page("merged-header", merged, "900x400", 40, 40));
+
+    Table three{{240, 200, 200, 200}, 52, Rules::ThreeRule, 1,
+                Plain({{"Model", "Params", "Accuracy", "Speed"},
+                       {"Baseline", "12M", "81.2", "140"},
+                       {"Ours small", "8M", "83.5", "210"},
+                       {"Ours large", "30M", "86.1", "95"}})};
+    set.push_back(Page("three-rule", three, "960x320", 40, 40));
+
+    const std::vector<std::string> around{
+        "-font", kSans, "-pointsize", "24", "-annotate", "+40+50",
+        "下表列出了本月水果的销售情况，单位为元。", "-annotate", "+40+430",
+        "表中合计一行为全部水果的数量与金额之和。"};
+    set.push_back(Page("between-paragraphs",
+                       {{200, 240, 200, 180}, 60, Rules::Grid, 1, Plain(kPrices)}, "900x470", 40,
+                       80, around));
+
+    const std::vector<std::string> photographed{
+        "-distort", "Perspective", "0,0 12,20  900,0 880,4  0,420 0,400  900,420 892,416",
+        "-blur", "0x0.8", "(", "-size", "900x420", "gradient:white-gray80", ")", "-compose",
+        "Multiply", "-composite", "-attenuate", "0.4", "+noise", "Gaussian"};
+    set.push_back(Page("photographed-grid",
+                       {{200, 240, 200, 180}, 60, Rules::Grid, 1, Plain(kPrices)}, "900x420", 40,
+                       40, {}, photographed));
+
+    // No table: two columns of running text between a header and a footer rule.
+    TablePage columns{"two-columns-no-table", 0, 0, {}, {}};
+    columns.png = RenderPng(
+        {"-size", "1200x560", "xc:white", "-stroke", "black", "-strokewidth", "2", "-draw",
+         "line 40,40 1160,40", "-draw", "line 40,520 1160,520", "-stroke", "none", "-fill",
+         "black", "-font", kSans, "-pointsize", "24", "-annotate", "+40+100",
+         "左栏的第一行文字从这里开始写起，", "-annotate", "+40+150", "接着是左栏的第二行内容，",
+         "-annotate", "+40+200", "左栏在这一行结束。", "-annotate", "+640+100",
+         "右栏的第一行文字在右边，一直写", "-annotate", "+640+150", "读者读完左栏以后读它，",
+         "-annotate", "+640+200", "右栏到此为止。"});
+    set.push_back(std::move(columns));
+    return set;
+}
+
+double CellF1(const std::vector<TruthCell>& truth, const std::vector<TruthCell>& found) {
+    const auto same = [](const TruthCell& a, const TruthCell& b) {
+        return a.row == b.row && a.column == b.column && a.words == b.words;
+    };
+    // Empty cells say nothing of the text: only cells with words count.
+    double hits = 0, wanted = 0, given = 0;
+    for (const TruthCell& t : truth)
+        if (!t.words.empty()) {
+            ++wanted;
+            hits += std::any_of(found.begin(), found.end(),
+                                [&](const TruthCell& f) { return same(t, f); });
+        }
+    for (const TruthCell& f : found)
+        given += !f.words.empty();
+    if (wanted == 0 && given == 0)
+        return 1;
+    if (hits == 0)
+        return 0;
+    const double precision = hits / given, recall = hits / wanted;
+    return 2 * precision * recall / (precision + recall);
+}
+
+}  // namespace quillory::testing

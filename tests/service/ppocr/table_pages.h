@@ -1,0 +1,30 @@
+#pragma once
+// Tables as documents carry them: a full grid, merged header cells, a three-rule table, a
+// photographed grid, and a grid between paragraphs, rendered with ImageMagick and the Noto
+// CJK fonts; and pages without a table that must not grow one.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillory::testing {
+
+struct TruthCell {
+    int row, column, rows = 1, columns = 1;  // top-left place and span
+    std::string words;
+};
+
+struct TablePage {
+    std::string kind;
+    int rows = 0, columns = 0;  // 0: no table on the page
+    std::vector<TruthCell> cells;
+    std::vector<std::uint8_t> png;
+};
+
+std::vector<TablePage> RenderTableSet();
+
+// Cells found with their text at the right top-left row and column, against the truth:
+// precision and recall's harmonic mean; `found` as (row, column, words).
+double CellF1(const std::vector<TruthCell>& truth, const std::vector<TruthCell>& found);
+
+}  // namespace quillory::testing

@@ -1,0 +1,70 @@
+// The table stage on a rendered set of tables: each table's shape, its cells' text at
+// the right row and column (cell F1), its spans; and no table on pages that hold none.
+
+#include "engine_fixture.h"
+#include "hard_pictures.h"
+#include "layout_pages.h"
+#include "rendered_pictures.h"
+#include "table_pages.h"
+
+namespace quillory::testing {
+namespace {
+
+std::vector<TruthCell> Found(const ocrgated::RecognizedTable& table) {
+    std::vector<TruthCell> cells;
+    for (const auto& c : table.cells)
+        cells.push_back({c.row_start, c.col_start, c.row_end - c.row_start,
+                         c.col_end - c.col_start, c.words});
+    return cells;
+}
+
+std::string Described(const std::vector<TruthCell>& cells) {
+    std::string text;
+    for (const TruthCell& c : cells)
+        text += "\n  (" + std::to_string(c.row) + "," + std::to_string(c.column) + " " +
+                std::to_string(c.rows) + "x" + std::to_string(c.columns) + ") " + c.words;
+    return text;
+}
+
+TEST(PpOcrTables, ReadEveryKindOfTableIntoItsCells) {
+    QUILLORY_REQUIRE_PPOCR(ppocr);
+    for (const auto& page : RenderTableSet()) {
+        const auto read = ppocr->ReadPage(page.png);
+        if (page.rows == 0) {
+            EXPECT_TRUE(read.tables.empty()) << page.kind;
+            continue;
+        }
+        ASSERT_EQ(read.tables.size(), 1u) << page.kind;
+        const auto& table = read.tables.front();
+        EXPECT_EQ(table.rows, page.rows) << page.kind;
+        EXPECT_EQ(table.columns, page.columns) << page.kind;
+        const auto found = Found(table);
+        // Shape and spans are the stage's own; a misread cell is the recogniser's, which the
+        // benchmark's mean cell F1 follows.
+        EXPECT_GE(CellF1(page.cells, found), 0.85) << page.kind << Described(found);
+        for (const TruthCell& want : page.cells) {
+            const bool spanned = std::any_of(found.begin(), found.end(), [&](const TruthCell& f) {
+                return f.row == want.row && f.column == want.column && f.rows == want.rows &&
+                       f.columns == want.columns;
+            });
+            EXPECT_TRUE(spanned) << page.kind << ": " << want.words;
+        }
+    }
+}
+
+TEST(PpOcrTables, NoneWhereThereAreNone) {
+    QUILLORY_REQUIRE_PPOCR(ppocr);
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> pages;
+    for (auto& page : RenderTestSet())
+        pages.emplace_back(page.style, std::move(page.png));
+    for (auto& page : RenderHardSet())
+        if (page.style != "table")
+            pages.emplace_back(page.style, std::move(page.png));
+    for (auto& page : RenderLayoutSet())
+        pages.emplace_back(page.kind, std::move(page.png));
+    for (const auto& [kind, png] : pages)
+        EXPECT_TRUE(ppocr->ReadPage(png).tables.empty()) << kind;
+}
+
+}  // namespace
+}  // namespace quillory::testing
