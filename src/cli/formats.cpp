@@ -1,5 +1,6 @@
 #include "cli/formats.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/line_join.h"
@@ -43,17 +44,177 @@ std::string TextLines(const PictureResult& result) {
     return text;
 }
 
-std::string MarkdownText(const PictureResult& result) {
+namespace {
+
+std::string Utf8(const std::u16string& text) {
+    return quillory::Utf16ToUtf8(text);
+}
+
+// A cell's text on one line, its pipes escaped.
+std::string MarkdownCell(const std::u16string& words) {
     std::string text;
-    for (const std::vector<std::size_t>& paragraph : result.paragraphs) {
-        std::vector<std::string> words;
-        for (std::size_t i : paragraph)
-            words.push_back(quillory::Utf16ToUtf8(result.lines[i].words));
-        const std::string joined = quillory::JoinLines({words.begin(), words.end()});
-        if (!joined.empty())
-            text += (text.empty() ? "" : "\n") + Escaped(joined) + "\n";
+    for (char c : Field(Utf8(words)))
+        text += c == '|' ? std::string("\\|") : std::string(1, c);
+    return text;
+}
+
+std::string MarkdownTable(const reply::ResultTable& table) {
+    const auto grid = table.Grid();
+    std::string text;
+    for (std::size_t r = 0; r < grid.size(); ++r) {
+        text += "|";
+        for (const std::u16string& cell : grid[r])
+            text += " " + MarkdownCell(cell) + " |";
+        text += "\n";
+        if (r == 0) {
+            text += "|";
+            for (std::size_t c = 0; c < grid[r].size(); ++c)
+                text += " --- |";
+            text += "\n";
+        }
     }
     return text;
+}
+
+// The picture's blocks in reading order: each paragraph's text, and each table once, where
+// its first line would stand; a table none of whose lines came is put last.
+template <typename Paragraph, typename Table>
+void ForEachBlock(const PictureResult& result, Paragraph paragraph_block, Table table_block) {
+    std::vector<bool> placed(result.tables.size(), false);
+    for (const std::vector<std::size_t>& paragraph : result.paragraphs) {
+        std::vector<std::string> words;
+        for (std::size_t i : paragraph) {
+            const auto table =
+                std::find_if(result.tables.begin(), result.tables.end(),
+                             [&](const auto& t) { return t.Holds(result.lines[i]); });
+            if (table == result.tables.end()) {
+                words.push_back(Utf8(result.lines[i].words));
+                continue;
+            }
+            const std::size_t k = std::size_t(table - result.tables.begin());
+            if (!placed[k]) {
+                if (!words.empty())
+                    paragraph_block(quillory::JoinLines({words.begin(), words.end()}));
+                words.clear();
+                table_block(*table);
+                placed[k] = true;
+            }
+        }
+        if (!words.empty())
+            paragraph_block(quillory::JoinLines({words.begin(), words.end()}));
+    }
+    for (std::size_t k = 0; k < result.tables.size(); ++k)
+        if (!placed[k])
+            table_block(result.tables[k]);
+}
+
+std::string Html(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// A CSV field, quoted where it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string MarkdownText(const PictureResult& result) {
+    std::string text;
+    ForEachBlock(
+        result,
+        [&](const std::string& paragraph) {
+            if (!paragraph.empty())
+                text += (text.empty() ? "" : "\n") + Escaped(paragraph) + "\n";
+        },
+        [&](const reply::ResultTable& table) {
+            text += (text.empty() ? "" : "\n") + MarkdownTable(table);
+        });
+    return text;
+}
+
+std::string HtmlBody(const PictureResult& result) {
+    std::string html;
+    ForEachBlock(
+        result,
+        [&](const std::string& paragraph) {
+            if (!paragraph.empty())
+                html += "<p>" + Html(paragraph) + "</p>\n";
+        },
+        [&](const reply::ResultTable& table) {
+            html += "<table>\n";
+            for (int r = 0; r < table.rows; ++r) {
+                html += "<tr>";
+                for (const reply::ResultCell& cell : table.cells) {
+                    if (cell.row != r)
+                        continue;
+                    html += "<td";
+                    if (cell.rows > 1)
+                        html += " rowspan=\"" + std::to_string(cell.rows) + "\"";
+                    if (cell.columns > 1)
+                        html += " colspan=\"" + std::to_string(cell.columns) + "\"";
+                    html += ">" + Html(Utf8(cell.words)) + "</td>";
+                }
+                html += "</tr>\n";
+            }
+            html += "</table>\n";
+        });
+    return html;
+}
+
+std::string HtmlHead() {
+    return "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><style>table{border-collapse:"
+           "collapse}td{border:1px solid #888;padding:2px 6px}</style></head>\n<body>\n";
+}
+
+std::string HtmlFoot() {
+    return "</body>\n</html>\n";
+}
+
+std::string CsvTables(const PictureResult& result) {
+    std::string csv;
+    for (const reply::ResultTable& table : result.tables) {
+        // A merged cell's text in every place it covers, so that sorting or filtering rows
+        // keeps it with each.
+        std::vector<std::vector<std::string>> grid(
+            std::size_t(table.rows), std::vector<std::string>(std::size_t(table.columns)));
+        for (const reply::ResultCell& cell : table.cells)
+            for (int r = cell.row; r < cell.row + cell.rows; ++r)
+                for (int c = cell.column; c < cell.column + cell.columns; ++c)
+                    grid[std::size_t(r)][std::size_t(c)] = Utf8(cell.words);
+        if (!csv.empty())
+            csv += "\r\n";
+        for (const auto& row : grid) {
+            for (std::size_t c = 0; c < row.size(); ++c)
+                csv += (c ? "," : "") + CsvField(row[c]);
+            csv += "\r\n";
+        }
+    }
+    return csv;
 }
 
 std::string JsonLine(const PictureResult& result) {

@@ -12,8 +12,20 @@ namespace cli {
 std::string TextLines(const PictureResult& result);
 
 // The paragraphs, each one line of running text, an empty line between two: the form
-// notes and editors take. A paragraph that would start Markdown markup is escaped.
+// notes and editors take. A paragraph that would start Markdown markup is escaped. A
+// table stands as a Markdown table where its first line would (a spanning cell's text in
+// its first place).
 std::string MarkdownText(const PictureResult& result);
+
+// The paragraphs as <p> and the tables as <table> with rowspan and colspan, between
+// HtmlHead and HtmlFoot.
+std::string HtmlBody(const PictureResult& result);
+std::string HtmlHead();
+std::string HtmlFoot();
+
+// Each table as CSV (RFC 4180), an empty line between two; a merged cell's text in every
+// place it covers. Nothing for a picture without tables.
+std::string CsvTables(const PictureResult& result);
 
 // The reply as received, on one line.
 std::string JsonLine(const PictureResult& result);

@@ -20,7 +20,9 @@ const std::map<std::string, Format> kFormats = {{"text", Format::text},
                                                 {"md", Format::md},
                                                 {"jsonl", Format::jsonl},
                                                 {"tsv", Format::tsv},
-                                                {"pdf", Format::pdf}};
+                                                {"pdf", Format::pdf},
+                                                {"html", Format::html},
+                                                {"csv", Format::csv}};
 
 int PageNumber(std::string_view text, const std::string& whole) {
     int n = 0;
@@ -43,8 +45,10 @@ void Describe(CLI::App& app, Options& options) {
            [&options](const std::string& name) { options.format = kFormats.at(name); },
            "text (the lines), md (the paragraphs, an empty line between two), jsonl (each reply as "
            "received, one per line), tsv (one row "
-           "per line with its box and confidence), pdf (a searchable PDF; needs --output)")
-        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf"}).description(""))
+           "per line with its box and confidence), pdf (a searchable PDF; needs --output), html "
+           "(paragraphs and tables, merged cells spanning), csv (each table, an empty line "
+           "between two)")
+        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf", "html", "csv"}).description(""))
         ->type_name("FORMAT")
         ->default_str("text");
     app.add_flag_callback(

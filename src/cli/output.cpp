@@ -34,6 +34,8 @@ void Output::Write(const std::string& text) {
 
 void Output::Begin(const Source& source) {
     pages_written_ = 0;
+    if (!source.output.empty())
+        csv_written_ = false;
     if (source.output.empty())
         return;
     std::error_code ec;
@@ -72,6 +74,22 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
         case Format::jsonl:
             Write(JsonLine(result));
             break;
+        case Format::html:
+            if (first)
+                Write(HtmlHead() +
+                      (headers_ ? "<h1>" + DisplayName(source) + "</h1>\n" : std::string()));
+            else
+                Write("<hr>\n");
+            Write(HtmlBody(result));
+            break;
+        case Format::csv: {
+            const std::string tables = CsvTables(result);
+            if (!tables.empty() && csv_written_)
+                Write("\r\n");
+            csv_written_ = csv_written_ || !tables.empty();
+            Write(tables);
+            break;
+        }
         case Format::tsv:
             if (!file_ && !tsv_header_done_)
                 Write(TsvHeader());
@@ -99,6 +117,8 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
 }
 
 void Output::End(const Source& source, bool complete) {
+    if (format_ == Format::html && pages_written_ > 0)
+        Write(HtmlFoot());
     if (temporary_.empty())
         return;
     try {

@@ -48,6 +48,7 @@ class Output {
     bool first_block_ = true;
     bool tsv_header_done_ = false;
     int pages_written_ = 0;  // of the current source
+    bool csv_written_ = false;  // a table went to the current file or standard output
     std::string temporary_;  // the file in progress
     std::FILE* file_ = nullptr;
     std::unique_ptr<SearchablePdf> pdf_;

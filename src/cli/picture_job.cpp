@@ -25,6 +25,7 @@ PictureResult Call(const std::string& endpoint, const client::PictureSource& pic
         }
         result.lines = std::move(recognition.lines);
         result.paragraphs = std::move(recognition.paragraphs);
+        result.tables = std::move(recognition.tables);
         result.ok = true;
     } catch (const std::exception& e) {
         result.error = e.what();

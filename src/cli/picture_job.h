@@ -15,6 +15,7 @@ struct PictureResult {
     std::string reply;                                 // the reply text as received (UTF-8)
     std::vector<reply::ResultLine> lines;              // the recognised lines with their boxes
     std::vector<std::vector<std::size_t>> paragraphs;  // indices into `lines`
+    std::vector<reply::ResultTable> tables;
     std::string error;                                 // the error's own message
 };
 

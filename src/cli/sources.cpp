@@ -166,6 +166,10 @@ std::string OutputExtension(Format format) {
             return ".tsv";
         case Format::pdf:
             return ".pdf";
+        case Format::html:
+            return ".html";
+        case Format::csv:
+            return ".csv";
     }
     return ".txt";
 }

@@ -24,6 +24,7 @@ Recognition CallService(const std::string& endpoint, const PictureSource& pictur
             recognition.readable = true;
             recognition.lines = reply::ResultLines(document);
             recognition.paragraphs = reply::ResultParagraphs(document, recognition.lines.size());
+            recognition.tables = reply::ResultTables(document);
         }
     } catch (const quillory::Exception&) {
     }

@@ -23,6 +23,7 @@ struct Recognition {
     bool readable = false;                             // whether the reply reads as a JSON document
     std::vector<reply::ResultLine> lines;              // its recognised lines, in order
     std::vector<std::vector<std::size_t>> paragraphs;  // indices into `lines`
+    std::vector<reply::ResultTable> tables;
 };
 
 // Calls the service at `endpoint`. Setting `abort` from another thread calls the request

@@ -2,6 +2,7 @@
 
 #include "reply/reply.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace reply {
@@ -77,6 +78,76 @@ std::vector<std::vector<std::size_t>> ResultParagraphs(const ReplyPtr& document,
             paragraphs.push_back({i});
     }
     return paragraphs;
+}
+
+namespace {
+
+// A whole number from 0 below a bound that keeps a grid small enough to lay out.
+std::optional<int> Place(const ReplyValue* value) {
+    constexpr double kLargestPlace = 10000;
+    const auto number = Number(value);
+    if (!number || *number < 0 || *number > kLargestPlace || *number != std::floor(*number))
+        return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+}  // namespace
+
+std::vector<ResultTable> ResultTables(const ReplyPtr& document) {
+    std::vector<ResultTable> tables;
+    const ReplyPtr found = ArrayMember(document, u"tables_result");
+    for (std::size_t t = 0, n = ElementCount(found); t < n; ++t) {
+        const ReplyPtr body = ArrayMember(ElementAt(found, t), u"body");
+        ResultTable table;
+        for (std::size_t i = 0, m = ElementCount(body); i < m; ++i) {
+            const ReplyPtr element = ElementAt(body, i);
+            const auto row = Place(Member(element.get(), u"row_start"));
+            const auto row_end = Place(Member(element.get(), u"row_end"));
+            const auto column = Place(Member(element.get(), u"col_start"));
+            const auto column_end = Place(Member(element.get(), u"col_end"));
+            if (!row || !row_end || !column || !column_end || *row_end <= *row ||
+                *column_end <= *column)
+                continue;
+            table.cells.push_back({*row, *column, *row_end - *row, *column_end - *column,
+                                   StringMember(element, u"words")});
+            table.rows = std::max(table.rows, *row_end);
+            table.columns = std::max(table.columns, *column_end);
+        }
+        const ReplyPtr corners = ArrayMember(ElementAt(found, t), u"table_location");
+        double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+        for (std::size_t k = 0, m = ElementCount(corners); k < m; ++k) {
+            const ReplyPtr point = ElementAt(corners, k);
+            const auto x = Number(Member(point.get(), u"x")), y = Number(Member(point.get(), u"y"));
+            if (!x || !y)
+                continue;
+            left = std::min(left, *x), right = std::max(right, *x);
+            top = std::min(top, *y), bottom = std::max(bottom, *y);
+        }
+        if (right >= left && bottom >= top)
+            table.bounds = LineLocation{left, top, right - left, bottom - top};
+        if (!table.cells.empty())
+            tables.push_back(std::move(table));
+    }
+    return tables;
+}
+
+bool ResultTable::Holds(const ResultLine& line) const {
+    if (!bounds || !line.location)
+        return false;
+    const double x = line.location->left + line.location->width / 2;
+    const double y = line.location->top + line.location->height / 2;
+    return x >= bounds->left && x <= bounds->left + bounds->width && y >= bounds->top &&
+           y <= bounds->top + bounds->height;
+}
+
+std::vector<std::vector<std::u16string>> ResultTable::Grid() const {
+    std::vector<std::vector<std::u16string>> grid(
+        static_cast<std::size_t>(rows),
+        std::vector<std::u16string>(static_cast<std::size_t>(columns)));
+    for (const ResultCell& cell : cells)
+        grid[static_cast<std::size_t>(cell.row)][static_cast<std::size_t>(cell.column)] =
+            cell.words;
+    return grid;
 }
 
 }  // namespace reply

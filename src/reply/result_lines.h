@@ -33,4 +33,26 @@ std::vector<ResultLine> ResultLines(const ReplyPtr& document);
 // no such array or an entry names no line. Never throws.
 std::vector<std::vector<std::size_t>> ResultParagraphs(const ReplyPtr& document, std::size_t lines);
 
+// A cell of a table, spanning rows [row, row + rows) and columns [column, column + columns).
+struct ResultCell {
+    int row = 0, column = 0, rows = 1, columns = 1;
+    std::u16string words;
+};
+
+struct ResultTable {
+    int rows = 0, columns = 0;  // of the grid its cells fill
+    std::vector<ResultCell> cells;
+    std::optional<LineLocation> bounds;  // around "table_location"'s points
+    // Whether the line's centre lies inside the table.
+    bool Holds(const ResultLine& line) const;
+    // The cells' text laid out in the grid: a spanning cell's text in its top-left place,
+    // empty in the others it covers.
+    std::vector<std::vector<std::u16string>> Grid() const;
+};
+
+// The tables of "tables_result", each with the cells of its "body" whose places are whole
+// numbers from 0 and whose ends lie past them; a table without such cells is left out.
+// Never throws.
+std::vector<ResultTable> ResultTables(const ReplyPtr& document);
+
 }  // namespace reply

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/utf.h"
 #include "reply/reply.h"
 #include "reply/result_lines.h"
-#include "base/utf.h"
 
 namespace reply::test {
 namespace {
@@ -42,6 +42,36 @@ TEST(ResultLines, TakesBoxAndConfidenceOnlyWhenNumeric) {
     }
     EXPECT_TRUE(ResultLines(ParseReply(u"{\"words_result\":{}}")).empty());
     EXPECT_TRUE(ResultLines(nullptr).empty());
+}
+
+TEST(ResultTables, KeepCellsWithWholePlacesAndEndsPastThem) {
+    const struct {
+        const char* cell;
+        bool kept;
+    } cases[] = {
+        {R"({"row_start":1,"row_end":3,"col_start":0,"col_end":2,"words":"x"})", true},
+        {R"({"row_start":1,"row_end":1,"col_start":0,"col_end":1,"words":"x"})", false},
+        {R"({"row_start":-1,"row_end":1,"col_start":0,"col_end":1,"words":"x"})", false},
+        {R"({"row_start":0.5,"row_end":1,"col_start":0,"col_end":1,"words":"x"})", false},
+        {R"({"row_start":"0","row_end":1,"col_start":0,"col_end":1,"words":"x"})", false},
+        {R"({"row_start":0,"row_end":1e9,"col_start":0,"col_end":1,"words":"x"})", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cell);
+        const auto tables = ResultTables(ParseReply(quillory::Utf8ToUtf16(
+            std::string(R"({"tables_result":[{"table_location":[{"x":5,"y":6},{"x":50,"y":6},)"
+                        R"({"x":50,"y":60},{"x":5,"y":60}],"body":[)") +
+            c.cell + "]}]}")));
+        ASSERT_EQ(tables.size(), c.kept ? 1u : 0u);
+        if (!c.kept)
+            continue;
+        EXPECT_EQ(tables[0].rows, 3);
+        EXPECT_EQ(tables[0].columns, 2);
+        ASSERT_TRUE(tables[0].bounds);
+        EXPECT_DOUBLE_EQ(tables[0].bounds->width, 45);
+        EXPECT_EQ(tables[0].Grid()[1][0], u"x");
+        EXPECT_EQ(tables[0].Grid()[2][1], u"");
+    }
 }
 
 }  // namespace

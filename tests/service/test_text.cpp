@@ -40,6 +40,25 @@ TEST(ReplyJson, HasTheShapeTheClientReads) {
     EXPECT_DOUBLE_EQ(first["probability"]["average"].get<double>(), 0.9);
     EXPECT_DOUBLE_EQ(first["probability"]["min"].get<double>(), 0.5);
     EXPECT_DOUBLE_EQ(first["probability"]["variance"].get<double>(), 0.01);
+    EXPECT_FALSE(reply.contains("tables_result"));  // only where there are tables
+
+    RecognizedTable table{2, 2, {{0, 0}, {9, 0}, {9, 9}, {0, 9}}, {}};
+    table.cells.push_back({0, 2, 0, 1, {{0, 0}, {4, 0}, {4, 9}, {0, 9}}, {0, 1}, "a b"});
+    const auto with_table = nlohmann::json::parse(WriteReplyJson(7, {line, line}, {table}));
+    EXPECT_EQ(with_table["table_num"], 1);
+    const auto& result = with_table["tables_result"][0];
+    EXPECT_EQ(result["table_location"][2], (nlohmann::json{{"x", 9}, {"y", 9}}));
+    EXPECT_EQ(result["body"][0], (nlohmann::json{{"cell_location",
+                                                  {{{"x", 0}, {"y", 0}},
+                                                   {{"x", 4}, {"y", 0}},
+                                                   {{"x", 4}, {"y", 9}},
+                                                   {{"x", 0}, {"y", 9}}}},
+                                                 {"row_start", 0},
+                                                 {"row_end", 2},
+                                                 {"col_start", 0},
+                                                 {"col_end", 1},
+                                                 {"words", "a b"}}));
+    EXPECT_TRUE(result["header"].is_array() && result["footer"].is_array());
 }
 
 TEST(ReplyJson, NoTextGivesEmptyArrayAndInvalidUtf8IsReplaced) {
