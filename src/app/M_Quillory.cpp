@@ -208,7 +208,17 @@ void TForm1::FinishRecognition(const Running& job, const RecognitionOutcome& out
 
 void TForm1::ShowRecognised(const Running& job, const QString& reply) {
     QList<QList<int>> paragraphs;
-    const std::vector<reply::ResultLine> lines = quillory::ShowResult(reply, job.memo, &paragraphs);
+    std::vector<reply::ResultTable> found;
+    const std::vector<reply::ResultLine> lines =
+        quillory::ShowResult(reply, job.memo, &paragraphs, &found);
+    QList<quillory::MemoTable> tables;
+    for (reply::ResultTable& table : found) {
+        QList<int> held;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (table.Holds(lines[i]))
+                held << int(i);
+        tables.append({std::move(table), held});
+    }
     QStringList words;
     QList<QRectF> boxes;
     bool anyText = false;
@@ -218,7 +228,7 @@ void TForm1::ShowRecognised(const Running& job, const QString& reply) {
         const auto& at = line.location;
         boxes << (at ? QRectF(at->left, at->top, at->width, at->height) : QRectF());
     }
-    job.memo->SetRecognised(words, paragraphs);
+    job.memo->SetRecognised(words, paragraphs, tables);
     // Boxes only over the very picture that was sent.
     if (job.memo == cxMemo1 && cxImage1->PictureSerial() == job.pictureSerial)
         cxImage1->SetTextBoxes(boxes);

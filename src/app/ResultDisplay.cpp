@@ -38,7 +38,8 @@ QList<QList<int>> ResultParagraphs(const reply::ReplyPtr& document, int lines) {
 }
 
 std::vector<reply::ResultLine> ShowResult(QString reply, QPlainTextEdit* memo,
-                                          QList<QList<int>>* paragraphs) {
+                                          QList<QList<int>>* paragraphs,
+                                          std::vector<reply::ResultTable>* tables) {
     try {
         const reply::ReplyPtr document = reply::ParseReply(reply.toStdU16String());
         // From here on a failure leaves the memo empty: the reply is no longer kept.
@@ -56,6 +57,8 @@ std::vector<reply::ResultLine> ShowResult(QString reply, QPlainTextEdit* memo,
         memo->setPlainText(shown.join(u'\n'));
         if (paragraphs)
             *paragraphs = ResultParagraphs(document, int(lines.size()));
+        if (tables)
+            *tables = reply::ResultTables(document);
         return lines;
     } catch (...) {
         memo->setPlainText(reply);

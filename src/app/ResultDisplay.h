@@ -18,7 +18,8 @@ namespace quillory {
 // Returns the recognised lines shown, none when the memo shows no lines; `paragraphs`, when
 // given, receives their paragraphs as indices of lines.
 std::vector<reply::ResultLine> ShowResult(QString reply, QPlainTextEdit* memo,
-                                          QList<QList<int>>* paragraphs = nullptr);
+                                          QList<QList<int>>* paragraphs = nullptr,
+                                          std::vector<reply::ResultTable>* tables = nullptr);
 
 // The reply's "paragraphs_result", each a list of indices into its `lines` lines. Each line
 // is its own paragraph when the member is missing, or when its paragraphs do not hold every

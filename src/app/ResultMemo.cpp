@@ -5,10 +5,14 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QTextBlock>
 
 #include "Texts.h"
 #include "base/line_join.h"
+#include "reply/table_text.h"
+
+#include <algorithm>
 
 namespace quillory {
 
@@ -37,6 +41,10 @@ ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {
         if (!words_.isEmpty())
             Show();
     });
+    copyTables_ = new QAction(texts::kCopyAsTable, this);
+    copyTables_->setObjectName(QStringLiteral("copyTablesAction"));
+    copyTables_->setEnabled(false);
+    connect(copyTables_, &QAction::triggered, this, &ResultMemo::CopyTables);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { MarkLine(hovered_); });
 }
 
@@ -44,6 +52,8 @@ void ResultMemo::KeepLines(int count) {
     lines_ = count;
     words_.clear();
     groups_.clear();
+    tables_.clear();
+    copyTables_->setEnabled(false);
     entries_.clear();
     for (int i = 0; i < count; ++i)
         entries_.append(QList<int>{i});
@@ -52,30 +62,70 @@ void ResultMemo::KeepLines(int count) {
     MarkLine(-1);
 }
 
-void ResultMemo::SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs) {
+void ResultMemo::SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs,
+                               const QList<MemoTable>& tables) {
     KeepLines(int(lines.size()));
     words_ = lines;
     groups_ = paragraphs;
-    // Shown by lines already, as the result display writes them.
-    if (paragraphs_->isChecked())
+    tables_ = tables;
+    copyTables_->setEnabled(!tables.isEmpty());
+    // Shown by lines already, as the result display writes them, unless tables change that.
+    if (paragraphs_->isChecked() || !tables.isEmpty())
         Show();
 }
 
 void ResultMemo::Show() {
     entries_.clear();
     QStringList shown;
-    if (paragraphs_->isChecked()) {
-        for (const QList<int>& paragraph : groups_) {
-            QStringList lines;
-            for (int line : paragraph)
-                lines << words_.value(line);
+    QList<bool> placed(tables_.size(), false);
+    // One unit per entry shown: a paragraph, or a line.
+    QList<QList<int>> units = groups_;
+    if (!paragraphs_->isChecked()) {
+        units.clear();
+        for (int i = 0; i < words_.size(); ++i)
+            units.append(QList<int>{i});
+    }
+    for (const QList<int>& unit : units) {
+        QStringList lines;
+        QList<int> held;
+        const auto flush = [&] {
+            if (held.isEmpty())
+                return;
             shown << JoinLines(lines) << QString();
-            entries_.append(paragraph);
+            entries_.append(held);
+            lines.clear();
+            held.clear();
+        };
+        for (int line : unit) {
+            const auto table =
+                std::find_if(tables_.begin(), tables_.end(),
+                             [&](const MemoTable& t) { return t.lines.contains(line); });
+            if (table == tables_.end()) {
+                lines << words_.value(line);
+                held << line;
+                continue;
+            }
+            const auto k = table - tables_.begin();
+            if (placed[k])
+                continue;
+            flush();
+            placed[k] = true;
+            for (const QString& row : QString::fromStdU16String(reply::TableTabbed(table->table))
+                                          .split(u'\n', Qt::SkipEmptyParts)) {
+                shown << row << QString();
+                entries_.append(table->lines);
+            }
         }
-    } else {
-        for (int i = 0; i < words_.size(); ++i) {
-            shown << words_[i] << QString();
-            entries_.append(QList<int>{i});
+        flush();
+    }
+    // A table none of whose lines came is shown last.
+    for (qsizetype k = 0; k < tables_.size(); ++k) {
+        if (placed[k])
+            continue;
+        for (const QString& row : QString::fromStdU16String(reply::TableTabbed(tables_[k].table))
+                                      .split(u'\n', Qt::SkipEmptyParts)) {
+            shown << row << QString();
+            entries_.append(tables_[k].lines);
         }
     }
     lines_ = int(entries_.size());
@@ -83,6 +133,25 @@ void ResultMemo::Show() {
     hovered_ = -1;
     marked_ = -1;
     MarkLine(-1);
+}
+
+void ResultMemo::CopyTables() {
+    QString tabbed;
+    std::string html;
+    int rows = 0;
+    for (const MemoTable& t : tables_) {
+        tabbed += (tabbed.isEmpty() ? QString() : QStringLiteral("\n")) +
+                  QString::fromStdU16String(reply::TableTabbed(t.table));
+        html += reply::TableHtml(t.table);
+        rows += t.table.rows;
+    }
+    if (rows > 0) {
+        auto* data = new QMimeData;
+        data->setText(tabbed);
+        data->setHtml(QString::fromStdString("<html><body>" + html + "</body></html>"));
+        QApplication::clipboard()->setMimeData(data);
+    }
+    emit tableCopied(rows);
 }
 
 bool ResultMemo::ShowsLines() const {
@@ -161,6 +230,7 @@ void ResultMemo::contextMenuEvent(QContextMenuEvent* event) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
     menu->addAction(copyAll_);
+    menu->addAction(copyTables_);
     menu->addAction(paragraphs_);
     menu->popup(event->globalPos());
 }

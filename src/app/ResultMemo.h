@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include "reply/result_lines.h"
+
 class QAction;
 
 namespace quillory {
@@ -15,6 +17,12 @@ namespace quillory {
 // Lines of one paragraph as one text: CJK lines meet with nothing between, others with a
 // space; a word hyphenated at a line's end between lowercase letters is made whole.
 QString JoinLines(const QStringList& lines);
+
+// A recognised table and the recognised lines that stand in it.
+struct MemoTable {
+    reply::ResultTable table;
+    QList<int> lines;
+};
 
 class ResultMemo : public QPlainTextEdit {
     Q_OBJECT
@@ -24,8 +32,10 @@ class ResultMemo : public QPlainTextEdit {
     // The memo now shows `count` recognised lines, each with its spacer.
     void KeepLines(int count);
     // The recognised lines and their paragraphs (indices of lines, each line in one); shown
-    // as the paragraph choice says, each with its spacer.
-    void SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs);
+    // as the paragraph choice says, each with its spacer. A table shows as its rows of
+    // tab-separated cells, each row with its spacer, where its first line would stand.
+    void SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs,
+                       const QList<MemoTable>& tables = {});
     // What is shown one per line: the lines, or the paragraphs; the memo's own text when it
     // shows something else (a reply shown as received, or entries the user added or removed).
     QString RecognisedText() const;
@@ -34,6 +44,10 @@ class ResultMemo : public QPlainTextEdit {
     QAction* CopyAllAction() const { return copyAll_; }
     // The checkable choice between lines and paragraphs.
     QAction* ParagraphsAction() const { return paragraphs_; }
+    // Copies the tables as tab-separated rows and as HTML, so that a spreadsheet or a word
+    // processor pastes cells; says how many rows that was (0: no table).
+    void CopyTables();
+    QAction* CopyTablesAction() const { return copyTables_; }
 
     // Puts the cursor on what shows a recognised line (the line, or its paragraph) and
     // selects it.
@@ -46,6 +60,7 @@ class ResultMemo : public QPlainTextEdit {
     // for none.
     void markedLinesChanged(const QList<int>& lines);
     void copied(int lines);
+    void tableCopied(int rows);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -61,9 +76,11 @@ class ResultMemo : public QPlainTextEdit {
     int lines_ = 0;  // entries shown
     QStringList words_;
     QList<QList<int>> groups_;  // the recognised paragraphs
+    QList<MemoTable> tables_;
     QList<QList<int>> entries_;  // the lines each shown entry holds
     QAction* copyAll_ = nullptr;
     QAction* paragraphs_ = nullptr;
+    QAction* copyTables_ = nullptr;
     int hovered_ = -1;
     int marked_ = -1;
 };

@@ -77,6 +77,7 @@ inline const QString kCaptureFailed = QStringLiteral("截图失败：");
 inline const QString kCaptureCancelled = QStringLiteral("截图已取消");
 
 inline const QString kCopied = QStringLiteral("已复制 %1 行文字");
+inline const QString kCopiedTable = QStringLiteral("已复制表格 %1 行");
 inline const QString kNothingToCopy = QStringLiteral("没有可复制的文字");
 
 // What the path field says for a picture that has no file.
@@ -88,6 +89,7 @@ inline const QString kCapturedPicture = QStringLiteral("（屏幕截图）");
 inline const QString kCopyAll = QStringLiteral("复制全部文字");
 inline const QString kShowBoxes = QStringLiteral("显示文字框");
 inline const QString kShowParagraphs = QStringLiteral("按段落显示");
+inline const QString kCopyAsTable = QStringLiteral("复制为表格");
 inline const QString kRecogniseCaptures = QStringLiteral("截图后立即识别");
 inline const QString kRecogniseDrops = QStringLiteral("拖放或粘贴图片后立即识别");
 

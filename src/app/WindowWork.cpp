@@ -59,6 +59,9 @@ void TForm1::CreatePreferences() {
         connect(memo, &quillory::ResultMemo::copied, this, [this](int lines) {
             ShowStatus(lines > 0 ? texts::kCopied.arg(lines) : texts::kNothingToCopy);
         });
+        connect(memo, &quillory::ResultMemo::tableCopied, this, [this](int rows) {
+            ShowStatus(rows > 0 ? texts::kCopiedTable.arg(rows) : texts::kNothingToCopy);
+        });
     }
 }
 

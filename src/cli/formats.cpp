@@ -5,6 +5,7 @@
 
 #include "base/line_join.h"
 #include "base/utf.h"
+#include "reply/table_text.h"
 
 namespace cli {
 namespace {
@@ -108,29 +109,6 @@ void ForEachBlock(const PictureResult& result, Paragraph paragraph_block, Table 
             table_block(result.tables[k]);
 }
 
-std::string Html(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
 // A CSV field, quoted where it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
@@ -163,26 +141,9 @@ std::string HtmlBody(const PictureResult& result) {
         result,
         [&](const std::string& paragraph) {
             if (!paragraph.empty())
-                html += "<p>" + Html(paragraph) + "</p>\n";
+                html += "<p>" + reply::HtmlEscaped(paragraph) + "</p>\n";
         },
-        [&](const reply::ResultTable& table) {
-            html += "<table>\n";
-            for (int r = 0; r < table.rows; ++r) {
-                html += "<tr>";
-                for (const reply::ResultCell& cell : table.cells) {
-                    if (cell.row != r)
-                        continue;
-                    html += "<td";
-                    if (cell.rows > 1)
-                        html += " rowspan=\"" + std::to_string(cell.rows) + "\"";
-                    if (cell.columns > 1)
-                        html += " colspan=\"" + std::to_string(cell.columns) + "\"";
-                    html += ">" + Html(Utf8(cell.words)) + "</td>";
-                }
-                html += "</tr>\n";
-            }
-            html += "</table>\n";
-        });
+        [&](const reply::ResultTable& table) { html += reply::TableHtml(table); });
     return html;
 }
 

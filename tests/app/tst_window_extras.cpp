@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -87,6 +88,7 @@ class WindowExtrasTest : public QObject {
     void keys();
     void copyAll_data();
     void copyAll();
+    void tablesShowAsRowsAndCopyAsCells();
     void boxesFollowTheLines();
 
   private:
@@ -456,6 +458,43 @@ void WindowExtrasTest::copyAll() {
     QApplication::clipboard()->clear();
     memo.CopyAll();
     QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void WindowExtrasTest::tablesShowAsRowsAndCopyAsCells() {
+    // A line above a table whose header spans its two columns.
+    const QString reply = QStringLiteral(
+        R"({"words_result":[{"words":"价目表","location":{"left":10,"top":5,"width":80,"height":20}},)"
+        R"({"words":"2026","location":{"left":10,"top":40,"width":60,"height":20}},)"
+        R"({"words":"苹果","location":{"left":10,"top":70,"width":40,"height":20}},)"
+        R"({"words":"5.50","location":{"left":110,"top":70,"width":40,"height":20}}],)"
+        R"("tables_result":[{"table_location":[{"x":0,"y":30},{"x":200,"y":30},{"x":200,"y":100},)"
+        R"({"x":0,"y":100}],"body":[{"row_start":0,"row_end":1,"col_start":0,"col_end":2,"words":"2026"},)"
+        R"({"row_start":1,"row_end":2,"col_start":0,"col_end":1,"words":"苹果"},)"
+        R"({"row_start":1,"row_end":2,"col_start":1,"col_end":2,"words":"5.50"}]}]})");
+    for (const bool byParagraph : {false, true}) {
+        quillory::ResultMemo memo;
+        memo.ParagraphsAction()->setChecked(byParagraph);
+        QList<QList<int>> paragraphs;
+        std::vector<reply::ResultTable> found;
+        QStringList words;
+        const auto lines = quillory::ShowResult(reply, &memo, &paragraphs, &found);
+        for (const reply::ResultLine& line : lines)
+            words << QString::fromStdU16String(line.words);
+        QCOMPARE(found.size(), std::size_t(1));
+        QList<int> held;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (found[0].Holds(lines[i]))
+                held << int(i);
+        memo.SetRecognised(words, paragraphs, {{found[0], held}});
+        QCOMPARE(memo.toPlainText(), QStringLiteral("价目表\n\n2026\t\n\n苹果\t5.50\n"));
+        QVERIFY(memo.CopyTablesAction()->isEnabled());
+        QSignalSpy copied(&memo, &quillory::ResultMemo::tableCopied);
+        memo.CopyTables();
+        QCOMPARE(copied.value(0).value(0).toInt(), 2);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QCOMPARE(data->text(), QStringLiteral("2026\t\n苹果\t5.50\n"));
+        QVERIFY(data->html().contains(QStringLiteral("<td colspan=\"2\">2026</td>")));
+    }
 }
 
 void WindowExtrasTest::boxesFollowTheLines() {
