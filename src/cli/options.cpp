@@ -22,7 +22,8 @@ const std::map<std::string, Format> kFormats = {{"text", Format::text},
                                                 {"tsv", Format::tsv},
                                                 {"pdf", Format::pdf},
                                                 {"html", Format::html},
-                                                {"csv", Format::csv}};
+                                                {"csv", Format::csv},
+                                                {"xlsx", Format::xlsx}};
 
 int PageNumber(std::string_view text, const std::string& whole) {
     int n = 0;
@@ -47,8 +48,9 @@ void Describe(CLI::App& app, Options& options) {
            "received, one per line), tsv (one row "
            "per line with its box and confidence), pdf (a searchable PDF; needs --output), html "
            "(paragraphs and tables, merged cells spanning), csv (each table, an empty line "
-           "between two)")
-        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf", "html", "csv"}).description(""))
+           "between two), xlsx (a workbook, a sheet per picture or page; needs --output)")
+        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf", "html", "csv", "xlsx"})
+                    .description(""))
         ->type_name("FORMAT")
         ->default_str("text");
     app.add_flag_callback(
@@ -151,6 +153,8 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
         throw UsageError("no picture given");
     if (options.format == Format::pdf && options.output.empty())
         throw UsageError("--format pdf writes files: it needs --output DIR");
+    if (options.format == Format::xlsx && options.output.empty())
+        throw UsageError("--format xlsx writes files: it needs --output DIR");
     if (!options.output.empty()) {
         for (const std::string& p : options.pictures) {
             if (p == "-" || IsAddress(p))

@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Format { text, md, jsonl, tsv, pdf, html, csv };
+enum class Format { text, md, jsonl, tsv, pdf, html, csv, xlsx };
 
 // Pages picked with --pages: closed ranges, 1-based; `last` 0 runs to the end.
 struct PageRange {

@@ -11,6 +11,7 @@
 #include "base/exception.h"
 #include "cli/formats.h"
 #include "cli/searchable_pdf.h"
+#include "cli/xlsx_book.h"
 
 namespace fs = std::filesystem;
 
@@ -48,6 +49,10 @@ void Output::Begin(const Source& source) {
         pdf_ = std::make_unique<SearchablePdf>(QString::fromStdString(temporary_));
         return;
     }
+    if (format_ == Format::xlsx) {
+        xlsx_ = std::make_unique<XlsxBook>(temporary_);
+        return;
+    }
     file_ = std::fopen(temporary_.c_str(), "wb");
     if (!file_) {
         const std::string message = std::strerror(errno);
@@ -82,6 +87,12 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
                 Write("<hr>\n");
             Write(HtmlBody(result));
             break;
+        case Format::xlsx:
+            xlsx_->AddSheet(source.kind == Source::Kind::pdf
+                                ? "Page " + std::to_string(page)
+                                : fs::path(DisplayName(source)).stem().string(),
+                            result);
+            break;
         case Format::csv: {
             const std::string tables = CsvTables(result);
             if (!tables.empty() && csv_written_)
@@ -112,7 +123,7 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
         }
     }
     first_block_ = false;
-    if (!file_ && !pdf_)
+    if (!file_ && !pdf_ && !xlsx_)
         std::fflush(out_);
 }
 
@@ -124,11 +135,14 @@ void Output::End(const Source& source, bool complete) {
     try {
         if (pdf_ && complete)
             pdf_->Finish();
+        if (xlsx_ && complete)
+            xlsx_->Finish();
     } catch (...) {
         Abort();
         throw;
     }
     pdf_.reset();
+    xlsx_.reset();
     std::string failure;
     if (file_ && std::fclose(file_) != 0)
         failure = std::strerror(errno);
@@ -144,6 +158,7 @@ void Output::End(const Source& source, bool complete) {
 
 void Output::Abort() {
     pdf_.reset();
+    xlsx_.reset();
     if (file_)
         std::fclose(file_);
     file_ = nullptr;

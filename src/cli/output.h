@@ -16,6 +16,7 @@
 namespace cli {
 
 class SearchablePdf;
+class XlsxBook;
 
 struct PageResult {
     PictureResult result;
@@ -52,6 +53,7 @@ class Output {
     std::string temporary_;  // the file in progress
     std::FILE* file_ = nullptr;
     std::unique_ptr<SearchablePdf> pdf_;
+    std::unique_ptr<XlsxBook> xlsx_;
 };
 
 }  // namespace cli

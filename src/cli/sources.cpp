@@ -170,6 +170,8 @@ std::string OutputExtension(Format format) {
             return ".html";
         case Format::csv:
             return ".csv";
+        case Format::xlsx:
+            return ".xlsx";
     }
     return ".txt";
 }

@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "cli/formats.h"
+#include "cli/xlsx_book.h"
+#include "run_program.h"
 
 namespace {
 
 using reply::LineLocation;
 
-TEST(TableFormats, EachFormatKeepsRowsColumnsAndSpans) {
+cli::PictureResult Result() {
     cli::PictureResult result;
     result.ok = true;
     // A paragraph above a 3 x 3 table whose first header cell spans two rows and whose
@@ -25,7 +29,11 @@ TEST(TableFormats, EachFormatKeepsRowsColumnsAndSpans) {
                    {1, 2, 1, 1, u"H2"},     {2, 0, 1, 1, u"East"},      {2, 1, 1, 1, u"1,200"},
                    {2, 2, 1, 1, u"1,350"}};
     result.tables = {table};
+    return result;
+}
 
+TEST(TableFormats, EachFormatKeepsRowsColumnsAndSpans) {
+    const cli::PictureResult result = Result();
     const struct {
         const char* format;
         std::string text;
@@ -48,6 +56,40 @@ TEST(TableFormats, EachFormatKeepsRowsColumnsAndSpans) {
                                                    : cli::HtmlBody(result);
         EXPECT_EQ(text, c.text) << format;
     }
+}
+
+// The workbook read back from its sheet's XML: merged ranges for the spans, numbers as
+// numbers in the places the table gave them, text as shared strings.
+TEST(TableFormats, TheWorkbookHoldsTheTable) {
+    cli::PictureResult result = Result();
+    result.tables[0].cells[5].words = u"1200";
+    result.tables[0].cells[6].words = u"13.50";
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("t.xlsx").toStdString();
+    {
+        cli::XlsxBook book(path);
+        book.AddSheet("page 1", result);
+        book.Finish();
+    }
+    const auto sheet =
+        testing_support::RunProgram("/usr/bin/unzip", {"-p", path, "xl/worksheets/sheet1.xml"});
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    for (const char* part :
+         {R"(<mergeCell ref="A1:A2"/>)", R"(<mergeCell ref="B1:C1"/>)",
+          R"(<c r="B3" s="1"><v>1200</v></c>)", R"(<c r="C3" s="2"><v>13.5</v></c>)"})
+        EXPECT_NE(sheet.out.find(part), std::string::npos) << part << " in " << sheet.out;
+    const auto strings =
+        testing_support::RunProgram("/usr/bin/unzip", {"-p", path, "xl/sharedStrings.xml"});
+    for (const char* text : {"Region", "Half|year", "East"})
+        EXPECT_NE(strings.out.find(text), std::string::npos) << text;
+
+    const struct {
+        const char* text;
+        bool number;
+    } cells[] = {{"12", true},     {"-3.25", true}, {"0.5", true}, {"007", false},
+                 {"1,200", false}, {"12a", false},  {"", false},   {"3.", false}};
+    for (const auto& c : cells)
+        EXPECT_EQ(cli::NumberOf(c.text).has_value(), c.number) << c.text;
 }
 
 }  // namespace
