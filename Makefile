@@ -20,6 +20,7 @@ run: build
 
 screenshot: build
 	xvfb-run -a -s "-screen 0 1400x800x24" build/dev/tests/e2e/quillory_screenshot docs/screenshot.png
+	xvfb-run -a -s "-screen 0 1400x800x24" build/dev/tests/e2e/quillory_screenshot docs/screenshot-table.png table
 	@set -e; for shot in :small -web:small-web -menu:menu; do \
 		xvfb-run -a -s "-screen 0 1024x600x24" build/dev/tests/e2e/quillory_screenshot \
 			docs/screenshot-1024x600$${shot%%:*}.png $${shot#*:}; done
