@@ -9,7 +9,7 @@ namespace {
 
 const std::string kSans = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
 
-enum class Rules { Grid, ThreeRule };
+enum class Rules { Grid, ThreeRule, None };
 
 struct Table {
     std::vector<int> widths;  // of the columns
@@ -51,7 +51,7 @@ std::vector<std::string> Drawn(const Table& table, int left, int top) {
                                                   std::to_string(y0) + " " + std::to_string(x1) +
                                                   "," + std::to_string(y1)});
         }
-    } else {
+    } else if (table.rules == Rules::ThreeRule) {
         for (int row : {0, table.header_rows, rows})
             args.insert(args.end(), {"-draw", Line(xs.front(), y(row), xs.back(), y(row))});
     }
@@ -110,6 +110,14 @@ std::vector<TablePage> RenderTableSet() {
                        {"Ours small", "8M", "83.5", "210"},
                        {"Ours large", "30M", "86.1", "95"}})};
     set.push_back(Page("three-rule", three, "960x320", 40, 40));
+
+    Table open{{220, 200, 200, 200}, 50, Rules::None, 1,
+               Plain({{"城市", "人口", "面积", "密度"},
+                      {"上海", "2487", "6341", "3922"},
+                      {"杭州", "1252", "16850", "743"},
+                      {"南京", "949", "6587", "1441"},
+                      {"苏州", "1295", "8657", "1496"}})};
+    set.push_back(Page("without-rules", open, "900x340", 40, 30));
 
     const std::vector<std::string> around{
         "-font", kSans, "-pointsize", "24", "-annotate", "+40+50",

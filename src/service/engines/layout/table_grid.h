@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -35,5 +36,10 @@ std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double na
 // The cells of the grid, base cells joined where `open(r, c, right)` says the edge to the
 // right of (or below) base cell (r, c) is missing.
 std::vector<GridCell> Cells(const TableGrid& grid, const std::function<bool(int, int, bool)>& open);
+
+// Tables drawn without rules: runs of rows, each of several pieces, that share at least
+// the blank channels of a few columns; lines inside `found` tables left out.
+std::vector<TableGrid> OpenTables(const Page& page, const std::vector<TableGrid>& found,
+                                  double unit, const TableOptions& options);
 
 }  // namespace ocrgated::layout

@@ -210,6 +210,8 @@ std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options)
             free.push_back(rules.horizontal[i]);
     for (TableGrid& grid : ThreeRuleTables(page, free, unit, options))
         tables.push_back(std::move(grid));
+    for (TableGrid& grid : OpenTables(page, tables, unit, options))
+        tables.push_back(std::move(grid));
     // Each line to the cell its centre stands in, in reading order within it.
     std::vector<std::size_t> order(page.lines.size());
     std::iota(order.begin(), order.end(), 0);

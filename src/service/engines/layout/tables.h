@@ -2,7 +2,8 @@
 // The table stage: tables on a page and the cells its lines stand in, found from geometry.
 // A ruled table is a grid of rules, a cell spanning where an inner rule is missing; a
 // three-rule table is a top rule, a rule under its header and a bottom rule, its columns
-// the blank channels its rows share.
+// the blank channels its rows share; a table without rules is a run of rows of short
+// pieces that share such channels.
 
 #include "service/engines/layout/page_layout.h"
 #include "service/engines/layout/rules.h"
@@ -26,6 +27,16 @@ struct TableOptions {
     // A three-rule table's cells are short: lines that fill most of the table's width
     // are running text between a page's header and footer rules.
     float max_cell_share = 0.45f;
+    // A table without rules: rows of several pieces each, this many at least, no blank
+    // between two taller than open_row_gap, sharing channels this wide for this many columns.
+    int min_open_rows = 4;
+    float open_row_gap = 1.5f;
+    float min_open_channel = 1.5f;
+    int min_open_columns = 3;
+    // ...and at least one column whose pieces leave room: its median piece covers at most
+    // this share of the column (columns of running text fill theirs).
+    float max_open_fill = 0.7f;
+    std::size_t max_open_cell_length = 6;  // characters in the median piece
 };
 
 struct GridCell {
