@@ -42,7 +42,10 @@ TEST(ReplyJson, HasTheShapeTheClientReads) {
     EXPECT_DOUBLE_EQ(first["probability"]["variance"].get<double>(), 0.01);
     EXPECT_FALSE(reply.contains("tables_result"));  // only where there are tables
 
-    RecognizedTable table{2, 2, {{0, 0}, {9, 0}, {9, 9}, {0, 9}}, {}};
+    RecognizedTable table;
+    table.rows = table.columns = 2;
+    table.corners = {{0, 0}, {9, 0}, {9, 9}, {0, 9}};
+    table.header.push_back({{{0, -5}, {9, -5}, {9, -1}, {0, -1}}, "title"});
     table.cells.push_back({0, 2, 0, 1, {{0, 0}, {4, 0}, {4, 9}, {0, 9}}, {0, 1}, "a b"});
     const auto with_table = nlohmann::json::parse(WriteReplyJson(7, {line, line}, {table}));
     EXPECT_EQ(with_table["table_num"], 1);
@@ -58,7 +61,9 @@ TEST(ReplyJson, HasTheShapeTheClientReads) {
                                                  {"col_start", 0},
                                                  {"col_end", 1},
                                                  {"words", "a b"}}));
-    EXPECT_TRUE(result["header"].is_array() && result["footer"].is_array());
+    EXPECT_EQ(result["header"][0]["words"], "title");
+    EXPECT_EQ(result["header"][0]["location"][1], (nlohmann::json{{"x", 9}, {"y", -5}}));
+    EXPECT_TRUE(result["footer"].is_array() && result["footer"].empty());
 }
 
 TEST(ReplyJson, NoTextGivesEmptyArrayAndInvalidUtf8IsReplaced) {

@@ -18,10 +18,17 @@ struct TableCell {
     std::string words;                  // the lines joined as a paragraph's are
 };
 
+// A line that belongs with a table from outside it: a title above, a note below.
+struct TableNote {
+    std::vector<PicturePoint> corners;  // the line's
+    std::string words;
+};
+
 struct RecognizedTable {
     int rows = 0, columns = 0;
     std::vector<PicturePoint> corners;  // clockwise from the top left as read
     std::vector<TableCell> cells;       // row by row, each cell once however far it spans
+    std::vector<TableNote> header, footer;  // also among the page's lines
 };
 
 struct PageReading {

@@ -212,6 +212,9 @@ void ToPictureScale(PageReading& page, double scale) {
         std::for_each(table.corners.begin(), table.corners.end(), back);
         for (TableCell& cell : table.cells)
             std::for_each(cell.corners.begin(), cell.corners.end(), back);
+        for (auto* notes : {&table.header, &table.footer})
+            for (TableNote& note : *notes)
+                std::for_each(note.corners.begin(), note.corners.end(), back);
     }
 }
 

@@ -38,11 +38,16 @@ nlohmann::ordered_json TableJson(const RecognizedTable& table) {
                         {"col_start", cell.col_start},
                         {"col_end", cell.col_end},
                         {"words", cell.words}});
-    // Titles and notes are not told apart from the page's other lines: they stay there.
+    const auto notes = [](const std::vector<TableNote>& lines) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const TableNote& note : lines)
+            list.push_back({{"location", Points(note.corners)}, {"words", note.words}});
+        return list;
+    };
     return {{"table_location", Points(table.corners)},
-            {"header", nlohmann::ordered_json::array()},
+            {"header", notes(table.header)},
             {"body", std::move(body)},
-            {"footer", nlohmann::ordered_json::array()}};
+            {"footer", notes(table.footer)}};
 }
 
 }  // namespace

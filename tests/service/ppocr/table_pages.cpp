@@ -68,7 +68,7 @@ std::vector<std::string> Drawn(const Table& table, int left, int top) {
 TablePage Page(const std::string& kind, const Table& table, const std::string& size, int left,
                int top, const std::vector<std::string>& around = {},
                const std::vector<std::string>& effects = {}) {
-    TablePage page{kind, 0, int(table.widths.size()), table.cells, {}};
+    TablePage page{kind, 0, int(table.widths.size()), table.cells, {}, {}, {}};
     for (const TruthCell& cell : table.cells)
         page.rows = std::max(page.rows, cell.row + cell.rows);
     std::vector<std::string> args{"-size", size, "xc:white"};
@@ -126,6 +126,8 @@ std::vector<TablePage> RenderTableSet() {
     set.push_back(Page("between-paragraphs",
                        {{200, 240, 200, 180}, 60, Rules::Grid, 1, Plain(kPrices)}, "900x470", 40,
                        80, around));
+    set.back().header = "下表列出了本月水果的销售情况，单位为元。";
+    set.back().footer = "表中合计一行为全部水果的数量与金额之和。";
 
     const std::vector<std::string> photographed{
         "-distort", "Perspective", "0,0 12,20  900,0 880,4  0,420 0,400  900,420 892,416",
@@ -136,7 +138,7 @@ std::vector<TablePage> RenderTableSet() {
                        40, {}, photographed));
 
     // No table: two columns of running text between a header and a footer rule.
-    TablePage columns{"two-columns-no-table", 0, 0, {}, {}};
+    TablePage columns{"two-columns-no-table", 0, 0, {}, {}, {}, {}};
     columns.png = RenderPng(
         {"-size", "1200x560", "xc:white", "-stroke", "black", "-strokewidth", "2", "-draw",
          "line 40,40 1160,40", "-draw", "line 40,520 1160,520", "-stroke", "none", "-fill",

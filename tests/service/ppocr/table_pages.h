@@ -18,6 +18,7 @@ struct TablePage {
     std::string kind;
     int rows = 0, columns = 0;  // 0: no table on the page
     std::vector<TruthCell> cells;
+    std::string header, footer;  // the lines above and below it that go with it
     std::vector<std::uint8_t> png;
 };
 

@@ -42,6 +42,14 @@ TEST(PpOcrTables, ReadEveryKindOfTableIntoItsCells) {
         // Shape and spans are the stage's own; a misread cell is the recogniser's, which the
         // benchmark's mean cell F1 follows.
         EXPECT_GE(CellF1(page.cells, found), 0.85) << page.kind << Described(found);
+        const auto joined = [](const std::vector<ocrgated::TableNote>& notes) {
+            std::string words;
+            for (const auto& note : notes)
+                words += note.words;
+            return words;
+        };
+        EXPECT_EQ(joined(table.header), page.header) << page.kind;
+        EXPECT_EQ(joined(table.footer), page.footer) << page.kind;
         for (const TruthCell& want : page.cells) {
             const bool spanned = std::any_of(found.begin(), found.end(), [&](const TruthCell& f) {
                 return f.row == want.row && f.column == want.column && f.rows == want.rows &&

@@ -226,6 +226,26 @@ std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options)
                     cell.lines.push_back(i);
                     break;
                 }
+    // A title just above a table and notes just below it, over its width and in no table.
+    const auto in_a_table = [&](const cv::Point2f& c) {
+        return std::any_of(tables.begin(), tables.end(),
+                           [&](const TableGrid& grid) { return grid.box().contains(c); });
+    };
+    for (TableGrid& grid : tables) {
+        const cv::Rect2f box = grid.box();
+        for (std::size_t i : order) {
+            const cv::Rect2f& line = page.lines[i].box;
+            const cv::Point2f c = Centre(line);
+            if (c.x < box.x || c.x > box.x + box.width || in_a_table(c))
+                continue;
+            const double above = box.y - (line.y + line.height);
+            const double below = line.y - (box.y + box.height);
+            if (above >= -line.height / 4 && above <= options.note_gap * unit)
+                grid.header.push_back(i);
+            else if (below >= -line.height / 4 && below <= options.note_gap * unit)
+                grid.footer.push_back(i);
+        }
+    }
     // A grid that holds no text is a drawing or a form's frame, not a table.
     std::erase_if(tables, [](const TableGrid& grid) {
         return std::none_of(grid.cells.begin(), grid.cells.end(),

@@ -46,8 +46,8 @@ layout::Rules RulesInFrame(const cv::Mat& picture, QuarterTurns turns, double an
         cv::cvtColor(picture, grey, cv::COLOR_BGRA2GRAY);
     cv::Mat back;  // from the straightened picture to the picture
     if (straighten && std::abs(angle) > kLeastSkew) {
-        const cv::Mat turn = cv::getRotationMatrix2D(
-            cv::Point2f(grey.cols / 2.f, grey.rows / 2.f), angle * 180 / CV_PI, 1.0);
+        const cv::Mat turn = cv::getRotationMatrix2D(cv::Point2f(grey.cols / 2.f, grey.rows / 2.f),
+                                                     angle * 180 / CV_PI, 1.0);
         cv::Mat straight;
         cv::warpAffine(grey, straight, turn, grey.size(), cv::INTER_LINEAR, cv::BORDER_REPLICATE);
         grey = straight;
@@ -69,8 +69,7 @@ layout::Rules RulesInFrame(const cv::Mat& picture, QuarterTurns turns, double an
             rules.horizontal.push_back(
                 {{r.x, centre.y}, {r.x + r.width, centre.y}, rule.thickness});
         else
-            rules.vertical.push_back(
-                {{centre.x, r.y}, {centre.x, r.y + r.height}, rule.thickness});
+            rules.vertical.push_back({{centre.x, r.y}, {centre.x, r.y + r.height}, rule.thickness});
     };
     std::for_each(found.horizontal.begin(), found.horizontal.end(), add);
     std::for_each(found.vertical.begin(), found.vertical.end(), add);
@@ -106,9 +105,13 @@ std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, Q
         table.columns = int(grid.column_edges.size()) - 1;
         table.corners = OnPicture(grid.box(), angle, picture.size(), turns);
         for (const layout::GridCell& grid_cell : grid.cells) {
-            TableCell cell{grid_cell.row_start, grid_cell.row_end, grid_cell.col_start,
-                           grid_cell.col_end, OnPicture(grid_cell.box, angle, picture.size(), turns),
-                           {}, {}};
+            TableCell cell{grid_cell.row_start,
+                           grid_cell.row_end,
+                           grid_cell.col_start,
+                           grid_cell.col_end,
+                           OnPicture(grid_cell.box, angle, picture.size(), turns),
+                           {},
+                           {}};
             std::vector<std::string_view> words;
             for (std::size_t i : grid_cell.lines) {
                 cell.lines.push_back(position[i]);
@@ -117,6 +120,10 @@ std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, Q
             cell.words = quillory::JoinLines(words);
             table.cells.push_back(std::move(cell));
         }
+        for (std::size_t i : grid.header)
+            table.header.push_back({lines[position[i]].corners, lines[position[i]].words});
+        for (std::size_t i : grid.footer)
+            table.footer.push_back({lines[position[i]].corners, lines[position[i]].words});
         tables.push_back(std::move(table));
     }
     return tables;
