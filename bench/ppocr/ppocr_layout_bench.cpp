@@ -6,6 +6,7 @@
 // and `ratio layout_vs_lines_time=<with / without the stage>`.
 
 #include "character_error_rate.h"
+#include "engine_timing.h"
 #include "layout_pages.h"
 #include "service/core/memory.h"
 #include "service/engines/cores.h"
@@ -15,21 +16,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-
-namespace {
-
-double Seconds(ocrgated::ppocr::PpOcrRecognizer& engine, const std::vector<std::uint8_t>& png) {
-    const auto start = std::chrono::steady_clock::now();
-    engine.Recognize(png);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-}  // namespace
 
 int main(int, char** argv) {
     ocrgated::LimitOpenMp(argv, 1);
@@ -61,14 +47,14 @@ int main(int, char** argv) {
         // Turn about, so that the machine's other load falls on both alike.
         std::vector<double> with, without;
         for (int run = 0; run < 7; ++run) {
-            with.push_back(Seconds(laid_out, page.png));
-            without.push_back(Seconds(lines, page.png));
+            with.push_back(bench::SecondsToRead(laid_out, page.png));
+            without.push_back(bench::SecondsToRead(lines, page.png));
         }
-        with_stage += Median(with);
-        without_stage += Median(without);
-        std::printf("  %-26s %6.2f%% (tesseract %6.2f%%)  %.3f s / %.3f s  %s\n",
-                    page.kind.c_str(), 100 * errors.Rate(), 100 * peer_errors.Rate(),
-                    Median(with), Median(without), quillory::testing::Joined(read).c_str());
+        with_stage += bench::Median(with);
+        without_stage += bench::Median(without);
+        std::printf("  %-26s %6.2f%% (tesseract %6.2f%%)  %.3f s / %.3f s  %s\n", page.kind.c_str(),
+                    100 * errors.Rate(), 100 * peer_errors.Rate(), bench::Median(with),
+                    bench::Median(without), quillory::testing::Joined(read).c_str());
     }
     std::printf("ratio ppocr_layout_cer=%.4f\n", total.Rate());
     std::printf("tesseract_psm3_layout_cer=%.4f\n", tesseract_total.Rate());

@@ -4,6 +4,7 @@
 // pages with a table>` and
 // `ratio table_vs_lines_time=<with / without the stage>`.
 
+#include "engine_timing.h"
 #include "service/core/memory.h"
 #include "service/engines/cores.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
@@ -12,21 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-
-namespace {
-
-double Seconds(ocrgated::ppocr::PpOcrRecognizer& engine, const std::vector<std::uint8_t>& png) {
-    const auto start = std::chrono::steady_clock::now();
-    engine.ReadPage(png);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-}  // namespace
 
 int main(int, char** argv) {
     using quillory::testing::TruthCell;
@@ -66,13 +52,13 @@ int main(int, char** argv) {
         lines.ReadPage(page.png);  // warm-up for the engine without the stage
         std::vector<double> with, without;
         for (int run = 0; run < 5; ++run) {
-            with.push_back(Seconds(tables, page.png));
-            without.push_back(Seconds(lines, page.png));
+            with.push_back(bench::SecondsToRead(tables, page.png));
+            without.push_back(bench::SecondsToRead(lines, page.png));
         }
-        with_stage += Median(with);
-        without_stage += Median(without);
+        with_stage += bench::Median(with);
+        without_stage += bench::Median(without);
         std::printf("  %-22s cell F1 %.3f, shape %s, %.3f s / %.3f s\n", page.kind.c_str(), f1,
-                    shape ? "right" : "wrong", Median(with), Median(without));
+                    shape ? "right" : "wrong", bench::Median(with), bench::Median(without));
     }
     std::printf("%d of %d pages with the right shape (or rightly none)\n", right_shapes, pages);
     std::printf("ratio table_cell_f1=%.3f\n", f1_sum / counted);

@@ -5,6 +5,7 @@
 // with its median, the totals are sums of medians.
 
 #include "bench_pictures.h"
+#include "engine_timing.h"
 #include "onnxruntime_peer.h"
 #include "service/core/memory.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
@@ -23,11 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kRuns = 5;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -110,14 +106,14 @@ int main() {
                 "lines ours/onnxrt");
     double our_total = 0, peer_total = 0;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const double mine = Median(our_times[i]);
+        const double mine = bench::Median(our_times[i]);
         our_total += mine;
         if (!peer) {
             std::printf("%-16s %9.1f %12s %7s %zu\n", pictures[i].name.c_str(), 1000 * mine, "-",
                         "-", our_lines[i]);
             continue;
         }
-        const double theirs = Median(peer_times[i]);
+        const double theirs = bench::Median(peer_times[i]);
         peer_total += theirs;
         std::printf("%-16s %9.1f %12.1f %7.2f %zu/%zu\n", pictures[i].name.c_str(), 1000 * mine,
                     1000 * theirs, mine / theirs, our_lines[i], peer_lines[i]);
