@@ -24,20 +24,6 @@ bool Unspaced(char32_t c) {
     return IsCjk(c) && !IsHangul(c);
 }
 
-char32_t First(std::string_view utf8) {
-    std::size_t at = 0;
-    return utf8.empty() ? 0 : DecodeUtf8(utf8, at);
-}
-
-char32_t Last(std::string_view utf8) {
-    if (utf8.empty())
-        return 0;
-    std::size_t at = utf8.size() - 1;
-    while (at > 0 && utf8.size() - at < 4 && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80)
-        --at;
-    return DecodeUtf8(utf8, at);
-}
-
 }  // namespace
 
 std::string JoinLines(const std::vector<std::string_view>& lines) {
@@ -47,14 +33,14 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
         if (line.empty())
             continue;
         if (!text.empty()) {
-            const char32_t next = First(line);
+            const char32_t next = FirstCodePoint(line);
             const std::string_view before = std::string_view(text).substr(0, text.size() - 1);
             // A hyphen ending a line joins without a space: a split word loses it, a
             // compound ("well-Known") or a range ("1990-2000") keeps it.
             const bool hyphen = text.back() == '-' && !before.empty() && before.back() != ' ';
-            if (hyphen && Lowercase(Last(before)) && Lowercase(next))
+            if (hyphen && Lowercase(LastCodePoint(before)) && Lowercase(next))
                 text.pop_back();
-            else if (!hyphen && !Unspaced(Last(text)) && !Unspaced(next))
+            else if (!hyphen && !Unspaced(LastCodePoint(text)) && !Unspaced(next))
                 text += ' ';
         }
         text += line;

@@ -112,6 +112,20 @@ bool IsCjk(char32_t c) {
            (c >= 0x20000 && c <= 0x3FFFF);  // extension planes
 }
 
+char32_t FirstCodePoint(std::string_view utf8) {
+    std::size_t at = 0;
+    return utf8.empty() ? 0 : DecodeUtf8(utf8, at);
+}
+
+char32_t LastCodePoint(std::string_view utf8) {
+    if (utf8.empty())
+        return 0;
+    std::size_t at = utf8.size() - 1;
+    while (at > 0 && utf8.size() - at < 4 && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80)
+        --at;
+    return DecodeUtf8(utf8, at);
+}
+
 bool IsHangul(char32_t c) {
     return (c >= 0x1100 && c <= 0x11FF) ||  // jamo
            (c >= 0x3130 && c <= 0x318F) ||  // compatibility jamo

@@ -26,4 +26,8 @@ bool IsCjk(char32_t c);
 // Korean's hangul, the one of them that puts spaces between its words.
 bool IsHangul(char32_t c);
 
+// A text's first and last code point; 0 for an empty text, U+FFFD for invalid bytes.
+char32_t FirstCodePoint(std::string_view utf8);
+char32_t LastCodePoint(std::string_view utf8);
+
 }  // namespace quillory

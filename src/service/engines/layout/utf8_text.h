@@ -1,6 +1,5 @@
 #pragma once
-// The little of UTF-8 that joining lines needs: code points at either end, and which of
-// them belong to scripts written without spaces between words.
+// The little of UTF-8 the layout stage counts: code points, and the first word's length.
 
 #include <cstddef>
 #include <string_view>
@@ -8,10 +7,6 @@
 #include "base/utf.h"
 
 namespace ocrgated::layout {
-
-// The first and the last code point; 0 for an empty text. Invalid bytes read as U+FFFD.
-char32_t FirstCodePoint(std::string_view utf8);
-char32_t LastCodePoint(std::string_view utf8);
 
 // How many code points a text holds, and how many its first word does (one for a text
 // that starts with a Chinese, Japanese or Korean character).
