@@ -125,7 +125,9 @@ std::vector<ResultTable> ResultTables(const ReplyPtr& document) {
         }
         if (right >= left && bottom >= top)
             table.bounds = LineLocation{left, top, right - left, bottom - top};
-        if (!table.cells.empty())
+        // A grid that large is no page's table; laid out, it would take gigabytes.
+        constexpr long kLargestGrid = 100000;
+        if (!table.cells.empty() && long(table.rows) * table.columns <= kLargestGrid)
             tables.push_back(std::move(table));
     }
     return tables;

@@ -51,7 +51,8 @@ struct ResultTable {
 };
 
 // The tables of "tables_result", each with the cells of its "body" whose places are whole
-// numbers from 0 and whose ends lie past them; a table without such cells is left out.
+// numbers from 0 and whose ends lie past them; a table without such cells, or whose grid
+// would hold over 100,000 cells, is left out.
 // Never throws.
 std::vector<ResultTable> ResultTables(const ReplyPtr& document);
 

@@ -55,6 +55,7 @@ TEST(ResultTables, KeepCellsWithWholePlacesAndEndsPastThem) {
         {R"({"row_start":0.5,"row_end":1,"col_start":0,"col_end":1,"words":"x"})", false},
         {R"({"row_start":"0","row_end":1,"col_start":0,"col_end":1,"words":"x"})", false},
         {R"({"row_start":0,"row_end":1e9,"col_start":0,"col_end":1,"words":"x"})", false},
+        {R"({"row_start":0,"row_end":5000,"col_start":0,"col_end":5000,"words":"x"})", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cell);
