@@ -55,6 +55,12 @@ TEST(WordSpaces, PutsSpacesWhereTheGapIsWideForTheLine) {
         {"short line, wide gap", {"a", "b"}, {0, 24}, false, "a b"},
         {"short line, narrow gap", {"a", "b"}, {0, 6}, false, "ab"},
         {"one character", {"a"}, {0}, false, "a"},
+        {"a narrow glyph's bearings", {"4", "6", ".", "1", "0"}, {0, 4, 4, 10, 4}, false, "46.10"},
+        {"a word gap beside a narrow glyph",
+         {"4", "6", ".", "1", "0"},
+         {0, 4, 4, 22, 4},
+         false,
+         "46. 10"},
     };
     for (const auto& c : cases) {
         Line line = Draw(c.characters, c.gaps, c.dark);

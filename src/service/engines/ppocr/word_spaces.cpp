@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <string_view>
 
 namespace ocrgated::ppocr {
 namespace {
@@ -14,6 +15,14 @@ bool IsAsciiGlyph(const DecodedText& decoded, std::size_t i) {
         return false;
     const auto c = static_cast<unsigned char>(decoded.text[decoded.bytes[i]]);
     return c > ' ' && c < 0x7F;
+}
+
+// Glyphs whose ink is a thin stroke in a wider advance: the blank beside them is their
+// own side bearing as much as any gap ("46.10", "Recall", "Item").
+bool IsNarrowGlyph(const DecodedText& decoded, std::size_t i) {
+    return IsAsciiGlyph(decoded, i) &&
+           std::string_view("iIl1.,:;!|'").find(decoded.text[decoded.bytes[i]]) !=
+               std::string_view::npos;
 }
 
 // Per column: does it hold ink? Ink is whatever Otsu's threshold separates
@@ -73,7 +82,8 @@ void RestoreWordSpaces(DecodedText& decoded, const cv::Mat& line, int step_width
 
     DecodedText spaced;
     for (std::size_t i = 0; i < count; ++i) {
-        if (gaps[i] >= threshold) {
+        const bool narrow = i > 0 && (IsNarrowGlyph(decoded, i - 1) || IsNarrowGlyph(decoded, i));
+        if (gaps[i] >= 0 && gaps[i] >= (narrow ? threshold * 3 / 2 : threshold)) {
             spaced.bytes.push_back(spaced.text.size());
             spaced.text += ' ';
             spaced.probabilities.push_back(decoded.probabilities[i]);
