@@ -45,6 +45,15 @@ int main(int, char** argv) {
                                  c.col_end - c.col_start, c.words});
         }
         const double f1 = quillory::testing::CellF1(page.cells, found);
+        for (const TruthCell& want : page.cells) {
+            const auto at = std::find_if(found.begin(), found.end(), [&](const TruthCell& f) {
+                return f.row == want.row && f.column == want.column;
+            });
+            if (at == found.end() || at->words != want.words)
+                std::printf("  %-22s (%d,%d) \"%s\" read \"%s\"\n", page.kind.c_str(), want.row,
+                            want.column, want.words.c_str(),
+                            at == found.end() ? "(no cell)" : at->words.c_str());
+        }
         f1_sum += f1;
         right_shapes += shape;
         ++counted;

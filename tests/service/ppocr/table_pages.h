@@ -1,7 +1,9 @@
 #pragma once
-// Tables as documents carry them: a full grid, merged header cells, a three-rule table, a
-// photographed grid, and a grid between paragraphs, rendered with ImageMagick and the Noto
-// CJK fonts; and pages without a table that must not grow one.
+// Tables as documents carry them: full grids (dense, serif, with cells spanning rows or
+// columns), three-rule tables (one header row or two), tables without rules, photographed
+// grids (perspective, turned, curved) and a grid between paragraphs, rendered with
+// ImageMagick and the Noto CJK fonts; and pages without a table that must not grow one,
+// a receipt's columns among them.
 
 #include <cstdint>
 #include <string>

@@ -3,6 +3,7 @@
 #include "service/engines/layout/utf8_text.h"
 
 #include <algorithm>
+#include <string>
 
 namespace ocrgated::layout {
 namespace {
@@ -11,7 +12,28 @@ struct Row {
     float top, bottom;
     std::vector<cv::Rect2f> boxes;
     std::vector<std::size_t> lengths;  // each piece's characters
+    std::vector<std::string_view> texts;
 };
+
+// An amount, a price or a count ("1,250.40", "¥4.00", "x2", "30%"); a year names a column.
+bool IsFigure(std::string_view text) {
+    std::string rest;
+    for (std::size_t i = 0; i < text.size();) {
+        bool sign = false;
+        for (std::string_view currency : {"¥", "￥", "$", "€", "£"})
+            if (text.substr(i).starts_with(currency)) {
+                i += currency.size();
+                sign = true;
+                break;
+            }
+        if (!sign)
+            rest += text[i++];
+    }
+    const bool digits = rest.find_first_of("0123456789") != std::string::npos;
+    const bool year = rest.size() == 4 && (rest.starts_with("19") || rest.starts_with("20")) &&
+                      rest.find_first_not_of("0123456789") == std::string::npos;
+    return digits && !year && rest.find_first_not_of("0123456789.,%+-xX/: ") == std::string::npos;
+}
 
 // The lines in rows, top to bottom: a line joins the row whose lines reach below its centre.
 std::vector<Row> RowsOf(std::vector<const TextLine*> lines) {
@@ -22,10 +44,11 @@ std::vector<Row> RowsOf(std::vector<const TextLine*> lines) {
     for (const TextLine* line : lines) {
         const cv::Rect2f& box = line->box;
         if (rows.empty() || Centre(box).y >= rows.back().bottom)
-            rows.push_back({box.y, box.y + box.height, {}, {}});
+            rows.push_back({box.y, box.y + box.height, {}, {}, {}});
         rows.back().bottom = std::max(rows.back().bottom, box.y + box.height);
         rows.back().boxes.push_back(box);
         rows.back().lengths.push_back(CodePoints(line->text));
+        rows.back().texts.push_back(line->text);
     }
     return rows;
 }
@@ -36,6 +59,11 @@ std::vector<Row> RowsOf(std::vector<const TextLine*> lines) {
 std::optional<TableGrid> GridOf(const std::vector<Row>& run, double unit,
                                 const TableOptions& options) {
     if (int(run.size()) < options.min_open_rows)
+        return std::nullopt;
+    // A table names its columns in its first row; a list of goods and prices, a receipt's,
+    // starts with its first item.
+    const auto& first = run.front().texts;
+    if (std::all_of(first.begin() + 1, first.end(), IsFigure))
         return std::nullopt;
     std::vector<cv::Rect2f> boxes;
     std::vector<float> widths;
@@ -59,7 +87,12 @@ std::optional<TableGrid> GridOf(const std::vector<Row>& run, double unit,
         return std::nullopt;
     TableGrid grid;
     grid.column_edges.push_back(left);
-    for (float middle : Channels(boxes, left, options.min_open_channel * unit))
+    // The channels are the body's: a header set flush left over figures set flush right
+    // reaches into them.
+    std::vector<cv::Rect2f> body;
+    for (std::size_t i = 1; i < run.size(); ++i)
+        body.insert(body.end(), run[i].boxes.begin(), run[i].boxes.end());
+    for (float middle : Channels(body, left, options.min_open_channel * unit))
         grid.column_edges.push_back(middle);
     grid.column_edges.push_back(right);
     const int columns = int(grid.column_edges.size()) - 1;

@@ -87,6 +87,7 @@ std::vector<TableGrid> RuledTables(const Rules& rules, double unit, const TableO
                          : !Ruled(across, true, rows[std::size_t(r + 1)], columns[std::size_t(c)],
                                   columns[std::size_t(c + 1)], merge);
         });
+        grid.ruled = true;
         for (std::size_t i : members)
             used_horizontal[i] = true;
         tables.push_back(std::move(grid));
@@ -151,14 +152,19 @@ std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>
             continue;
         // A header over several columns spans them: it crosses their channels.
         const int header_rows = int(head_rows.size());
+        const auto in_row = [&](const cv::Rect2f& box, int r) {
+            const float y = Centre(box).y;
+            return y > grid.row_edges[std::size_t(r)] && y < grid.row_edges[std::size_t(r + 1)];
+        };
+        const int columns = int(grid.column_edges.size()) - 1;
         grid.cells = Cells(grid, [&](int r, int c, bool right_edge) {
-            if (!right_edge || r >= header_rows)
+            if (!right_edge || r >= header_rows ||
+                std::count_if(head.begin(), head.end(),
+                              [&](const auto& b) { return in_row(b, r); }) >= columns)
                 return false;
             const float edge = grid.column_edges[std::size_t(c + 1)];
             return std::any_of(head.begin(), head.end(), [&](const cv::Rect2f& box) {
-                const float y = Centre(box).y;
-                return box.x < edge && box.x + box.width > edge &&
-                       y > grid.row_edges[std::size_t(r)] && y < grid.row_edges[std::size_t(r + 1)];
+                return box.x < edge && box.x + box.width > edge && in_row(box, r);
             });
         });
         tables.push_back(std::move(grid));
@@ -195,6 +201,43 @@ Rules TableRules(const Page& page, double unit, const TableOptions& options) {
     return kept;
 }
 
+// A row without rules whose pieces are one per column, each near its own, puts them in
+// order: a header set flush left over figures set flush right stands past the channel's
+// middle, by which the centres go.
+void PlaceInOrder(TableGrid& grid, const Page& page) {
+    const int columns = int(grid.column_edges.size()) - 1;
+    const auto column_of = [&](float x) {
+        const auto at =
+            std::upper_bound(grid.column_edges.begin() + 1, grid.column_edges.end() - 1, x);
+        return int(at - grid.column_edges.begin()) - 1;
+    };
+    for (int r = 0; r + 1 < int(grid.row_edges.size()); ++r) {
+        std::vector<GridCell*> row;
+        std::vector<std::size_t> pieces;
+        for (GridCell& cell : grid.cells)
+            if (cell.row_start == r && cell.row_end == r + 1 &&
+                cell.col_end == cell.col_start + 1) {
+                row.push_back(&cell);
+                pieces.insert(pieces.end(), cell.lines.begin(), cell.lines.end());
+            }
+        if (int(row.size()) != columns || int(pieces.size()) != columns)
+            continue;
+        std::sort(pieces.begin(), pieces.end(), [&](std::size_t a, std::size_t b) {
+            return page.lines[a].box.x < page.lines[b].box.x;
+        });
+        bool near = true;
+        for (int c = 0; c < columns; ++c)
+            near = near &&
+                   std::abs(column_of(Centre(page.lines[pieces[std::size_t(c)]].box).x) - c) <= 1;
+        if (!near)
+            continue;
+        std::sort(row.begin(), row.end(),
+                  [](const GridCell* a, const GridCell* b) { return a->col_start < b->col_start; });
+        for (int c = 0; c < columns; ++c)
+            row[std::size_t(c)]->lines = {pieces[std::size_t(c)]};
+    }
+}
+
 }  // namespace
 
 std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options) {
@@ -219,13 +262,16 @@ std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options)
         const cv::Point2f ca = Centre(page.lines[a].box), cb = Centre(page.lines[b].box);
         return std::abs(ca.y - cb.y) > unit / 2 ? ca.y < cb.y : ca.x < cb.x;
     });
-    for (TableGrid& grid : tables)
+    for (TableGrid& grid : tables) {
         for (std::size_t i : order)
             for (GridCell& cell : grid.cells)
                 if (cell.box.contains(Centre(page.lines[i].box))) {
                     cell.lines.push_back(i);
                     break;
                 }
+        if (!grid.ruled)
+            PlaceInOrder(grid, page);
+    }
     // A title just above a table and notes just below it, over its width and in no table.
     const auto in_a_table = [&](const cv::Point2f& c) {
         return std::any_of(tables.begin(), tables.end(),

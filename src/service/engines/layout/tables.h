@@ -37,7 +37,7 @@ struct TableOptions {
     // this share of the column (columns of running text fill theirs).
     float max_open_fill = 0.7f;
     std::size_t max_open_cell_length = 6;  // characters in the median piece
-    float note_gap = 1.5f;  // farthest a title or a note stands from its table
+    float note_gap = 1.5f;                 // farthest a title or a note stands from its table
 };
 
 struct GridCell {
@@ -50,6 +50,9 @@ struct TableGrid {
     std::vector<float> row_edges;     // rows + 1 positions, top to bottom
     std::vector<float> column_edges;  // columns + 1 positions, left to right
     std::vector<GridCell> cells;      // row by row
+    // Drawn rules part its cells; otherwise blank channels do, and a row with a piece for
+    // every column puts them in order, whatever their alignment.
+    bool ruled = false;
     // Lines just above the table and just below it, across its width: a title, notes.
     std::vector<std::size_t> header, footer;  // indices into Page::lines
     cv::Rect2f box() const {
