@@ -54,6 +54,7 @@ TEST(WordSpaces, PutsSpacesWhereTheGapIsWideForTheLine) {
          "中文ab"},
         {"short line, wide gap", {"a", "b"}, {0, 24}, false, "a b"},
         {"short line, narrow gap", {"a", "b"}, {0, 6}, false, "ab"},
+        {"short line, a quarter of its height apart", {"3", "m", "s"}, {0, 13, 4}, false, "3 ms"},
         {"one character", {"a"}, {0}, false, "a"},
         {"a narrow glyph's bearings", {"4", "6", ".", "1", "0"}, {0, 4, 4, 10, 4}, false, "46.10"},
         {"a word gap beside a narrow glyph",

@@ -72,7 +72,7 @@ void RestoreWordSpaces(DecodedText& decoded, const cv::Mat& line, int step_width
         return;
     // Letter spacing varies with the font and with how tightly the line was
     // cut, so a word gap is judged against the line's own letter gaps.
-    int threshold = line.rows * 7 / 20;
+    int threshold = line.rows / 4;
     if (measured.size() >= 3) {
         std::nth_element(measured.begin(),
                          measured.begin() + static_cast<std::ptrdiff_t>(measured.size() / 2),
