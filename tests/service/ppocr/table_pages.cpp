@@ -21,6 +21,7 @@ struct Table {
     std::string font = kSans;
     int pointsize = 24;
     bool numbers_right = false;  // figures set flush right in their cells, as accounts are
+    int inset = 14;              // from the text to the cell's edge
 };
 
 bool IsFigure(const std::string& words) {
@@ -79,13 +80,14 @@ std::vector<std::string> Drawn(const Table& table, int width, int left, int top)
                                      cell.words, "-gravity", "None"});
         } else if (table.numbers_right && IsFigure(cell.words)) {
             // Placed by its top right corner, from the page's right edge.
-            const int from_right = width - xs[std::size_t(cell.column + cell.columns)] + 12;
+            const int from_right =
+                width - xs[std::size_t(cell.column + cell.columns)] + table.inset - 2;
             args.insert(args.end(), {"-gravity", "NorthEast", "-annotate",
                                      "+" + std::to_string(from_right) + "+" +
                                          std::to_string(middle - table.pointsize * 7 / 10),
                                      cell.words, "-gravity", "None"});
         } else {
-            const int x0 = xs[std::size_t(cell.column)] + 14;
+            const int x0 = xs[std::size_t(cell.column)] + table.inset;
             const int baseline = middle + table.pointsize * 3 / 8;
             args.insert(args.end(),
                         {"-annotate", "+" + std::to_string(x0) + "+" + std::to_string(baseline),
@@ -260,6 +262,42 @@ std::vector<TablePage> RenderTableSet() {
                        {"-background", "white", "-wave", "8x2400", "-distort", "Perspective",
                         "0,0 20,10  900,0 870,0  0,430 10,420  900,430 900,430", "-blur", "0x0.7",
                         "-seed", "5", "-attenuate", "0.3", "+noise", "Gaussian"}));
+
+    Table wrapped{{160, 300, 140},
+                  40,
+                  Rules::ThreeRule,
+                  1,
+                  {{0, 0, 1, 1, "Step"},
+                   {0, 1, 1, 1, "Description"},
+                   {0, 2, 1, 1, "Time"},
+                   {1, 0, 1, 1, "Detect"},
+                   {1, 1, 1, 1, "find text boxes"},
+                   {1, 2, 1, 1, "12 ms"},
+                   {2, 0, 1, 1, "Classify"},
+                   {2, 1, 1, 1, "turn upside down lines"},
+                   {2, 2, 1, 1, "3 ms"},
+                   {3, 0, 1, 1, "Read"},
+                   {3, 1, 1, 1, "decode each line"},
+                   {3, 2, 1, 1, "20 ms"}}};
+    wrapped.pointsize = 20;
+    set.push_back(Page("three-rule-plain", wrapped, "700x260", 40, 40));
+
+    Table tight{{150, 110, 110},
+                44,
+                Rules::Grid,
+                1,
+                Plain({{"名称", "数量", "金额"},
+                       {"办公桌椅", "12", "8,640.00"},
+                       {"文件柜", "4", "2,360.00"},
+                       {"打印机", "2", "3,998.00"}})};
+    tight.pointsize = 22;
+    tight.numbers_right = true;
+    set.push_back(Page("tight-grid", tight, "500x260", 30, 30));
+
+    // Set so close to the rules that the detector reads two cells as one line.
+    Table touching = dense;
+    touching.inset = 4;
+    set.push_back(Page("touching-grid", touching, "700x300", 30, 30));
 
     // No table: two columns of running text between a header and a footer rule.
     TablePage columns{"two-columns-no-table", 0, 0, {}, {}, {}, {}};

@@ -9,13 +9,17 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ocrgated::layout {
 
 struct TextLine {
     cv::Rect2f box;    // bounds in the reading frame: the page turned upright and deskewed
-    std::string text;  // UTF-8; only paragraphs look at it
+    std::string text;  // UTF-8; only paragraphs and tables look at it
+    // Each character's extent along the line in that frame, spaces left out; empty when
+    // the engine does not place them. Tables cut a line a rule runs through by them.
+    std::vector<std::pair<float, float>> glyphs;
 };
 
 struct Page {

@@ -19,7 +19,8 @@ std::vector<Piece> Pieces(const cv::Mat& ink, bool horizontal, const RuleOptions
     // Thicker than a rule is a filled block or a picture's edge, and never part of one.
     const double thickest = std::max(2.0, std::min(ink.cols, ink.rows) * options.max_thickness);
     const int along = horizontal ? ink.cols : ink.rows;
-    const int length = std::max(3, static_cast<int>(std::lround(along * options.kernel)));
+    const int length =
+        std::max({3, options.least_kernel, static_cast<int>(std::lround(along * options.kernel))});
     const cv::Mat kernel = cv::getStructuringElement(
         cv::MORPH_RECT, horizontal ? cv::Size(length, 1) : cv::Size(1, length));
     cv::Mat bridged = ink, opened;  // `ink` serves both axes: never written here

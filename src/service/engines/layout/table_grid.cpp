@@ -69,7 +69,7 @@ std::vector<GridCell> Cells(const TableGrid& grid,
             const std::size_t root = groups.Find(std::size_t(r * columns + c));
             if (cell_of[root] < 0) {
                 cell_of[root] = int(cells.size());
-                cells.push_back({r, r + 1, c, c + 1, {}, {}});
+                cells.push_back({r, r + 1, c, c + 1, {}, {}, {}});
             }
             GridCell& cell = cells[std::size_t(cell_of[root])];
             cell.row_end = std::max(cell.row_end, r + 1);

@@ -1,5 +1,6 @@
 #include "service/engines/layout/tables.h"
 
+#include "service/engines/layout/rule_split.h"
 #include "service/engines/layout/table_grid.h"
 
 #include <algorithm>
@@ -186,8 +187,13 @@ Rules TableRules(const Page& page, double unit, const TableOptions& options) {
             const float b_start = horizontal ? b.x : b.y;
             const float b_end = horizontal ? b.x + b.width : b.y + b.height;
             const float overlap = std::min(end, b_end) - std::max(start, b_start);
-            return at > lo + size * 0.2f && at < lo + size * 0.8f &&
-                   overlap > 0.5f * std::min(end - start, b_end - b_start);
+            // Through the middle of a line, or along its glyphs' tops or feet without
+            // reaching past its ends (a row of figures has flat tops).
+            const bool middle = at > lo + size * 0.2f && at < lo + size * 0.8f &&
+                                overlap > 0.5f * std::min(end - start, b_end - b_start);
+            const bool along = at > lo + size * 0.05f && at < lo + size * 0.95f &&
+                               start >= b_start - unit / 2 && end <= b_end + unit / 2;
+            return middle || along;
         });
     };
     Rules kept;
@@ -240,10 +246,12 @@ void PlaceInOrder(TableGrid& grid, const Page& page) {
 
 }  // namespace
 
-std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options) {
-    if (page.vertical || page.lines.empty())
+std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options) {
+    if (whole.vertical || whole.lines.empty())
         return {};
-    const double unit = Thickness(page);
+    const double unit = Thickness(whole);
+    std::vector<std::size_t> origin;  // of each line of `page`: the line of `whole` it is from
+    const Page page = SplitAtRules(whole, options.cutting_rule * unit, origin);
     const Rules rules = TableRules(page, unit, options);
     std::vector<bool> used(rules.horizontal.size(), false);
     std::vector<TableGrid> tables = RuledTables(rules, unit, options, used);
@@ -300,6 +308,21 @@ std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options)
     std::sort(tables.begin(), tables.end(), [](const TableGrid& a, const TableGrid& b) {
         return a.row_edges[0] < b.row_edges[0];
     });
+    const auto to_whole = [&](std::vector<std::size_t>& lines) {
+        for (std::size_t& i : lines)
+            i = origin[i];
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    };
+    for (TableGrid& grid : tables) {
+        for (GridCell& cell : grid.cells) {
+            for (std::size_t i : cell.lines)
+                cell.texts.push_back(page.lines[i].text);
+            for (std::size_t& i : cell.lines)
+                i = origin[i];
+        }
+        to_whole(grid.header);
+        to_whole(grid.footer);
+    }
     return tables;
 }
 

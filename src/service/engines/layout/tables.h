@@ -11,6 +11,7 @@
 #include <opencv2/core.hpp>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace ocrgated::layout {
@@ -38,12 +39,17 @@ struct TableOptions {
     float max_open_fill = 0.7f;
     std::size_t max_open_cell_length = 6;  // characters in the median piece
     float note_gap = 1.5f;                 // farthest a title or a note stands from its table
+    // A vertical rule this long at least cuts a line it runs through: the detector joined
+    // the text of the cells on either side.
+    float cutting_rule = 2.5f;
 };
 
 struct GridCell {
     int row_start = 0, row_end = 1, col_start = 0, col_end = 1;  // ends exclusive
     cv::Rect2f box;
     std::vector<std::size_t> lines;  // indices into Page::lines, top to bottom, left to right
+    std::vector<std::string> texts;  // each line's text in the cell: all of it, or its side
+                                     // of a rule that cuts it
 };
 
 struct TableGrid {
@@ -62,7 +68,7 @@ struct TableGrid {
 };
 
 // Tables of the page's lines and rules, both in the reading frame, top to bottom. A line
-// belongs to the cell its centre stands in.
+// belongs to the cell its centre stands in; a line a rule runs through is cut at it first.
 std::vector<TableGrid> FindTables(const Page& page, const TableOptions& options = {});
 
 }  // namespace ocrgated::layout

@@ -97,7 +97,13 @@ std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, Q
                                     double angle, const std::vector<std::size_t>& position,
                                     const std::vector<RecognizedLine>& lines,
                                     const LayoutStageOptions& options) {
-    page.rules = RulesInFrame(picture, turns, angle, options.table_rules, true);
+    std::vector<float> heights;
+    for (const layout::TextLine& line : page.lines)
+        heights.push_back(line.box.height);
+    std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+    layout::RuleOptions rule_options = options.table_rules;
+    rule_options.least_kernel = int(heights[heights.size() / 2]);
+    page.rules = RulesInFrame(picture, turns, angle, rule_options, true);
     std::vector<RecognizedTable> tables;
     for (const layout::TableGrid& grid : layout::FindTables(page, options.tables)) {
         RecognizedTable table;
@@ -112,12 +118,10 @@ std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, Q
                            OnPicture(grid_cell.box, angle, picture.size(), turns),
                            {},
                            {}};
-            std::vector<std::string_view> words;
-            for (std::size_t i : grid_cell.lines) {
+            for (std::size_t i : grid_cell.lines)
                 cell.lines.push_back(position[i]);
-                words.push_back(lines[position[i]].words);
-            }
-            cell.words = quillory::JoinLines(words);
+            cell.words = quillory::JoinLines(
+                std::vector<std::string_view>(grid_cell.texts.begin(), grid_cell.texts.end()));
             table.cells.push_back(std::move(cell));
         }
         for (std::size_t i : grid.header)
@@ -167,7 +171,7 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
     const double angle = TextAngle(upright);
     layout::Page page;
     for (std::size_t i = 0; i < kept.size(); ++i)
-        page.lines.push_back({Deskewed(upright[i], angle), kept[i].words});
+        page.lines.push_back({Deskewed(upright[i], angle), kept[i].words, {}});
     // Rules only matter where there are lines to set apart.
     if (options.find_rules && kept.size() > 1)
         page.rules = RulesInFrame(picture, turns, angle, options.rules);
@@ -178,6 +182,15 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
         for (std::size_t position : laid.paragraphs[k])
             lines[position].paragraph = static_cast<int>(k);
     if (options.find_tables && kept.size() > 1) {
+        // The characters' places, for cutting a line that a table's rule runs through.
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            for (const PlacedCharacter& c : kept[i].characters) {
+                const cv::Point2f tl(float(c.left), float(c.top));
+                const cv::Point2f br(float(c.left + c.width), float(c.top + c.height));
+                const TextBox box{{tl, cv::Point2f(br.x, tl.y), br, cv::Point2f(tl.x, br.y)}};
+                const cv::Rect2f r = Deskewed(IntoReadingFrame(box, picture.size(), turns), angle);
+                page.lines[i].glyphs.emplace_back(r.x, r.x + r.width);
+            }
         std::vector<std::size_t> position(kept.size());
         for (std::size_t at = 0; at < laid.order.size(); ++at)
             position[laid.order[at]] = at;
