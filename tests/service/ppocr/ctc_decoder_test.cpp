@@ -65,6 +65,16 @@ TEST(CtcDecoder, GivesEachCharacterTheSoftmaxProbabilityOfItsFirstStep) {
     EXPECT_FLOAT_EQ(decoded.probabilities[2], Softmax(5));
 }
 
+TEST(CtcDecoder, ReadsFullWidthFiguresAndLettersAsAscii) {
+    const std::vector<std::string> characters = {"", "５", "ｂ", "Ｚ", "，", "中"};
+    std::vector<float> scores(5 * characters.size(), 0.0f);
+    for (std::size_t t = 0; t < 5; ++t)
+        scores[t * characters.size() + t + 1] = 1.0f;
+    const DecodedText decoded = DecodeGreedy(scores.data(), 5, 6, characters);
+    EXPECT_EQ(decoded.text, "5bZ，中");  // full-width punctuation is Chinese's own
+    EXPECT_EQ(decoded.bytes, (std::vector<std::size_t>{0, 1, 2, 3, 6}));
+}
+
 TEST(CtcDecoder, IgnoresClassesBeyondTheAlphabet) {
     std::vector<float> scores = {0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.9f};  // class 5 has no text
     EXPECT_EQ(DecodeGreedy(scores.data(), 1, 6, kCharacters).text, "");
