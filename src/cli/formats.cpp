@@ -156,9 +156,10 @@ std::string HtmlFoot() {
     return "</body>\n</html>\n";
 }
 
-std::string CsvTables(const PictureResult& result) {
-    std::string csv;
+std::vector<std::string> CsvTables(const PictureResult& result) {
+    std::vector<std::string> tables;
     for (const reply::ResultTable& table : result.tables) {
+        std::string csv;
         // A merged cell's text in every place it covers, so that sorting or filtering rows
         // keeps it with each.
         std::vector<std::vector<std::string>> grid(
@@ -167,15 +168,14 @@ std::string CsvTables(const PictureResult& result) {
             for (int r = cell.row; r < cell.row + cell.rows; ++r)
                 for (int c = cell.column; c < cell.column + cell.columns; ++c)
                     grid[std::size_t(r)][std::size_t(c)] = Utf8(cell.words);
-        if (!csv.empty())
-            csv += "\r\n";
         for (const auto& row : grid) {
             for (std::size_t c = 0; c < row.size(); ++c)
                 csv += (c ? "," : "") + CsvField(row[c]);
             csv += "\r\n";
         }
+        tables.push_back(std::move(csv));
     }
-    return csv;
+    return tables;
 }
 
 std::string JsonLine(const PictureResult& result) {

@@ -3,6 +3,7 @@
 // or tab-separated rows with each line's box and confidence.
 
 #include <string>
+#include <vector>
 
 #include "cli/picture_job.h"
 
@@ -23,9 +24,8 @@ std::string HtmlBody(const PictureResult& result);
 std::string HtmlHead();
 std::string HtmlFoot();
 
-// Each table as CSV (RFC 4180), an empty line between two; a merged cell's text in every
-// place it covers. Nothing for a picture without tables.
-std::string CsvTables(const PictureResult& result);
+// Each table as its own CSV (RFC 4180); a merged cell's text in every place it covers.
+std::vector<std::string> CsvTables(const PictureResult& result);
 
 // The reply as received, on one line.
 std::string JsonLine(const PictureResult& result);

@@ -47,8 +47,9 @@ void Describe(CLI::App& app, Options& options) {
            "text (the lines), md (the paragraphs, an empty line between two), jsonl (each reply as "
            "received, one per line), tsv (one row "
            "per line with its box and confidence), pdf (a searchable PDF; needs --output), html "
-           "(paragraphs and tables, merged cells spanning), csv (each table, an empty line "
-           "between two), xlsx (a workbook, a sheet per picture or page; needs --output)")
+           "(paragraphs and tables, merged cells spanning), csv (each table; with --output a file "
+           "per table, NAME.csv, NAME-2.csv...), xlsx (a workbook, a sheet per picture or page; "
+           "needs --output)")
         ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf", "html", "csv", "xlsx"})
                     .description(""))
         ->type_name("FORMAT")

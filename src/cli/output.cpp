@@ -35,8 +35,7 @@ void Output::Write(const std::string& text) {
 
 void Output::Begin(const Source& source) {
     pages_written_ = 0;
-    if (!source.output.empty())
-        csv_written_ = false;
+    csv_tables_.clear();
     if (source.output.empty())
         return;
     std::error_code ec;
@@ -93,14 +92,20 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
                                 : fs::path(DisplayName(source)).stem().string(),
                             result);
             break;
-        case Format::csv: {
-            const std::string tables = CsvTables(result);
-            if (!tables.empty() && csv_written_)
-                Write("\r\n");
-            csv_written_ = csv_written_ || !tables.empty();
-            Write(tables);
+        case Format::csv:
+            // A file per table: kept until the source is done, the first in the source's own
+            // file. On standard output an empty line parts them.
+            for (std::string& table : CsvTables(result)) {
+                if (file_) {
+                    csv_tables_.push_back(std::move(table));
+                    continue;
+                }
+                if (csv_written_)
+                    Write("\r\n");
+                csv_written_ = true;
+                Write(table);
+            }
             break;
-        }
         case Format::tsv:
             if (!file_ && !tsv_header_done_)
                 Write(TsvHeader());
@@ -144,6 +149,17 @@ void Output::End(const Source& source, bool complete) {
     pdf_.reset();
     xlsx_.reset();
     std::string failure;
+    try {
+        if (complete && !csv_tables_.empty()) {
+            Write(csv_tables_.front());
+            for (std::size_t k = 1; k < csv_tables_.size(); ++k)
+                WriteFile(NumberedTable(source.output, k + 1), csv_tables_[k]);
+        }
+    } catch (...) {
+        Abort();
+        throw;
+    }
+    csv_tables_.clear();
     if (file_ && std::fclose(file_) != 0)
         failure = std::strerror(errno);
     file_ = nullptr;
@@ -154,6 +170,25 @@ void Output::End(const Source& source, bool complete) {
     temporary_.clear();
     if (!failure.empty())
         throw quillory::Exception("Cannot write " + source.output.string() + ": " + failure);
+}
+
+fs::path NumberedTable(const fs::path& first, std::size_t number) {
+    return first.parent_path() /
+           (first.stem().string() + "-" + std::to_string(number) + first.extension().string());
+}
+
+void Output::WriteFile(const fs::path& path, const std::string& text) {
+    const fs::path temporary = path.parent_path() / ("." + path.filename().string() + ".part-" +
+                                                     std::to_string(::getpid()));
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(temporary.c_str(), "wb"),
+                                                         std::fclose);
+    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    written = file && std::fclose(file.release()) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string message = std::strerror(errno);
+        std::remove(temporary.c_str());
+        throw quillory::Exception("Cannot write " + path.string() + ": " + message);
+    }
 }
 
 void Output::Abort() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct PageResult {
     int dpi = 0;                        // a rendered page's resolution; 0 for a picture file
 };
 
+// A source's n-th table's CSV beside its first: NAME.csv, NAME-2.csv, NAME-3.csv...
+std::filesystem::path NumberedTable(const std::filesystem::path& first, std::size_t number);
+
 class Output {
   public:
     Output(const Options& options, std::FILE* out, std::size_t sources);
@@ -41,6 +45,8 @@ class Output {
 
   private:
     void Write(const std::string& text);
+    // A whole file, under a temporary name until it is complete.
+    static void WriteFile(const std::filesystem::path& path, const std::string& text);
     std::string DisplayName(const Source& source) const;
 
     Format format_;
@@ -48,9 +54,10 @@ class Output {
     bool headers_;  // "==> NAME <==" before each source's text on standard output
     bool first_block_ = true;
     bool tsv_header_done_ = false;
-    int pages_written_ = 0;  // of the current source
-    bool csv_written_ = false;  // a table went to the current file or standard output
-    std::string temporary_;  // the file in progress
+    int pages_written_ = 0;                // of the current source
+    bool csv_written_ = false;             // a table went to standard output
+    std::vector<std::string> csv_tables_;  // the current source's, for its files
+    std::string temporary_;                // the file in progress
     std::FILE* file_ = nullptr;
     std::unique_ptr<SearchablePdf> pdf_;
     std::unique_ptr<XlsxBook> xlsx_;

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "cli/formats.h"
+#include "cli/output.h"
 #include "cli/xlsx_book.h"
 #include "run_program.h"
 
@@ -52,9 +55,42 @@ TEST(TableFormats, EachFormatKeepsRowsColumnsAndSpans) {
     for (const auto& c : cases) {
         const std::string format = c.format;
         const std::string text = format == "md"    ? cli::MarkdownText(result)
-                                 : format == "csv" ? cli::CsvTables(result)
+                                 : format == "csv" ? cli::CsvTables(result).at(0)
                                                    : cli::HtmlBody(result);
         EXPECT_EQ(text, c.text) << format;
+    }
+}
+
+// With --output, each table of a source to its own CSV file; nothing left when the source
+// fails.
+TEST(TableFormats, EachTableToItsOwnCsvFile) {
+    cli::PictureResult result = Result();
+    result.tables.push_back(result.tables.front());
+    result.tables.back().cells = {{0, 0, 1, 1, u"second"}};
+    QTemporaryDir dir;
+    cli::Options options;
+    options.format = cli::Format::csv;
+    options.output = dir.path().toStdString();
+    for (const bool complete : {false, true}) {
+        cli::Output output(options, stdout, 1);
+        cli::Source source{
+            cli::Source::Kind::picture, "scan.png", dir.filePath("scan.csv").toStdString(), {}, {}};
+        output.Begin(source);
+        output.Page(source, 1, {result, {}, 0});
+        output.Page(source, 2, {result, {}, 0});
+        output.End(source, complete);
+        const auto read = [&](const char* name) {
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString()
+                                                  : std::string("(none)");
+        };
+        const std::string first = complete ? cli::CsvTables(result).at(0) : "(none)";
+        const std::string second = complete ? cli::CsvTables(result).at(1) : "(none)";
+        EXPECT_EQ(read("scan.csv"), first) << complete;
+        EXPECT_EQ(read("scan-2.csv"), second) << complete;
+        EXPECT_EQ(read("scan-3.csv"), first) << complete;  // the second page's
+        EXPECT_EQ(read("scan-4.csv"), second) << complete;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), complete ? 4 : 0);
     }
 }
 
