@@ -88,7 +88,10 @@ std::vector<std::string> Drawn(const Table& table, int width, int left, int top)
                                      cell.words, "-gravity", "None"});
         } else {
             const int x0 = xs[std::size_t(cell.column)] + table.inset;
-            const int baseline = middle + table.pointsize * 3 / 8;
+            // A text over several lines is centred as a block; a line is 1.2 sizes apart.
+            const int lines = int(std::count(cell.words.begin(), cell.words.end(), '\n')) + 1;
+            const int baseline =
+                middle + table.pointsize * 3 / 8 - (lines - 1) * table.pointsize * 6 / 10;
             args.insert(args.end(),
                         {"-annotate", "+" + std::to_string(x0) + "+" + std::to_string(baseline),
                          cell.words});
@@ -101,8 +104,10 @@ TablePage Page(const std::string& kind, const Table& table, const std::string& s
                int top, const std::vector<std::string>& around = {},
                const std::vector<std::string>& effects = {}) {
     TablePage page{kind, 0, int(table.widths.size()), table.cells, {}, {}, {}};
-    for (const TruthCell& cell : table.cells)
+    for (TruthCell& cell : page.cells) {
         page.rows = std::max(page.rows, cell.row + cell.rows);
+        std::replace(cell.words.begin(), cell.words.end(), '\n', ' ');
+    }
     std::vector<std::string> args{"-size", size, "xc:white"};
     const auto drawn = Drawn(table, std::stoi(size), left, top);
     args.insert(args.end(), drawn.begin(), drawn.end());
@@ -263,24 +268,31 @@ std::vector<TablePage> RenderTableSet() {
                         "0,0 20,10  900,0 870,0  0,430 10,420  900,430 900,430", "-blur", "0x0.7",
                         "-seed", "5", "-attenuate", "0.3", "+noise", "Gaussian"}));
 
-    Table wrapped{{160, 300, 140},
-                  40,
-                  Rules::ThreeRule,
-                  1,
-                  {{0, 0, 1, 1, "Step"},
-                   {0, 1, 1, 1, "Description"},
-                   {0, 2, 1, 1, "Time"},
-                   {1, 0, 1, 1, "Detect"},
-                   {1, 1, 1, 1, "find text boxes"},
-                   {1, 2, 1, 1, "12 ms"},
-                   {2, 0, 1, 1, "Classify"},
-                   {2, 1, 1, 1, "turn upside down lines"},
-                   {2, 2, 1, 1, "3 ms"},
-                   {3, 0, 1, 1, "Read"},
-                   {3, 1, 1, 1, "decode each line"},
-                   {3, 2, 1, 1, "20 ms"}}};
-    wrapped.pointsize = 20;
-    set.push_back(Page("three-rule-plain", wrapped, "700x260", 40, 40));
+    Table steps{{160, 300, 140},
+                40,
+                Rules::ThreeRule,
+                1,
+                {{0, 0, 1, 1, "Step"},
+                 {0, 1, 1, 1, "Description"},
+                 {0, 2, 1, 1, "Time"},
+                 {1, 0, 1, 1, "Detect"},
+                 {1, 1, 1, 1, "find text boxes"},
+                 {1, 2, 1, 1, "12 ms"},
+                 {2, 0, 1, 1, "Classify"},
+                 {2, 1, 1, 1, "turn upside down lines"},
+                 {2, 2, 1, 1, "3 ms"},
+                 {3, 0, 1, 1, "Read"},
+                 {3, 1, 1, 1, "decode each line"},
+                 {3, 2, 1, 1, "20 ms"}}};
+    steps.pointsize = 20;
+    set.push_back(Page("three-rule-plain", steps, "700x260", 40, 40));
+
+    // A cell's text over two lines: one row, not two.
+    Table wrapped = steps;
+    wrapped.row_height = 64;
+    wrapped.cells[7].words = "turn upside down\nlines";
+    wrapped.cells[10].words = "decode each\nline";
+    set.push_back(Page("three-rule-wrapped", wrapped, "700x360", 40, 40));
 
     Table tight{{150, 110, 110},
                 44,

@@ -37,6 +37,24 @@ std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes) {
     return rows;
 }
 
+std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows) {
+    if (rows.size() < 3)
+        return rows;
+    std::vector<float> gaps;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        gaps.push_back(rows[i].first - rows[i - 1].second);
+    std::nth_element(gaps.begin(), gaps.begin() + std::ptrdiff_t(gaps.size() / 2), gaps.end());
+    const float usual = gaps[gaps.size() / 2];
+    std::vector<std::pair<float, float>> joined{rows.front()};
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i].first - joined.back().second < usual / 2)
+            joined.back().second = std::max(joined.back().second, rows[i].second);
+        else
+            joined.push_back(rows[i]);
+    }
+    return joined;
+}
+
 std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double narrowest) {
     std::sort(boxes.begin(), boxes.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
     std::vector<float> middles;

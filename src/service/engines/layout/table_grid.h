@@ -30,6 +30,10 @@ cv::Point2f Centre(const cv::Rect2f& box);
 // Rows of lines, top to bottom: a line joins the row whose lines reach below its centre.
 std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes);
 
+// Rows whose blank above is under half the usual blank between rows joined to the row
+// above: the second line of a cell's text is closer to its first than rows are apart.
+std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows);
+
 // The middles of blank channels that no box crosses, right of `left`; `narrowest` wide at least.
 std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double narrowest);
 

@@ -142,7 +142,7 @@ std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>
         for (float middle : Channels(body, left, options.min_channel * unit))
             grid.column_edges.push_back(middle);
         grid.column_edges.push_back(right);
-        const auto head_rows = Rows(head), body_rows = Rows(body);
+        const auto head_rows = Rows(head), body_rows = JoinWrappedRows(Rows(body));
         grid.row_edges.push_back(top.from.y);
         AddRowEdges(head_rows, grid.row_edges);
         grid.row_edges.push_back(header.from.y);
