@@ -287,6 +287,26 @@ std::vector<TablePage> RenderTableSet() {
     steps.pointsize = 20;
     set.push_back(Page("three-rule-plain", steps, "700x260", 40, 40));
 
+    set.push_back(
+        Page("photographed-keystone", {{200, 240, 200, 180}, 60, Rules::Grid, 1, Plain(kPrices)},
+             "900x420", 40, 40, {},
+             {"-background", "white", "-distort", "Perspective",
+              "0,0 70,10  900,0 830,0  0,420 0,420  900,420 900,400", "-rotate", "-4", "-blur",
+              "0x0.8", "-seed", "7", "-attenuate", "0.3", "+noise", "Gaussian"}));
+
+    std::vector<std::vector<std::string>> schedule{{"Route", "Stop", "Mon", "Tue", "Wed", "Thu"}};
+    const char* stops[] = {"North Gate", "Library",   "Main Hall", "Sports Ctr", "Lab West",
+                           "Dorm 3",     "Cafeteria", "East Gate", "Museum",     "Station"};
+    for (int r = 0; r < 10; ++r) {
+        std::vector<std::string> row{"L" + std::to_string(r % 3 + 1), stops[r]};
+        for (int d = 0; d < 4; ++d)
+            row.push_back(std::to_string(7 + (r + d) % 5) + ":" + std::to_string(10 + 7 * r % 50));
+        schedule.push_back(row);
+    }
+    Table big{{90, 170, 100, 100, 100, 100}, 36, Rules::Grid, 1, Plain(schedule)};
+    big.pointsize = 18;
+    set.push_back(Page("large-grid", big, "720x460", 30, 30));
+
     // A cell's text over two lines: one row, not two.
     Table wrapped = steps;
     wrapped.row_height = 64;

@@ -13,14 +13,41 @@ struct Piece {
     double start, end, at, thickness;
 };
 
+// A piece's usual thickness and where its middle runs, as medians over its length: a
+// slightly skewed rule is a thin staircase however far its ends lie apart across it, and
+// text set close to a rule, touching it here and there, neither thickens it nor pulls it
+// aside.
+std::pair<double, double> CrossSection(const cv::Mat& labels, int label, bool horizontal) {
+    const int length = horizontal ? labels.cols : labels.rows;
+    const int across = horizontal ? labels.rows : labels.cols;
+    std::vector<double> counts, middles;
+    for (int a = 0; a < length; ++a) {
+        int n = 0;
+        double sum = 0;
+        for (int b = 0; b < across; ++b)
+            if ((horizontal ? labels.at<int>(b, a) : labels.at<int>(a, b)) == label) {
+                ++n;
+                sum += b;
+            }
+        if (n > 0) {
+            counts.push_back(n);
+            middles.push_back(sum / n);
+        }
+    }
+    const auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    return {median(counts), median(middles)};
+}
+
 // Pieces of one axis: the ink that survives an opening with a long thin kernel. Text
 // strokes are short, so only long runs of ink are left.
 std::vector<Piece> Pieces(const cv::Mat& ink, bool horizontal, const RuleOptions& options) {
     // Thicker than a rule is a filled block or a picture's edge, and never part of one.
     const double thickest = std::max(2.0, std::min(ink.cols, ink.rows) * options.max_thickness);
     const int along = horizontal ? ink.cols : ink.rows;
-    const int length =
-        std::max({3, options.least_kernel, static_cast<int>(std::lround(along * options.kernel))});
+    const int length = std::max(3, static_cast<int>(std::lround(along * options.kernel)));
     const cv::Mat kernel = cv::getStructuringElement(
         cv::MORPH_RECT, horizontal ? cv::Size(length, 1) : cv::Size(1, length));
     cv::Mat bridged = ink, opened;  // `ink` serves both axes: never written here
@@ -34,18 +61,20 @@ std::vector<Piece> Pieces(const cv::Mat& ink, bool horizontal, const RuleOptions
     const int count = cv::connectedComponentsWithStats(opened, labels, stats, centroids, 8);
     std::vector<Piece> pieces;
     for (int i = 1; i < count; ++i) {
-        const double x = stats.at<int>(i, cv::CC_STAT_LEFT), y = stats.at<int>(i, cv::CC_STAT_TOP);
-        const double w = stats.at<int>(i, cv::CC_STAT_WIDTH),
-                     h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        // Its ink over its length: a slightly skewed rule is a thin staircase, however far
-        // its ends lie apart across it.
-        const double thickness = stats.at<int>(i, cv::CC_STAT_AREA) / (horizontal ? w : h);
+        const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                           stats.at<int>(i, cv::CC_STAT_WIDTH),
+                           stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        // A filled block, however long, is no rule with text touching it here and there.
+        if (stats.at<int>(i, cv::CC_STAT_AREA) >
+            4 * thickest * (horizontal ? box.width : box.height))
+            continue;
+        const auto [thickness, at] = CrossSection(labels(box), i, horizontal);
         if (thickness > thickest)
             continue;
         if (horizontal)
-            pieces.push_back({x, x + w, centroids.at<double>(i, 1), thickness});
+            pieces.push_back({double(box.x), double(box.x + box.width), box.y + at, thickness});
         else
-            pieces.push_back({y, y + h, centroids.at<double>(i, 0), thickness});
+            pieces.push_back({double(box.y), double(box.y + box.height), box.x + at, thickness});
     }
     return pieces;
 }

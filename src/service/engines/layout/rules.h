@@ -27,9 +27,6 @@ struct RuleOptions {
     double max_thickness = 0.02;  // thickest, as a share of the page's shorter side
     double join_gap = 0.02;       // collinear pieces this close (share of the side) are one rule
     int bridge = 0;  // breaks this long (pixels) in a rule's ink, a photograph's noise, are closed
-    // Pixels the opening spans at least: longer than a character's strokes, so that text
-    // set close to a rule does not join it and thicken it past a rule's thickness.
-    int least_kernel = 0;
 };
 
 // grey: 8-bit, one channel, dark ink on a light ground.

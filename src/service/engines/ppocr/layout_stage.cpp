@@ -97,13 +97,7 @@ std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, Q
                                     double angle, const std::vector<std::size_t>& position,
                                     const std::vector<RecognizedLine>& lines,
                                     const LayoutStageOptions& options) {
-    std::vector<float> heights;
-    for (const layout::TextLine& line : page.lines)
-        heights.push_back(line.box.height);
-    std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
-    layout::RuleOptions rule_options = options.table_rules;
-    rule_options.least_kernel = int(heights[heights.size() / 2]);
-    page.rules = RulesInFrame(picture, turns, angle, rule_options, true);
+    page.rules = RulesInFrame(picture, turns, angle, options.table_rules, true);
     std::vector<RecognizedTable> tables;
     for (const layout::TableGrid& grid : layout::FindTables(page, options.tables)) {
         RecognizedTable table;
