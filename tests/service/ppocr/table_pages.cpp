@@ -10,7 +10,7 @@ namespace {
 const std::string kSans = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
 const std::string kSerif = "/usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc";
 
-enum class Rules { Grid, ThreeRule, None };
+enum class Rules { Grid, ThreeRule, None, Inner };
 
 struct Table {
     std::vector<int> widths;  // of the columns
@@ -61,6 +61,11 @@ std::vector<std::string> Drawn(const Table& table, int width, int left, int top)
                         {"-draw", "rectangle " + std::to_string(x0) + "," + std::to_string(y0) +
                                       " " + std::to_string(x1) + "," + std::to_string(y1)});
         }
+    } else if (table.rules == Rules::Inner) {
+        for (int r = 1; r < rows; ++r)
+            args.insert(args.end(), {"-draw", Line(xs.front(), y(r), xs.back(), y(r))});
+        for (std::size_t c = 1; c + 1 < xs.size(); ++c)
+            args.insert(args.end(), {"-draw", Line(xs[c], y(0), xs[c], y(rows))});
     } else if (table.rules == Rules::ThreeRule) {
         for (int row : {0, table.header_rows, rows})
             args.insert(args.end(), {"-draw", Line(xs.front(), y(row), xs.back(), y(row))});
@@ -306,6 +311,9 @@ std::vector<TablePage> RenderTableSet() {
     Table big{{90, 170, 100, 100, 100, 100}, 36, Rules::Grid, 1, Plain(schedule)};
     big.pointsize = 18;
     set.push_back(Page("large-grid", big, "720x460", 30, 30));
+
+    set.push_back(Page("inner-rules", {{200, 240, 200, 180}, 60, Rules::Inner, 1, Plain(kPrices)},
+                       "900x420", 40, 40));
 
     // A cell's text over two lines: one row, not two.
     Table wrapped = steps;

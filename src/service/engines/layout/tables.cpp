@@ -77,6 +77,27 @@ std::vector<TableGrid> RuledTables(const Rules& rules, double unit, const TableO
         const double merge = options.edge_merge * unit;
         grid.row_edges = Clustered(ys, merge);
         grid.column_edges = Clustered(xs, merge);
+        // A grid drawn without its frame: its rules run on past the outermost ones across.
+        const auto ends = [](const std::vector<Rule>& rules, bool horizontal) {
+            std::vector<float> from, to;
+            for (const Rule& r : rules) {
+                from.push_back(horizontal ? r.from.x : r.from.y);
+                to.push_back(horizontal ? r.to.x : r.to.y);
+            }
+            std::sort(from.begin(), from.end());
+            std::sort(to.begin(), to.end());
+            return std::pair{from[from.size() / 2], to[to.size() / 2]};
+        };
+        const auto frame = [&](std::vector<float>& edges, std::pair<float, float> reach) {
+            if (!edges.empty() && reach.first < edges.front() - merge)
+                edges.insert(edges.begin(), reach.first);
+            if (!edges.empty() && reach.second > edges.back() + merge)
+                edges.push_back(reach.second);
+        };
+        if (!across.empty() && !down.empty()) {
+            frame(grid.column_edges, ends(across, true));
+            frame(grid.row_edges, ends(down, false));
+        }
         if (int(grid.row_edges.size()) - 1 < options.min_rows ||
             int(grid.column_edges.size()) - 1 < options.min_columns)
             continue;
