@@ -145,6 +145,11 @@ std::vector<TablePage> RenderTableSet() {
                                        2))
         merged.cells.push_back(cell);
     set.push_back(Page("merged-header", merged, "900x400", 40, 40));
+    Table small_merged = merged;
+    small_merged.widths = {110, 90, 90, 90, 90};
+    small_merged.row_height = 30;
+    small_merged.pointsize = 14;
+    set.push_back(Page("merged-header-small-on-big-page", small_merged, "1800x1200", 300, 500));
 
     Table three{{240, 200, 200, 200},
                 52,
