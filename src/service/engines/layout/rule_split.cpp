@@ -1,6 +1,6 @@
 #include "service/engines/layout/rule_split.h"
 
-#include "base/utf.h"
+#include "service/engines/layout/utf8_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,30 +17,11 @@ std::string Trimmed(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-// The byte where the text's `count`-th character that is not a space starts; npos when
-// the text holds fewer.
-std::size_t ByteOfCharacter(std::string_view text, std::size_t count) {
-    std::size_t seen = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t start = at;
-        if (quillory::DecodeUtf8(text, at) != U' ' && seen++ == count)
-            return start;
-    }
-    return std::string_view::npos;
-}
-
-std::size_t NonSpaceCharacters(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size();)
-        count += quillory::DecodeUtf8(text, at) != U' ';
-    return count;
-}
-
 // The rule itself, read as a stroke where it runs: "12|box".
 void DropRule(TextLine& line, float x) {
     for (std::size_t k = line.glyphs.size(); k-- > 0;) {
         const auto [from, to] = line.glyphs[k];
-        const std::size_t byte = ByteOfCharacter(line.text, k);
+        const std::size_t byte = ByteOfNonSpace(line.text, k);
         std::size_t end = byte;
         const char32_t c = quillory::DecodeUtf8(line.text, end);
         if (std::u32string_view(U"|｜丨lI1!").find(c) != std::u32string_view::npos &&
@@ -62,7 +43,7 @@ std::optional<std::pair<TextLine, TextLine>> Cut(TextLine line, float x) {
     const auto k = static_cast<std::size_t>(left_of);
     if (k == 0 || k == glyphs.size())
         return std::nullopt;
-    const std::size_t byte = ByteOfCharacter(line.text, k);
+    const std::size_t byte = ByteOfNonSpace(line.text, k);
     TextLine left{line.box,
                   Trimmed(std::string_view(line.text).substr(0, byte)),
                   {glyphs.begin(), glyphs.begin() + left_of}};

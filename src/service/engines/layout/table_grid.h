@@ -1,6 +1,7 @@
 #pragma once
-// The pieces the table finders share: edges from positions, rows and columns from boxes,
-// and cells from a grid whose inner edges may be missing.
+// The table finders (ruled grids and three-rule tables in ruled_tables.cpp, tables without
+// rules in open_tables.cpp) and the pieces they share: edges from positions, rows and
+// columns from boxes, and cells from a grid whose inner edges may be missing.
 
 #include "service/engines/layout/tables.h"
 
@@ -40,6 +41,16 @@ std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double na
 // The cells of the grid, base cells joined where `open(r, c, right)` says the edge to the
 // right of (or below) base cell (r, c) is missing.
 std::vector<GridCell> Cells(const TableGrid& grid, const std::function<bool(int, int, bool)>& open);
+
+// Grids of rules that meet each other (a cell spanning where an inner rule is missing),
+// with at least the rows and columns a table has; marks the horizontal rules they use.
+std::vector<TableGrid> RuledTables(const Rules& rules, double unit, const TableOptions& options,
+                                   std::vector<bool>& used_horizontal);
+
+// Three rules of one extent among `free` ones: a top rule, one under the header and a
+// bottom rule; columns from the channels the body's cells leave blank.
+std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>& free, double unit,
+                                       const TableOptions& options);
 
 // Tables drawn without rules: runs of rows, each of several pieces, that share at least
 // the blank channels of a few columns; lines inside `found` tables left out.

@@ -29,4 +29,21 @@ std::size_t FirstWordLength(std::string_view utf8) {
     return count;
 }
 
+std::size_t NonSpaceCharacters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < utf8.size();)
+        count += quillory::DecodeUtf8(utf8, at) != U' ';
+    return count;
+}
+
+std::size_t ByteOfNonSpace(std::string_view utf8, std::size_t index) {
+    std::size_t seen = 0;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t start = at;
+        if (quillory::DecodeUtf8(utf8, at) != U' ' && seen++ == index)
+            return start;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace ocrgated::layout
