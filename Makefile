@@ -3,6 +3,9 @@
 
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
+# A clone in another folder (CI's) reuses what this one compiled.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := true
 
 all: build
 

@@ -19,21 +19,17 @@
 #include "app/M_Quillory.h"
 #include "app/PictureView.h"
 #include "app/ResultMemo.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"
 #include "test_support.h"
+#include "support/median.h"
 
 namespace {
 
 constexpr int kRuns = 5;
 const QStringList kLines = {QStringLiteral("图片文字识别"), QStringLiteral("Quillory 2026")};
 const QPoint kTextAt(120, 90);
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Milliseconds until the window has shown its result; negative when the text is not right.
 double UntilShown(TForm1& form, const std::function<void()>& start) {
@@ -125,7 +121,7 @@ int main(int argc, char* argv[]) {
         fromFile.push_back(f);
         std::printf("run %d: capture %.1f ms, file %.1f ms\n", run + 1, c, f);
     }
-    const double c = Median(captured), f = Median(fromFile);
+    const double c = quillory::testing::Median(captured), f = quillory::testing::Median(fromFile);
     std::printf("median: capture to first line %.1f ms, file recognition %.1f ms\n", c, f);
     std::printf("ratio capture_vs_file_recognition=%.3f\n", c / f);
     return 0;

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "support/median.h"
+
 namespace {
 
 constexpr int kRuns = 11;
@@ -92,11 +94,6 @@ double TimeToShown(const QString& program) {
     return out.contains("shown") ? elapsed : -1;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -114,7 +111,7 @@ int main() {
         minimal.push_back(m);
         std::printf("run %d: window %.1f ms, minimal browser view %.1f ms\n", run + 1, w, m);
     }
-    const double w = Median(window), m = Median(minimal);
+    const double w = quillory::testing::Median(window), m = quillory::testing::Median(minimal);
     std::printf("median: window %.1f ms, minimal browser view %.1f ms\n", w, m);
     std::printf("ratio startup_vs_minimal_webengine=%.3f\n", w / m);
     return 0;

@@ -7,7 +7,7 @@
 #include "app/ErrorBox.h"
 #include "app/M_Quillory.h"
 #include "first_paint.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "pictures/file_formats.h"
 
 int main(int argc, char* argv[]) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "service/engines/engine_factory.h"
+#include "service/engines/factory/engine_factory.h"
 #include "soap/base64.h"
 #include "support/render.h"
 #include "support/running_service.h"

@@ -11,13 +11,9 @@
 #include <cstdio>
 
 #include "bench_support.h"
+#include "support/median.h"
 
 namespace {
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::string FormEncoded(const std::string& text) {
     std::string out;
@@ -81,8 +77,8 @@ std::optional<double> Compare(testing_support::RunningService& service,
     double log_sum = 0;
     for (std::size_t p = 0; p < pictures.size(); ++p) {
         std::printf("%s, picture %zu: rest median %.2f ms, soap median %.2f ms over %zu calls\n",
-                    what, p + 1, Median(rest[p]) * 1000, Median(soap[p]) * 1000, rest[p].size());
-        log_sum += std::log(Median(rest[p]) / Median(soap[p]));
+                    what, p + 1, quillory::testing::Median(rest[p]) * 1000, quillory::testing::Median(soap[p]) * 1000, rest[p].size());
+        log_sum += std::log(quillory::testing::Median(rest[p]) / quillory::testing::Median(soap[p]));
     }
     return std::exp(log_sum / double(pictures.size()));
 }

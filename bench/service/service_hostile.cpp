@@ -16,7 +16,8 @@
 
 #include "bench_support.h"
 #include "service/engines/cores.h"
-#include "service/core/memory.h"
+#include "service/common/memory.h"
+#include "support/median.h"
 
 namespace {
 
@@ -34,8 +35,7 @@ double MedianHealthMs(int port, int samples) {
             times.back() = 1e6;  // no answer counts as a very slow one
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    std::nth_element(times.begin(), times.begin() + samples / 2, times.end());
-    return times[samples / 2];
+    return quillory::testing::Median(times);
 }
 
 int Connect(int port) {

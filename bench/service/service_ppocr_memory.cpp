@@ -9,7 +9,7 @@
 
 #include "bench_pictures.h"
 #include "bench_support.h"
-#include "service/core/memory.h"
+#include "service/common/memory.h"
 
 int main() {
     constexpr int kThreads = 2, kRequests = 200;

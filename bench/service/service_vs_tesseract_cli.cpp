@@ -9,15 +9,11 @@
 
 #include "bench_support.h"
 #include "service/engines/cores.h"
+#include "support/median.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 
@@ -67,12 +63,12 @@ int main(int, char** argv) {
     }
     std::filesystem::remove(picture);
 
-    const double service = Median(service_ms);
-    const double cli = std::min(Median(cli_ms), Median(cli_single_ms));
-    std::printf("tesseract command line, default:    median %.1f ms over %d\n", Median(cli_ms),
+    const double service = quillory::testing::Median(service_ms);
+    const double cli = std::min(quillory::testing::Median(cli_ms), quillory::testing::Median(cli_single_ms));
+    std::printf("tesseract command line, default:    median %.1f ms over %d\n", quillory::testing::Median(cli_ms),
                 kRounds);
     std::printf("tesseract command line, 1 thread:   median %.1f ms over %d\n",
-                Median(cli_single_ms), kRounds);
+                quillory::testing::Median(cli_single_ms), kRounds);
     std::printf("service imgbase64totext round trip: median %.1f ms over %d\n", service, kRounds);
     std::printf("peer, the faster command line:      median %.1f ms\n", cli);
     std::printf("ratio service_vs_tesseract_cli=%.3f\n", service / cli);

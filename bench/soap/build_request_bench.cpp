@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/request.h"
 
 namespace {

@@ -16,6 +16,7 @@
 
 #include "sink.h"
 #include "soap/http_transport.h"
+#include "support/median.h"
 
 extern char** environ;
 
@@ -25,11 +26,6 @@ constexpr std::size_t kBodySize = 16u << 20;
 constexpr int kRounds = 15;
 
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double TimeExchange(const std::string& url, const std::vector<std::uint8_t>& body) {
     soap::THTTPReqResp transport;
@@ -120,7 +116,7 @@ int main() {
         std::fprintf(stderr, "a post failed\n");
         return 1;
     }
-    const double a = Median(ours), b = Median(theirs), c = Median(theirTransfers);
+    const double a = quillory::testing::Median(ours), b = quillory::testing::Median(theirs), c = quillory::testing::Median(theirTransfers);
     std::printf(
         "exchange_16MiB_median_ms=%.2f curl_command_median_ms=%.2f curl_time_total_median_ms=%.2f "
         "rounds=%d\n",

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "service/protocol/rest_call.h"
-#include "service/protocol/rest_error.h"
-#include "service/protocol/rest_fields.h"
+#include "service/rest/rest_call.h"
+#include "service/rest/rest_error.h"
+#include "service/rest/rest_fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "service/protocol/soap_fault.h"
-#include "service/protocol/soap_request.h"
+#include "service/soap/soap_fault.h"
+#include "service/soap/soap_request.h"
 #include "soap/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/errors.h"
 #include "soap/reply.h"
 

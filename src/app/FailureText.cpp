@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "ocrgate/contract.h"
-#include "ocrgate/fault_reason.h"
+#include "contract/contract.h"
+#include "contract/fault_reason.h"
 #include "soap/errors.h"
 
 namespace quillory {

@@ -25,7 +25,7 @@
 #include "ResultDisplay.h"
 #include "ResultMemo.h"
 #include "Texts.h"
-#include "ocrgate/contract.h"
+#include "contract/contract.h"
 
 namespace texts = quillory::texts;
 using quillory::RecognitionOutcome;
@@ -198,7 +198,7 @@ void TForm1::FinishRecognition(const Running& job, const RecognitionOutcome& out
     job.button->setEnabled(true);
     UpdateBusy();
     if (outcome.succeeded) {
-        quillory::RunGuarded([&] { ShowRecognised(job, outcome.reply); });
+        quillory::RunGuarded([&] { ShowRecognised(job, outcome); });
     } else {
         ShowStatus((outcome.cancelled ? texts::kCancelled : texts::kFailed) + outcome.cause,
                    outcome.failure);
@@ -206,35 +206,23 @@ void TForm1::FinishRecognition(const Running& job, const RecognitionOutcome& out
     emit recognitionFinished();
 }
 
-void TForm1::ShowRecognised(const Running& job, const QString& reply) {
-    QList<QList<int>> paragraphs;
-    std::vector<reply::ResultTable> found;
-    const std::vector<reply::ResultLine> lines =
-        quillory::ShowResult(reply, job.memo, &paragraphs, &found);
-    QList<quillory::MemoTable> tables;
-    for (reply::ResultTable& table : found) {
-        QList<int> held;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            if (table.Holds(lines[i]))
-                held << int(i);
-        tables.append({std::move(table), held});
-    }
-    QStringList words;
+void TForm1::ShowRecognised(const Running& job, const RecognitionOutcome& outcome) {
+    const reply::Reading& reading = outcome.reading;
+    quillory::ShowResult(outcome.reply, reading, job.memo);
     QList<QRectF> boxes;
     bool anyText = false;
-    for (const reply::ResultLine& line : lines) {
-        words << QString::fromStdU16String(line.words);
-        anyText = anyText || !words.last().trimmed().isEmpty();
+    for (const reply::ResultLine& line : reading.lines) {
+        anyText = anyText || !QString::fromStdU16String(line.words).trimmed().isEmpty();
         const auto& at = line.location;
         boxes << (at ? QRectF(at->left, at->top, at->width, at->height) : QRectF());
     }
-    job.memo->SetRecognised(words, paragraphs, tables);
+    job.memo->SetRecognised(reading);
     // Boxes only over the very picture that was sent.
     if (job.memo == cxMemo1 && cxImage1->PictureSerial() == job.pictureSerial)
         cxImage1->SetTextBoxes(boxes);
     if (job.toClipboard)
         job.memo->CopyAll();
-    const bool shownAsReceived = lines.empty() && !job.memo->toPlainText().isEmpty();
+    const bool shownAsReceived = reading.refused && !job.memo->toPlainText().isEmpty();
     ShowStatus(anyText || shownAsReceived ? texts::kDone : texts::kNothingFound);
 }
 

@@ -123,7 +123,7 @@ class TForm1 : public QWidget {
     void StartRecognition(const quillory::RecognitionRequest& request, QPushButton* button,
                           quillory::ResultMemo* memo);
     void FinishRecognition(const Running& job, const quillory::RecognitionOutcome& outcome);
-    void ShowRecognised(const Running& job, const QString& reply);
+    void ShowRecognised(const Running& job, const quillory::RecognitionOutcome& outcome);
     void UpdateBusy();
     void ShowStatus(const QString& text, const QString& toolTip = QString());
 

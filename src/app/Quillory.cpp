@@ -10,7 +10,7 @@
 #include "ErrorBox.h"
 #include "M_Quillory.h"
 #include "SingleWindow.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "pictures/file_formats.h"
 
 int main(int argc, char* argv[]) {

@@ -18,9 +18,10 @@ RecognitionOutcome Recognize(const RecognitionRequest& request) {
             request.kind == RecognitionRequest::Kind::Address
                 ? client::PictureSource(std::u16string_view(address))
                 : client::PictureSource(std::span(bytes, std::size_t(request.picture.size())));
-        const client::Recognition recognition =
+        client::Recognition recognition =
             client::CallService(request.endpoint.toStdString(), picture, request.abort);
         outcome.reply = QString::fromStdU16String(recognition.reply);
+        outcome.reading = std::move(recognition.reading);
         outcome.succeeded = true;
     } catch (...) {
         const std::exception_ptr error = std::current_exception();

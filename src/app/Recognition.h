@@ -8,6 +8,8 @@
 #include <atomic>
 #include <memory>
 
+#include "reply/reading.h"
+
 namespace quillory {
 
 struct RecognitionRequest {
@@ -23,6 +25,7 @@ struct RecognitionRequest {
 struct RecognitionOutcome {
     bool succeeded = false;
     QString reply;    // the service's reply text, when it succeeded
+    reply::Reading reading;  // and what it says, read once
     QString failure;  // what failed, otherwise, as the error said it
     QString cause;    // otherwise: cause and remedy, in Chinese
     bool cancelled = false;

@@ -12,7 +12,6 @@
 #include "base/line_join.h"
 #include "reply/table_text.h"
 
-#include <algorithm>
 
 namespace quillory {
 
@@ -38,7 +37,7 @@ ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {
     paragraphs_->setObjectName(QStringLiteral("paragraphsAction"));
     paragraphs_->setCheckable(true);
     connect(paragraphs_, &QAction::toggled, this, [this] {
-        if (!words_.isEmpty())
+        if (!reading_.lines.empty())
             Show();
     });
     copyTables_ = new QAction(texts::kCopyAsTable, this);
@@ -50,9 +49,7 @@ ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {
 
 void ResultMemo::KeepLines(int count) {
     lines_ = count;
-    words_.clear();
-    groups_.clear();
-    tables_.clear();
+    reading_ = {};
     copyTables_->setEnabled(false);
     entries_.clear();
     for (int i = 0; i < count; ++i)
@@ -62,71 +59,34 @@ void ResultMemo::KeepLines(int count) {
     MarkLine(-1);
 }
 
-void ResultMemo::SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs,
-                               const QList<MemoTable>& tables) {
-    KeepLines(int(lines.size()));
-    words_ = lines;
-    groups_ = paragraphs;
-    tables_ = tables;
-    copyTables_->setEnabled(!tables.isEmpty());
+void ResultMemo::SetRecognised(const reply::Reading& reading) {
+    KeepLines(int(reading.lines.size()));
+    reading_ = reading;
+    copyTables_->setEnabled(!reading.tables.empty());
     // Shown by lines already, as the result display writes them, unless tables change that.
-    if (paragraphs_->isChecked() || !tables.isEmpty())
+    if (paragraphs_->isChecked() || !reading.tables.empty())
         Show();
 }
 
 void ResultMemo::Show() {
     entries_.clear();
     QStringList shown;
-    QList<bool> placed(tables_.size(), false);
-    // One unit per entry shown: a paragraph, or a line.
-    QList<QList<int>> units = groups_;
-    if (!paragraphs_->isChecked()) {
-        units.clear();
-        for (int i = 0; i < words_.size(); ++i)
-            units.append(QList<int>{i});
-    }
-    for (const QList<int>& unit : units) {
-        QStringList lines;
-        QList<int> held;
-        const auto flush = [&] {
-            if (held.isEmpty())
-                return;
-            shown << JoinLines(lines) << QString();
-            entries_.append(held);
-            lines.clear();
-            held.clear();
-        };
-        for (int line : unit) {
-            const auto table =
-                std::find_if(tables_.begin(), tables_.end(),
-                             [&](const MemoTable& t) { return t.lines.contains(line); });
-            if (table == tables_.end()) {
-                lines << words_.value(line);
-                held << line;
-                continue;
-            }
-            const auto k = table - tables_.begin();
-            if (placed[k])
-                continue;
-            flush();
-            placed[k] = true;
-            for (const QString& row : QString::fromStdU16String(reply::TableTabbed(table->table))
-                                          .split(u'\n', Qt::SkipEmptyParts)) {
+    for (const reply::ReadingBlock& block : reading_.Blocks(paragraphs_->isChecked())) {
+        const QList<int> held(block.lines.begin(), block.lines.end());
+        if (block.table) {
+            const QString rows =
+                QString::fromStdU16String(reply::TableTabbed(reading_.tables[*block.table]));
+            for (const QString& row : rows.split(u'\n', Qt::SkipEmptyParts)) {
                 shown << row << QString();
-                entries_.append(table->lines);
+                entries_.append(held);
             }
-        }
-        flush();
-    }
-    // A table none of whose lines came is shown last.
-    for (qsizetype k = 0; k < tables_.size(); ++k) {
-        if (placed[k])
             continue;
-        for (const QString& row : QString::fromStdU16String(reply::TableTabbed(tables_[k].table))
-                                      .split(u'\n', Qt::SkipEmptyParts)) {
-            shown << row << QString();
-            entries_.append(tables_[k].lines);
         }
+        QStringList lines;
+        for (std::size_t i : block.lines)
+            lines << QString::fromStdU16String(reading_.lines[i].words);
+        shown << JoinLines(lines) << QString();
+        entries_.append(held);
     }
     lines_ = int(entries_.size());
     setPlainText(shown.join(u'\n'));
@@ -139,11 +99,11 @@ void ResultMemo::CopyTables() {
     QString tabbed;
     std::string html;
     int rows = 0;
-    for (const MemoTable& t : tables_) {
+    for (const reply::ResultTable& table : reading_.tables) {
         tabbed += (tabbed.isEmpty() ? QString() : QStringLiteral("\n")) +
-                  QString::fromStdU16String(reply::TableTabbed(t.table));
-        html += reply::TableHtml(t.table);
-        rows += t.table.rows;
+                  QString::fromStdU16String(reply::TableTabbed(table));
+        html += reply::TableHtml(table);
+        rows += table.rows;
     }
     if (rows > 0) {
         auto* data = new QMimeData;

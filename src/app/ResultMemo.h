@@ -8,7 +8,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
-#include "reply/result_lines.h"
+#include "reply/reading.h"
 
 class QAction;
 
@@ -18,12 +18,6 @@ namespace quillory {
 // space; a word hyphenated at a line's end between lowercase letters is made whole.
 QString JoinLines(const QStringList& lines);
 
-// A recognised table and the recognised lines that stand in it.
-struct MemoTable {
-    reply::ResultTable table;
-    QList<int> lines;
-};
-
 class ResultMemo : public QPlainTextEdit {
     Q_OBJECT
   public:
@@ -31,11 +25,10 @@ class ResultMemo : public QPlainTextEdit {
 
     // The memo now shows `count` recognised lines, each with its spacer.
     void KeepLines(int count);
-    // The recognised lines and their paragraphs (indices of lines, each line in one); shown
-    // as the paragraph choice says, each with its spacer. A table shows as its rows of
-    // tab-separated cells, each row with its spacer, where its first line would stand.
-    void SetRecognised(const QStringList& lines, const QList<QList<int>>& paragraphs,
-                       const QList<MemoTable>& tables = {});
+    // The reply's lines, paragraphs and tables; shown as the paragraph choice says, each
+    // entry with its spacer. A table shows as its rows of tab-separated cells, each row with
+    // its spacer, where its first line would stand.
+    void SetRecognised(const reply::Reading& reading);
     // What is shown one per line: the lines, or the paragraphs; the memo's own text when it
     // shows something else (a reply shown as received, or entries the user added or removed).
     QString RecognisedText() const;
@@ -74,9 +67,7 @@ class ResultMemo : public QPlainTextEdit {
     void Show();
 
     int lines_ = 0;  // entries shown
-    QStringList words_;
-    QList<QList<int>> groups_;  // the recognised paragraphs
-    QList<MemoTable> tables_;
+    reply::Reading reading_;
     QList<QList<int>> entries_;  // the lines each shown entry holds
     QAction* copyAll_ = nullptr;
     QAction* paragraphs_ = nullptr;

@@ -19,11 +19,6 @@ bool Lowercase(char32_t c) {
            (c >= 0x3B1 && c <= 0x3C9) || (c >= 0x430 && c <= 0x45F);
 }
 
-// Written without spaces between words; Korean spaces its words as English does.
-bool Unspaced(char32_t c) {
-    return IsCjk(c) && !IsHangul(c);
-}
-
 }  // namespace
 
 std::string JoinLines(const std::vector<std::string_view>& lines) {
@@ -40,7 +35,7 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
             const bool hyphen = text.back() == '-' && !before.empty() && before.back() != ' ';
             if (hyphen && Lowercase(LastCodePoint(before)) && Lowercase(next))
                 text.pop_back();
-            else if (!hyphen && !Unspaced(LastCodePoint(text)) && !Unspaced(next))
+            else if (!hyphen && !IsUnspacedCjk(LastCodePoint(text)) && !IsUnspacedCjk(next))
                 text += ' ';
         }
         text += line;

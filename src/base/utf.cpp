@@ -105,10 +105,12 @@ std::string Utf8Prefix(std::string_view text, std::size_t count) {
 }
 
 bool IsCjk(char32_t c) {
-    return (c >= 0x2E80 && c <= 0x9FFF) ||  // radicals, CJK punctuation, kana, Han
+    return (c >= 0x2E80 && c <= 0x9FFF) ||  // radicals, CJK punctuation, kana, bopomofo, Han
            (c >= 0xAC00 && c <= 0xD7AF) ||  // hangul syllables
            (c >= 0xF900 && c <= 0xFAFF) ||  // compatibility ideographs
-           (c >= 0xFF00 && c <= 0xFFEF) ||  // full-width forms
+           (c >= 0xFE30 && c <= 0xFE4F) ||  // vertical forms
+           (c >= 0xFF01 && c <= 0xFF60) ||  // full-width forms (not the half-width ones)
+           (c >= 0xFFE0 && c <= 0xFFE6) ||
            (c >= 0x20000 && c <= 0x3FFFF);  // extension planes
 }
 
@@ -130,6 +132,18 @@ bool IsHangul(char32_t c) {
     return (c >= 0x1100 && c <= 0x11FF) ||  // jamo
            (c >= 0x3130 && c <= 0x318F) ||  // compatibility jamo
            (c >= 0xAC00 && c <= 0xD7AF);    // syllables
+}
+
+bool IsUnspacedCjk(char32_t c) {
+    return IsCjk(c) && !IsHangul(c);
+}
+
+bool IsKana(char32_t c) {
+    return c >= 0x3040 && c <= 0x30FF;
+}
+
+bool IsHan(char32_t c) {
+    return c >= 0x4E00 && c <= 0x9FFF;
 }
 
 }  // namespace quillory

@@ -40,7 +40,7 @@ std::string Escaped(std::string text) {
 
 std::string TextLines(const PictureResult& result) {
     std::string text;
-    for (const reply::ResultLine& line : result.lines)
+    for (const reply::ResultLine& line : result.reading.lines)
         text += quillory::Utf16ToUtf8(line.words) + "\n";
     return text;
 }
@@ -77,36 +77,20 @@ std::string MarkdownTable(const reply::ResultTable& table) {
     return text;
 }
 
-// The picture's blocks in reading order: each paragraph's text, and each table once, where
-// its first line would stand; a table none of whose lines came is put last.
+// The picture's blocks in reading order: each paragraph's text, and each table once.
 template <typename Paragraph, typename Table>
 void ForEachBlock(const PictureResult& result, Paragraph paragraph_block, Table table_block) {
-    std::vector<bool> placed(result.tables.size(), false);
-    for (const std::vector<std::size_t>& paragraph : result.paragraphs) {
-        std::vector<std::string> words;
-        for (std::size_t i : paragraph) {
-            const auto table =
-                std::find_if(result.tables.begin(), result.tables.end(),
-                             [&](const auto& t) { return t.Holds(result.lines[i]); });
-            if (table == result.tables.end()) {
-                words.push_back(Utf8(result.lines[i].words));
-                continue;
-            }
-            const std::size_t k = std::size_t(table - result.tables.begin());
-            if (!placed[k]) {
-                if (!words.empty())
-                    paragraph_block(quillory::JoinLines({words.begin(), words.end()}));
-                words.clear();
-                table_block(*table);
-                placed[k] = true;
-            }
+    const reply::Reading& reading = result.reading;
+    for (const reply::ReadingBlock& block : reading.Blocks()) {
+        if (block.table) {
+            table_block(reading.tables[*block.table]);
+            continue;
         }
-        if (!words.empty())
-            paragraph_block(quillory::JoinLines({words.begin(), words.end()}));
+        std::vector<std::string> words;
+        for (std::size_t i : block.lines)
+            words.push_back(Utf8(reading.lines[i].words));
+        paragraph_block(quillory::JoinLines({words.begin(), words.end()}));
     }
-    for (std::size_t k = 0; k < result.tables.size(); ++k)
-        if (!placed[k])
-            table_block(result.tables[k]);
 }
 
 // A CSV field, quoted where it holds a comma, a quote or a line break.
@@ -158,7 +142,7 @@ std::string HtmlFoot() {
 
 std::vector<std::string> CsvTables(const PictureResult& result) {
     std::vector<std::string> tables;
-    for (const reply::ResultTable& table : result.tables) {
+    for (const reply::ResultTable& table : result.reading.tables) {
         std::string csv;
         // A merged cell's text in every place it covers, so that sorting or filtering rows
         // keeps it with each.
@@ -195,7 +179,7 @@ std::string TsvHeader() {
 std::string TsvRows(const std::string& source, int page, const PictureResult& result) {
     std::string rows;
     int number = 0;
-    for (const reply::ResultLine& line : result.lines) {
+    for (const reply::ResultLine& line : result.reading.lines) {
         rows += Field(source) + '\t' + std::to_string(page) + '\t' + std::to_string(++number);
         if (line.location) {
             for (double v : {line.location->left, line.location->top, line.location->width,

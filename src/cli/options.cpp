@@ -7,7 +7,7 @@
 #include <map>
 
 #include "cli/picture_job.h"
-#include "ocrgate/contract.h"
+#include "contract/contract.h"
 #include "soap/errors.h"
 #include "soap/http_url.h"
 

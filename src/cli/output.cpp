@@ -123,7 +123,7 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
             const int dpi = page_result.dpi > 0
                                 ? page_result.dpi
                                 : std::max(1, qRound(picture.dotsPerMeterX() * 0.0254));
-            pdf_->AddPage(picture, dpi, result.lines, result.paragraphs);
+            pdf_->AddPage(picture, dpi, result.reading.lines, result.reading.paragraphs);
             break;
         }
     }

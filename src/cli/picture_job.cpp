@@ -19,13 +19,11 @@ PictureResult Call(const std::string& endpoint, const client::PictureSource& pic
     try {
         client::Recognition recognition = client::CallService(endpoint, picture);
         result.reply = quillory::Utf16ToUtf8(recognition.reply);
-        if (!recognition.readable) {
+        if (!recognition.reading.readable) {
             result.error = "The service's reply cannot be read";
             return result;
         }
-        result.lines = std::move(recognition.lines);
-        result.paragraphs = std::move(recognition.paragraphs);
-        result.tables = std::move(recognition.tables);
+        result.reading = std::move(recognition.reading);
         result.ok = true;
     } catch (const std::exception& e) {
         result.error = e.what();

@@ -6,16 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "reply/result_lines.h"
+#include "reply/reading.h"
 
 namespace cli {
 
 struct PictureResult {
     bool ok = false;
     std::string reply;                                 // the reply text as received (UTF-8)
-    std::vector<reply::ResultLine> lines;              // the recognised lines with their boxes
-    std::vector<std::vector<std::size_t>> paragraphs;  // indices into `lines`
-    std::vector<reply::ResultTable> tables;
+    reply::Reading reading;                            // its lines, paragraphs and tables
     std::string error;                                 // the error's own message
 };
 

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "cli/output.h"
-#include "cli/pdf_pages.h"
 #include "cli/picture_job.h"
 #include "cli/progress.h"
 #include "cli/sources.h"
+#include "pdf/pdf_document.h"
 
 namespace cli {
 namespace {
@@ -104,9 +104,9 @@ class Batch {
                     if (open_source_ != unit.source || !document_) {
                         document_.reset();
                         open_source_ = unit.source;
-                        document_ = std::make_unique<PdfPages>(source.name);
+                        document_ = std::make_unique<pdf::PdfDocument>(source.name);
                     }
-                    RenderedPage rendered = document_->Render(unit.page, options_.dpi);
+                    pdf::RenderedPage rendered = document_->Render(unit.page, options_.dpi);
                     page.picture = std::move(rendered.png);
                     page.dpi = rendered.dpi;
                     if (unit.last)
@@ -237,7 +237,7 @@ class Batch {
     std::size_t written_ = 0;  // units the writer is done with
     std::vector<PageResult> results_;
     std::vector<bool> done_;
-    std::unique_ptr<PdfPages> document_;  // the PDF being rendered
+    std::unique_ptr<pdf::PdfDocument> document_;  // the PDF being rendered
     std::size_t open_source_ = 0;
     std::vector<std::thread> workers_;
 };

@@ -5,8 +5,8 @@
 #include <map>
 #include <system_error>
 
-#include "cli/pdf_pages.h"
 #include "cli/picture_job.h"
+#include "pdf/pdf_document.h"
 
 namespace fs = std::filesystem;
 
@@ -125,7 +125,7 @@ class Planner {
         }
         if (pdf && s.error.empty()) {
             try {
-                const PdfPages document(name);
+                const pdf::PdfDocument document(name);
                 s.pages = PickPages(options_.pages, document.Count());
                 if (s.pages.empty()) {
                     s.error =

@@ -100,12 +100,12 @@ void XlsxBook::AddSheet(const std::string& name, const PictureResult& result) {
                   "a text");
     };
     int top = 0;
-    if (result.tables.empty()) {
-        for (const reply::ResultLine& line : result.lines)
+    if (result.reading.tables.empty()) {
+        for (const reply::ResultLine& line : result.reading.lines)
             write(top++, 0, quillory::Utf16ToUtf8(line.words));
         return;
     }
-    for (const reply::ResultTable& table : result.tables) {
+    for (const reply::ResultTable& table : result.reading.tables) {
         for (const reply::ResultCell& cell : table.cells) {
             const std::string text = quillory::Utf16ToUtf8(cell.words);
             const int row = top + cell.row, column = cell.column;

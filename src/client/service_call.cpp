@@ -1,6 +1,5 @@
 #include "client/service_call.h"
 
-#include "reply/reply.h"
 #include "soap/rio.h"
 
 namespace client {
@@ -19,15 +18,7 @@ Recognition CallService(const std::string& endpoint, const PictureSource& pictur
         recognition.reply = rio.quillory(std::get<std::u16string_view>(picture));
     // A reply that does not read leaves the lines empty: the window shows its text as it
     // came, and the command line reports it.
-    try {
-        if (const reply::ReplyPtr document = reply::ParseReply(recognition.reply)) {
-            recognition.readable = true;
-            recognition.lines = reply::ResultLines(document);
-            recognition.paragraphs = reply::ResultParagraphs(document, recognition.lines.size());
-            recognition.tables = reply::ResultTables(document);
-        }
-    } catch (const quillory::Exception&) {
-    }
+    recognition.reading = reply::ReadReply(recognition.reply);
     return recognition;
 }
 

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "reply/result_lines.h"
+#include "reply/reading.h"
 
 namespace client {
 
@@ -19,11 +19,8 @@ namespace client {
 using PictureSource = std::variant<std::span<const std::uint8_t>, std::u16string_view>;
 
 struct Recognition {
-    std::u16string reply;                              // the reply text as received
-    bool readable = false;                             // whether the reply reads as a JSON document
-    std::vector<reply::ResultLine> lines;              // its recognised lines, in order
-    std::vector<std::vector<std::size_t>> paragraphs;  // indices into `lines`
-    std::vector<reply::ResultTable> tables;
+    std::u16string reply;   // the reply text as received
+    reply::Reading reading;  // read once, for whatever shows it
 };
 
 // Calls the service at `endpoint`. Setting `abort` from another thread calls the request

@@ -58,28 +58,6 @@ std::vector<ResultLine> ResultLines(const ReplyPtr& document) {
     return lines;
 }
 
-std::vector<std::vector<std::size_t>> ResultParagraphs(const ReplyPtr& document,
-                                                       std::size_t lines) {
-    std::vector<std::vector<std::size_t>> paragraphs;
-    const ReplyPtr found = ArrayMember(document, u"paragraphs_result");
-    for (std::size_t i = 0, n = ElementCount(found); i < n; ++i) {
-        const ReplyPtr indices = ArrayMember(ElementAt(found, i), u"words_result_idx");
-        std::vector<std::size_t> paragraph;
-        for (std::size_t k = 0, m = ElementCount(indices); k < m; ++k) {
-            const auto index = Number(ElementAt(indices, k).get());
-            if (index && *index >= 0 && *index < double(lines) && *index == std::floor(*index))
-                paragraph.push_back(static_cast<std::size_t>(*index));
-        }
-        if (!paragraph.empty())
-            paragraphs.push_back(std::move(paragraph));
-    }
-    if (paragraphs.empty()) {
-        for (std::size_t i = 0; i < lines; ++i)
-            paragraphs.push_back({i});
-    }
-    return paragraphs;
-}
-
 namespace {
 
 // A whole number from 0 below a bound that keeps a grid small enough to lay out.

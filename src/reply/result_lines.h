@@ -28,11 +28,6 @@ struct ResultLine {
 // document has no such array. Never throws.
 std::vector<ResultLine> ResultLines(const ReplyPtr& document);
 
-// The paragraphs of "paragraphs_result", each the indices of its lines in "words_result"
-// (below `lines`), in order. Each line is a paragraph of its own where the document has
-// no such array or an entry names no line. Never throws.
-std::vector<std::vector<std::size_t>> ResultParagraphs(const ReplyPtr& document, std::size_t lines);
-
 // A cell of a table, spanning rows [row, row + rows) and columns [column, column + columns).
 struct ResultCell {
     int row = 0, column = 0, rows = 1, columns = 1;

@@ -12,14 +12,14 @@
 #include <mutex>
 #include <thread>
 
-#include "service/core/log.h"
-#include "service/core/memory.h"
+#include "service/common/log.h"
+#include "service/common/memory.h"
 #include "service/engines/cores.h"
-#include "service/engines/engine_factory.h"
+#include "service/engines/factory/engine_factory.h"
 #include "service/options.h"
 #include "service/pictures/picture_decoder.h"
-#include "service/protocol/access_log.h"
-#include "service/protocol/http_service.h"
+#include "service/http/access_log.h"
+#include "service/http_service.h"
 
 namespace {
 

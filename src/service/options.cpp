@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "ocrgate/contract.h"
+#include "contract/contract.h"
 #include "service/engines/cores.h"
-#include "service/protocol/rest_call.h"
+#include "service/rest/rest_call.h"
 
 namespace ocrgated {
 namespace {

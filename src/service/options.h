@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "service/engines/engine_factory.h"
-#include "service/protocol/http_service.h"
+#include "service/engines/factory/engine_factory.h"
+#include "service/http_service.h"
 
 namespace ocrgated {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ocrgate/fault_reason.h"
+#include "contract/fault_reason.h"
 #include "soap/http_transport.h"
 
 namespace soap::detail {

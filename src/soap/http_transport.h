@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/http_url.h"
 #include "soap/stream.h"
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/stream.h"
 
 namespace soap {

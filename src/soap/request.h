@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/stream.h"
 
 namespace soap {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/http_transport.h"
 #include "soap/request.h"
 

@@ -7,6 +7,15 @@
 
 #include "app/ResultDisplay.h"
 
+namespace {
+
+// The reply as the window reads it, shown.
+void Show(const QString& text, QPlainTextEdit* memo) {
+    quillory::ShowResult(text, reply::ReadReply(text.toStdU16String()), memo);
+}
+
+}  // namespace
+
 class ResultDisplayTest : public QObject {
     Q_OBJECT
   private slots:
@@ -51,7 +60,7 @@ void ResultDisplayTest::fillsTheMemo() {
     QFETCH(QString, memo);
     QPlainTextEdit target;
     target.setPlainText(QStringLiteral("earlier lines\nstay only on failure"));
-    quillory::ShowResult(reply, &target);
+    Show(reply, &target);
     QCOMPARE(target.toPlainText(), memo);
 }
 
@@ -59,7 +68,7 @@ void ResultDisplayTest::keepsFullUnicode() {
     // Outside any 8-bit code page: emoji (a surrogate pair), Latin with accents, Korean.
     const QString line = QStringLiteral("识别 Ünïcödé 😀 한국어");
     QPlainTextEdit target;
-    quillory::ShowResult(QStringLiteral(R"({"words_result":[{"words":"%1"}]})").arg(line), &target);
+    Show(QStringLiteral(R"({"words_result":[{"words":"%1"}]})").arg(line), &target);
     QCOMPARE(target.document()->blockCount(), 2);
     QCOMPARE(target.document()->firstBlock().text(), line);
 }

@@ -36,6 +36,13 @@ namespace {
 
 const QString kEndpoint = QStringLiteral("http://127.0.0.1:8723/ocrgate/ocrgate.asmx?WSDL");
 
+// A reply read as the window reads it and shown in `memo`; its reading.
+reply::Reading Show(const QString& text, QPlainTextEdit* memo) {
+    reply::Reading reading = reply::ReadReply(text.toStdU16String());
+    quillory::ShowResult(text, reading, memo);
+    return reading;
+}
+
 // A fault whose English says one thing while its reason says another: the reason decides.
 std::exception_ptr Fault(const char16_t* code, const std::u16string& reason) {
     const std::u16string detail =
@@ -378,8 +385,7 @@ void WindowExtrasTest::keys() {
     // Ctrl+Shift+C copies the tab's recognised lines from anywhere in it, the picture
     // included, and says how many it copied.
     Child<QTabWidget>(&form, "cxPageControl1")->setCurrentIndex(0);
-    quillory::ShowResult(QStringLiteral(R"({"words_result":[{"words":"甲"},{"words":"乙"}]})"),
-                         memo);
+    Show(QStringLiteral(R"({"words_result":[{"words":"甲"},{"words":"乙"}]})"), memo);
     static_cast<quillory::ResultMemo*>(memo)->KeepLines(2);
     view->SetImage(QImage(40, 40, QImage::Format_RGB32));
     view->setFocus();
@@ -448,11 +454,7 @@ void WindowExtrasTest::copyAll() {
     QFETCH(QString, copied);
     quillory::ResultMemo memo;
     memo.ParagraphsAction()->setChecked(byParagraph);
-    QList<QList<int>> paragraphs;
-    QStringList lines;
-    for (const reply::ResultLine& line : quillory::ShowResult(reply, &memo, &paragraphs))
-        lines << QString::fromStdU16String(line.words);
-    memo.SetRecognised(lines, paragraphs);
+    memo.SetRecognised(Show(reply, &memo));
     if (!edited.isEmpty())
         memo.setPlainText(edited);
     QApplication::clipboard()->clear();
@@ -474,18 +476,9 @@ void WindowExtrasTest::tablesShowAsRowsAndCopyAsCells() {
     for (const bool byParagraph : {false, true}) {
         quillory::ResultMemo memo;
         memo.ParagraphsAction()->setChecked(byParagraph);
-        QList<QList<int>> paragraphs;
-        std::vector<reply::ResultTable> found;
-        QStringList words;
-        const auto lines = quillory::ShowResult(reply, &memo, &paragraphs, &found);
-        for (const reply::ResultLine& line : lines)
-            words << QString::fromStdU16String(line.words);
-        QCOMPARE(found.size(), std::size_t(1));
-        QList<int> held;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            if (found[0].Holds(lines[i]))
-                held << int(i);
-        memo.SetRecognised(words, paragraphs, {{found[0], held}});
+        const reply::Reading reading = Show(reply, &memo);
+        QCOMPARE(reading.tables.size(), std::size_t(1));
+        memo.SetRecognised(reading);
         QCOMPARE(memo.toPlainText(), QStringLiteral("价目表\n\n2026\t\n\n苹果\t5.50\n"));
         QVERIFY(memo.CopyTablesAction()->isEnabled());
         QSignalSpy copied(&memo, &quillory::ResultMemo::tableCopied);
@@ -509,11 +502,11 @@ void WindowExtrasTest::boxesFollowTheLines() {
     QImage black(2000, 400, QImage::Format_RGB32);  // shrunk to the view's width
     black.fill(Qt::black);
     view->SetImage(black);
-    quillory::ShowResult(QStringLiteral(R"({"words_result":[
+    Show(QStringLiteral(R"({"words_result":[
         {"words":"a","location":{"left":100,"top":40,"width":800,"height":60}},
         {"words":"b"},
         {"words":"c","location":{"left":1000,"top":300,"width":400,"height":50}}]})"),
-                         memo);
+         memo);
     memo->KeepLines(3);
     view->SetTextBoxes({QRectF(100, 40, 800, 60), QRectF(), QRectF(1000, 300, 400, 50)});
     QApplication::processEvents();
@@ -533,7 +526,9 @@ void WindowExtrasTest::boxesFollowTheLines() {
 
     // Shown by paragraphs, a paragraph marks the boxes of all its lines, and a box selects
     // its paragraph.
-    memo->SetRecognised({"a", "b", "c"}, {{0, 1}, {2}});
+    memo->SetRecognised(reply::ReadReply(
+        uR"({"words_result":[{"words":"a"},{"words":"b"},{"words":"c"}],)"
+        uR"("paragraphs_result":[{"words_result_idx":[0,1]},{"words_result_idx":[2]}]})"));
     memo->ParagraphsAction()->setChecked(true);
     QCOMPARE(memo->toPlainText(), QStringLiteral("a b\n\nc\n"));
     memo->SelectLine(1);

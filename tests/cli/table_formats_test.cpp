@@ -21,17 +21,17 @@ cli::PictureResult Result() {
     result.ok = true;
     // A paragraph above a 3 x 3 table whose first header cell spans two rows and whose
     // second spans two columns.
-    result.lines = {{u"Sales, \"2026\"", LineLocation{10, 10, 200, 20}, 0.9},
+    result.reading.lines = {{u"Sales, \"2026\"", LineLocation{10, 10, 200, 20}, 0.9},
                     {u"Region", LineLocation{10, 60, 60, 20}, 0.9},
                     {u"Half|year", LineLocation{110, 60, 80, 20}, 0.9}};
-    result.paragraphs = {{0}, {1, 2}};
+    result.reading.paragraphs = {{0}, {1, 2}};
     reply::ResultTable table;
     table.rows = table.columns = 3;
     table.bounds = LineLocation{0, 50, 300, 150};
     table.cells = {{0, 0, 2, 1, u"Region"}, {0, 1, 1, 2, u"Half|year"}, {1, 1, 1, 1, u"H1"},
                    {1, 2, 1, 1, u"H2"},     {2, 0, 1, 1, u"East"},      {2, 1, 1, 1, u"1,200"},
                    {2, 2, 1, 1, u"1,350"}};
-    result.tables = {table};
+    result.reading.tables = {table};
     return result;
 }
 
@@ -65,8 +65,8 @@ TEST(TableFormats, EachFormatKeepsRowsColumnsAndSpans) {
 // fails.
 TEST(TableFormats, EachTableToItsOwnCsvFile) {
     cli::PictureResult result = Result();
-    result.tables.push_back(result.tables.front());
-    result.tables.back().cells = {{0, 0, 1, 1, u"second"}};
+    result.reading.tables.push_back(result.reading.tables.front());
+    result.reading.tables.back().cells = {{0, 0, 1, 1, u"second"}};
     QTemporaryDir dir;
     cli::Options options;
     options.format = cli::Format::csv;
@@ -98,8 +98,8 @@ TEST(TableFormats, EachTableToItsOwnCsvFile) {
 // numbers in the places the table gave them, text as shared strings.
 TEST(TableFormats, TheWorkbookHoldsTheTable) {
     cli::PictureResult result = Result();
-    result.tables[0].cells[5].words = u"1200";
-    result.tables[0].cells[6].words = u"13.50";
+    result.reading.tables[0].cells[5].words = u"1200";
+    result.reading.tables[0].cells[6].words = u"13.50";
     QTemporaryDir dir;
     const std::string path = dir.filePath("t.xlsx").toStdString();
     {

@@ -26,7 +26,7 @@
 #include "app/ErrorBox.h"
 #include "app/M_Quillory.h"
 #include "app/ResultMemo.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"

@@ -15,7 +15,7 @@
 
 #include "app/M_Quillory.h"
 #include "app/ResultMemo.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"
 #include "test_support.h"

@@ -16,7 +16,7 @@
 #include "app/BrowserPane.h"
 #include "app/M_Quillory.h"
 #include "app/PictureView.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
 #include "test_support.h"

@@ -19,7 +19,7 @@
 #include "app/M_Quillory.h"
 #include "app/PictureView.h"
 #include "app/ResultMemo.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "picture_server.h"
 #include "pictures/file_formats.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "app/M_Quillory.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "pictures/file_formats.h"
 #include "support/service_process.h"
 

@@ -8,7 +8,7 @@
 
 #include "fake_engine.h"
 #include "rest_form_text.h"
-#include "service/engines/language_pools.h"
+#include "service/engines/factory/language_pools.h"
 #include "soap_text.h"
 #include "support/render.h"
 #include "support/running_service.h"

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fake_engine.h"
-#include "service/engines/tesseract_recognizer.h"
+#include "service/engines/tesseract/tesseract_recognizer.h"
 #include "soap/errors.h"
 #include "soap/rio.h"
 #include "base/utf.h"

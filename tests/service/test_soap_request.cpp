@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "service/protocol/soap_fault.h"
-#include "service/protocol/soap_request.h"
+#include "service/soap/soap_fault.h"
+#include "service/soap/soap_request.h"
 
 namespace ocrgated {
 namespace {

@@ -10,8 +10,8 @@
 
 #include <leptonica/allheaders.h>
 
-#include "service/engines/tesseract_recognizer.h"
-#include "service/engines/text_cleanup.h"
+#include "service/engines/tesseract/tesseract_recognizer.h"
+#include "service/engines/tesseract/text_cleanup.h"
 #include "service/pictures/picture_decoder.h"
 #include "service/pictures/png_reader.h"
 #include "support/render.h"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "service/engines/text_cleanup.h"
-#include "service/protocol/reply_json.h"
+#include "service/engines/tesseract/text_cleanup.h"
+#include "service/soap/reply_json.h"
 
 namespace ocrgated {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ocrgate/contract.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/contract.h"
+#include "contract/ocrgate.h"
 #include "soap/envelope.h"
 #include "soap/errors.h"
 #include "soap/reply.h"

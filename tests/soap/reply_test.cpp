@@ -3,7 +3,7 @@
 #include <string>
 #include <variant>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/errors.h"
 #include "soap/reply.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/request.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "loopback_server.h"
-#include "ocrgate/ocrgate.h"
+#include "contract/ocrgate.h"
 #include "soap/errors.h"
 #include "soap/http_transport.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "ocrgate/contract.h"
-#include "service/protocol/http_service.h"
+#include "contract/contract.h"
+#include "service/http_service.h"
 #include "soap/namespaces.h"
 
 namespace testing_support {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "service/core/recognition_context.h"
+#include "service/common/recognition_context.h"
 #include "service/engines/recognizer.h"
 
 namespace ocrgated {

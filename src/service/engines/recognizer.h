@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "service/core/page_reading.h"
-#include "service/core/picture_errors.h"
-#include "service/core/recognized_line.h"
+#include "service/common/page_reading.h"
+#include "service/common/picture_errors.h"
+#include "service/common/recognized_line.h"
 
 namespace ocrgated {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-#include "service/core/picture_errors.h"
+#include "service/common/picture_errors.h"
 #include "service/fetch/address_policy.h"
 #include "soap/http_url.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "service/core/picture_errors.h"
+#include "service/common/picture_errors.h"
 #include "service/pictures/gif_frames.h"
 #include "service/pictures/jpeg_reader.h"
 #include "service/pictures/png_reader.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "jpeg/decoder.h"
-#include "service/core/picture_errors.h"
-#include "service/core/recognition_context.h"
+#include "service/common/picture_errors.h"
+#include "service/common/recognition_context.h"
 
 namespace ocrgated {
 

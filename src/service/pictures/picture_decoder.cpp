@@ -1,6 +1,6 @@
 #include "service/pictures/picture_decoder.h"
 
-#include "service/core/page_reading.h"
+#include "service/common/page_reading.h"
 
 #include <allheaders.h>
 
@@ -12,9 +12,9 @@
 #include <cmath>
 #include <string>
 
-#include "service/core/recognition_context.h"
-#include "service/core/picture_errors.h"
-#include "service/core/recognized_line.h"
+#include "service/common/recognition_context.h"
+#include "service/common/picture_errors.h"
+#include "service/common/recognized_line.h"
 #include "service/pictures/decoding_plan.h"
 #include "service/pictures/jpeg_reader.h"
 #include "service/pictures/png_reader.h"

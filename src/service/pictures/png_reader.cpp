@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "service/core/recognition_context.h"
-#include "service/core/picture_errors.h"
+#include "service/common/recognition_context.h"
+#include "service/common/picture_errors.h"
 
 namespace ocrgated {
 namespace {

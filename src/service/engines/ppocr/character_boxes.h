@@ -2,7 +2,7 @@
 // Where each character of a read line stands: the time steps it fired at, mapped back
 // through the line's crop onto its box in the picture.
 
-#include "service/core/recognized_line.h"
+#include "service/common/recognized_line.h"
 #include "service/engines/ppocr/line_record.h"
 
 #include <opencv2/core.hpp>

@@ -2,7 +2,7 @@
 
 #include "base/line_join.h"
 #include "service/engines/layout/page_layout.h"
-#include "service/engines/layout/tables.h"
+#include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/character_boxes.h"
 #include "service/engines/ppocr/picture_input.h"
 #include "service/engines/ppocr/reading_order.h"

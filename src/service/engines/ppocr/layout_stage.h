@@ -3,8 +3,8 @@
 // the order people read the page (columns, regions), each marked with its paragraph, and
 // the tables they stand in.
 
-#include "service/core/page_reading.h"
-#include "service/core/recognized_line.h"
+#include "service/common/page_reading.h"
+#include "service/common/recognized_line.h"
 #include "service/engines/ppocr/line_record.h"
 #include "service/engines/ppocr/page_orientation.h"
 #include "service/engines/ppocr/pp_ocr_options.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "service/core/recognition_context.h"
+#include "service/common/recognition_context.h"
 #include "service/pictures/picture_decoder.h"
 
 namespace ocrgated::ppocr {

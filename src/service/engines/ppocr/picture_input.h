@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "service/core/recognized_line.h"
+#include "service/common/recognized_line.h"
 
 namespace ocrgated::ppocr {
 

@@ -4,7 +4,7 @@
 
 #include "service/engines/layout/layout_options.h"
 #include "service/engines/layout/rules.h"
-#include "service/engines/layout/tables.h"
+#include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/db_postprocess.h"
 #include "service/pictures/picture_decoder.h"
 

@@ -1,7 +1,7 @@
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
-#include "service/core/log.h"
-#include "service/core/recognition_context.h"
+#include "service/common/log.h"
+#include "service/common/recognition_context.h"
 #include "service/engines/ppocr/direction_classifier.h"
 #include "service/engines/ppocr/direction_vote.h"
 #include "service/engines/ppocr/joined_characters.h"

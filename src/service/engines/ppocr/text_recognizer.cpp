@@ -1,6 +1,6 @@
 #include "service/engines/ppocr/text_recognizer.h"
 
-#include "service/core/recognition_context.h"
+#include "service/common/recognition_context.h"
 #include "service/engines/ppocr/word_spaces.h"
 
 #include <opencv2/core/utility.hpp>

@@ -1,0 +1,60 @@
+#pragma once
+// The table finders (ruled grids and three-rule tables in ruled_tables.cpp, tables without
+// rules in open_tables.cpp) and the pieces they share: edges from positions, rows and
+// columns from boxes, and cells from a grid whose inner edges may be missing.
+
+#include "service/engines/tables/tables.h"
+
+#include <opencv2/core.hpp>
+
+#include <functional>
+#include <numeric>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace ocrgated::layout {
+
+// Positions within `merge` of each other as one, at their mean; ascending.
+std::vector<float> Clustered(std::vector<float> values, double merge);
+
+// Sets joined one pair at a time.
+struct Groups {
+    std::vector<std::size_t> parent;
+    explicit Groups(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
+    std::size_t Find(std::size_t i) { return parent[i] == i ? i : parent[i] = Find(parent[i]); }
+    void Join(std::size_t a, std::size_t b) { parent[Find(a)] = Find(b); }
+};
+
+cv::Point2f Centre(const cv::Rect2f& box);
+
+// Rows of lines, top to bottom: a line joins the row whose lines reach below its centre.
+std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes);
+
+// Rows whose blank above is under half the usual blank between rows joined to the row
+// above: the second line of a cell's text is closer to its first than rows are apart.
+std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows);
+
+// The middles of blank channels that no box crosses, right of `left`; `narrowest` wide at least.
+std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double narrowest);
+
+// The cells of the grid, base cells joined where `open(r, c, right)` says the edge to the
+// right of (or below) base cell (r, c) is missing.
+std::vector<GridCell> Cells(const TableGrid& grid, const std::function<bool(int, int, bool)>& open);
+
+// Grids of rules that meet each other (a cell spanning where an inner rule is missing),
+// with at least the rows and columns a table has; marks the horizontal rules they use.
+std::vector<TableGrid> RuledTables(const Rules& rules, double unit, const TableOptions& options,
+                                   std::vector<bool>& used_horizontal);
+
+// Three rules of one extent among `free` ones: a top rule, one under the header and a
+// bottom rule; columns from the channels the body's cells leave blank.
+std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>& free, double unit,
+                                       const TableOptions& options);
+
+// Tables drawn without rules: runs of rows, each of several pieces, that share at least
+// the blank channels of a few columns; lines inside `found` tables left out.
+std::vector<TableGrid> OpenTables(const Page& page, const std::vector<TableGrid>& found,
+                                  double unit, const TableOptions& options);
+
+}  // namespace ocrgated::layout

@@ -1,0 +1,51 @@
+#include "service/rest/rest_reply.h"
+
+#include <algorithm>
+#include <array>
+
+#include "base/utf.h"
+#include "service/recognition/reply_members.h"
+
+namespace ocrgated {
+
+int DetectedLanguage(const std::vector<RecognizedLine>& lines) {
+    std::array<int, 4> counts{};  // English, Japanese, Korean, Chinese
+    for (const RecognizedLine& line : lines) {
+        for (std::size_t at = 0; at < line.words.size();) {
+            const char32_t c = quillory::DecodeUtf8(line.words, at);
+            if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+                ++counts[0];
+            else if (quillory::IsKana(c))
+                counts[1] += 4;  // kana mark Japanese even among many kanji
+            else if (quillory::IsHangul(c))
+                ++counts[2];
+            else if (quillory::IsHan(c))
+                counts[3] += 3;  // a Chinese character says as much as a Latin word
+        }
+    }
+    const auto most = std::max_element(counts.begin(), counts.end());
+    return *most == 0 ? -1 : static_cast<int>(most - counts.begin());
+}
+
+std::string WriteRestReply(std::uint64_t log_id, const RestCall& call,
+                           const std::vector<RecognizedLine>& lines) {
+    Json reply = {{"log_id", log_id}};
+    if (call.detect_direction)
+        reply["direction"] = PageDirection(lines);
+    reply["words_result_num"] = lines.size();
+    reply["words_result"] = WordsResult(
+        lines, {call.endpoint.with_location, call.vertexes_location, call.probability, call.chars});
+    if (call.paragraph) {
+        reply["paragraphs_result_num"] = ParagraphRuns(lines).size();
+        reply["paragraphs_result"] = ParagraphsResult(lines);
+    }
+    if (call.detect_language)
+        reply["language"] = DetectedLanguage(lines);
+    return ReplyText(reply);
+}
+
+std::string WriteRestError(std::uint64_t log_id, int code, std::string_view message) {
+    return ReplyText({{"log_id", log_id}, {"error_code", code}, {"error_msg", message}});
+}
+
+}  // namespace ocrgated
