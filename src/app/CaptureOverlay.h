@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen overlay of a screen capture: the grabbed screen, dimmed, with the
-// rectangle being dragged shown clear. Releasing the mouse hands over that part of the
-// grab; Esc calls the capture off.
+// rectangle being dragged shown clear and a short hint of what to do. Releasing the mouse
+// hands over that part of the grab; Esc calls the capture off.
 
 #include <QImage>
 #include <QPoint>
@@ -15,6 +15,10 @@ class CaptureOverlay : public QWidget {
   public:
     // `shot` is the whole screen in device pixels.
     explicit CaptureOverlay(QImage shot, QWidget* parent = nullptr);
+
+    // Where the hint is drawn: the first place along the edges, top middle first, that
+    // keeps clear of the rectangle being dragged; empty when the rectangle leaves none.
+    QRect HintRect() const;
 
   signals:
     void chosen(const QImage& region);

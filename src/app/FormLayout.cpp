@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -267,15 +266,6 @@ void TForm1::ReflowTopRow(QWidget* panel) {
         if (left >= fieldRight)
             control->move(left - shift, control->y());
     }
-}
-
-void TForm1::FitOnScreen() {
-    // The drawn size where the screen has room for it; else as much as it has.
-    const QScreen* where = screen();
-    if (!where)
-        return;
-    const QSize room = where->availableGeometry().size();
-    resize(size().boundedTo(room).expandedTo(minimumSizeHint()).expandedTo(minimumSize()));
 }
 
 QFileDialog* TForm1::OpenDialog() {

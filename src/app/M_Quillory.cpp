@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "AppErrors.h"
@@ -25,6 +26,7 @@
 #include "ResultDisplay.h"
 #include "ResultMemo.h"
 #include "Texts.h"
+#include "WindowPlacement.h"
 #include "contract/contract.h"
 
 namespace texts = quillory::texts;
@@ -69,21 +71,45 @@ void TForm1::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;  // restored from the task bar: not shown anew
     if (!shownBefore_) {
-        FitOnScreen();
-        CentreOnScreen();
+        PlaceOnScreen();
+        // A window manager frames the window only once it is on the screen.
+        awaitingFrame_ = FrameMargins().isNull();
     }
     shownBefore_ = true;
+    showHandlerDue_ = true;
     // After the show has finished, so that an error box opens over a visible window.
-    QTimer::singleShot(0, this, [this] { quillory::RunGuarded([this] { FormShow(); }); });
+    QTimer::singleShot(0, this, [this] { RunShowHandler(); });
 }
 
-void TForm1::CentreOnScreen() {
+void TForm1::RunShowHandler() {
+    if (!showHandlerDue_)
+        return;
+    showHandlerDue_ = false;
+    quillory::RunGuarded([this] { FormShow(); });
+}
+
+QMargins TForm1::FrameMargins() const {
+    const QWindow* window = windowHandle();
+    return window ? window->frameMargins() : QMargins();
+}
+
+void TForm1::PlaceOnScreen() {
     const QScreen* where = screen();
     if (!where)
         return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(where->geometry().center());
-    move(frame.topLeft());
+    // The window's own rectangle: a move would go by the frame as the widget last knew it.
+    setGeometry(quillory::PlaceWindow(size(), minimumSizeHint().expandedTo(minimumSize()),
+                                      FrameMargins(), where->availableGeometry()));
+}
+
+void TForm1::FrameArrived() {
+    if (FrameMargins().isNull())
+        return;
+    // Placed without its frame, the window may have its title bar off the screen.
+    awaitingFrame_ = false;
+    const QScreen* where = screen();
+    if (where && !where->availableGeometry().contains(geometry().marginsAdded(FrameMargins())))
+        PlaceOnScreen();
 }
 
 QString TForm1::HelpPagePath() const {

@@ -4,6 +4,7 @@
 // happens here, on the window thread.
 
 #include <QByteArray>
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -84,7 +85,7 @@ class TForm1 : public QWidget {
     // Work a later start of the program handed over: a capture, a file to open, or only
     // the window brought to the front.
     void TakeWork(const quillory::WindowWork& work);
-    // Copies the current tab's recognised text and says how many lines it copied.
+    // Copies the current tab's recognised text and says how many lines or paragraphs it copied.
     void CopyAllOfTab();
 
   signals:
@@ -101,7 +102,14 @@ class TForm1 : public QWidget {
     QWidget* CreateWebTab();
     QWidget* CreateNotesTab();
     QWidget* CreateStatusLine();
-    void CentreOnScreen();
+    // Sizes and centres the window inside the screen's free area, its frame included.
+    void PlaceOnScreen();
+    QMargins FrameMargins() const;
+    // Places the window again once a window manager has framed it, should the frame not fit.
+    void FrameArrived();
+    // The show handler, once for each show: queued by the show, or run at once by work that
+    // must come after it.
+    void RunShowHandler();
 
     void CreateShortcuts();
     void TakeCapture(const QImage& region);
@@ -113,7 +121,6 @@ class TForm1 : public QWidget {
     void LoadPictureFile(const QString& path);
     void LimitMinimumSize();
     void ReflowTopRow(QWidget* panel);
-    void FitOnScreen();
     void CreatePreferences();
     // A picture arrived without the … button; recognised at once when the user chose so.
     void PictureArrived(const QAction* recogniseAtOnce);
@@ -129,6 +136,8 @@ class TForm1 : public QWidget {
 
     Settings settings_;
     bool shownBefore_ = false;
+    bool showHandlerDue_ = false;
+    bool awaitingFrame_ = false;  // placed before the window manager framed the window
     std::vector<std::shared_ptr<Running>> running_;
 
     QTabWidget* cxPageControl1 = nullptr;

@@ -32,7 +32,8 @@ class ResultMemo : public QPlainTextEdit {
     // What is shown one per line: the lines, or the paragraphs; the memo's own text when it
     // shows something else (a reply shown as received, or entries the user added or removed).
     QString RecognisedText() const;
-    // Copies RecognisedText and says how many lines that was (0: nothing).
+    // Copies RecognisedText and says how many entries (lines or paragraphs) that was
+    // (0: nothing).
     void CopyAll();
     QAction* CopyAllAction() const { return copyAll_; }
     // The checkable choice between lines and paragraphs.
@@ -52,7 +53,7 @@ class ResultMemo : public QPlainTextEdit {
     // The lines whose boxes should stand out: under the mouse, else the cursor's; none
     // for none.
     void markedLinesChanged(const QList<int>& lines);
-    void copied(int lines);
+    void copied(int entries);
     void tableCopied(int rows);
 
   protected:

@@ -75,8 +75,11 @@ inline const QString kDownloadFailed = QStringLiteral("图片下载失败：");
 
 inline const QString kCaptureFailed = QStringLiteral("截图失败：");
 inline const QString kCaptureCancelled = QStringLiteral("截图已取消");
+// Drawn over the still of the screen while the user chooses a region.
+inline const QString kCaptureHint = QStringLiteral("拖动鼠标选择区域，按 Esc 取消");
 
 inline const QString kCopied = QStringLiteral("已复制 %1 行文字");
+inline const QString kCopiedParagraphs = QStringLiteral("已复制 %1 段文字");
 inline const QString kCopiedTable = QStringLiteral("已复制表格 %1 行");
 inline const QString kNothingToCopy = QStringLiteral("没有可复制的文字");
 

@@ -1,5 +1,6 @@
 // Drops and Esc on the window: a picture (file, web address or image data) anywhere on the local
-// tab loads as the … button loads a file; a web address on the web tab goes to its field.
+// tab loads as the … button loads a file; a web address on the web tab goes to its field. The
+// same filter hears when a window manager has framed the window.
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -11,6 +12,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include "ButtonEdit.h"
 #include "ErrorBox.h"
@@ -42,6 +44,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::Resize && (watched == Panel1 || watched == Panel4))
         ReflowTopRow(static_cast<QWidget*>(watched));
+    // The window manager's frame shows in the margins by the time the window is exposed
+    // or moved; the widget itself hears of neither.
+    if (awaitingFrame_ &&
+        (type == QEvent::Expose || type == QEvent::Move || type == QEvent::Resize) &&
+        watched == static_cast<QObject*>(windowHandle()))
+        FrameArrived();
     // Esc calls a recognition off from any control, the address field included, which
     // keeps Esc from the window's shortcuts.
     if (type == QEvent::KeyPress && !running_.empty() &&

@@ -56,8 +56,11 @@ void TForm1::CreatePreferences() {
     connect(cxImage1, &quillory::PictureView::pasted, this,
             [this] { PictureArrived(recogniseDrops_); });
     for (quillory::ResultMemo* memo : {cxMemo1, cxMemo2}) {
-        connect(memo, &quillory::ResultMemo::copied, this, [this](int lines) {
-            ShowStatus(lines > 0 ? texts::kCopied.arg(lines) : texts::kNothingToCopy);
+        connect(memo, &quillory::ResultMemo::copied, this, [this, memo](int entries) {
+            const QString& copied = memo->ParagraphsAction()->isChecked()
+                                        ? texts::kCopiedParagraphs
+                                        : texts::kCopied;
+            ShowStatus(entries > 0 ? copied.arg(entries) : texts::kNothingToCopy);
         });
         connect(memo, &quillory::ResultMemo::tableCopied, this, [this](int rows) {
             ShowStatus(rows > 0 ? texts::kCopiedTable.arg(rows) : texts::kNothingToCopy);
@@ -67,6 +70,8 @@ void TForm1::CreatePreferences() {
 
 void TForm1::ShowHeldPicture() {
     edt_img->setText(cxImage1->HeldName());
+    // What the status line said was about the picture before; only work under way stays.
+    ShowStatus(running_.empty() ? QString() : texts::kBusy);
 }
 
 void TForm1::PictureArrived(const QAction* recogniseAtOnce) {
@@ -86,6 +91,9 @@ void TForm1::TakeWork(const quillory::WindowWork& work) {
         activateWindow();
     }
     if (!work.file.isEmpty()) {
+        // The show handler puts the help page in the browser pane: it goes first, so that
+        // the file opens over it as a file picked in the window does.
+        RunShowHandler();
         cxPageControl1->setCurrentWidget(cxTabSheet1);
         quillory::RunGuarded([&] { LoadPictureFile(work.file); });
     }

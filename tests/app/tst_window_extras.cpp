@@ -17,6 +17,7 @@
 
 #include "app/BrowserPane.h"
 #include "app/ButtonEdit.h"
+#include "app/CaptureOverlay.h"
 #include "app/ErrorBox.h"
 #include "app/FailureText.h"
 #include "app/M_Quillory.h"
@@ -92,9 +93,15 @@ class WindowExtrasTest : public QObject {
     void topRowsStayWhole();
     void drops_data();
     void drops();
+    void newPictureClearsTheStatus_data();
+    void newPictureClearsTheStatus();
     void keys();
     void copyAll_data();
     void copyAll();
+    void copiedCountSaysWhatWasCopied_data();
+    void copiedCountSaysWhatWasCopied();
+    void captureHintKeepsClearOfTheRectangle_data();
+    void captureHintKeepsClearOfTheRectangle();
     void tablesShowAsRowsAndCopyAsCells();
     void boxesFollowTheLines();
 
@@ -343,6 +350,46 @@ void WindowExtrasTest::drops() {
     QCOMPARE(Child<QLineEdit>(&form, "edt_Url")->text(), address.isEmpty() ? before : address);
 }
 
+void WindowExtrasTest::newPictureClearsTheStatus_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("picked") << "picked";
+    QTest::newRow("pasted") << "pasted";
+    QTest::newRow("file dropped") << "file dropped";
+    QTest::newRow("image dropped") << "image dropped";
+}
+
+void WindowExtrasTest::newPictureClearsTheStatus() {
+    QFETCH(QString, how);
+    TForm1 form(OfflineSettings(dir_.path()));
+    auto* view = Child<quillory::PictureView>(&form, "cxImage1");
+    view->LoadFromFile(Picture("old.bmp", "BMP"));
+    // A failed recognition leaves its cause, and the raw message in the tooltip.
+    QSignalSpy finished(&form, &TForm1::recognitionFinished);
+    form.cxButton1Click();
+    QVERIFY(finished.wait(20000));
+    QVERIFY(!form.StatusText().isEmpty());
+    QVERIFY(!form.StatusToolTip().isEmpty());
+
+    const QString next = Picture("next.png", "PNG");
+    if (how == u"picked") {
+        testing_support::ChooseInDialog(form.OpenDialog(), next);
+        form.edt_imgPropertiesButtonClick();
+    } else if (how == u"pasted") {
+        QApplication::clipboard()->setImage(QImage(8, 8, QImage::Format_RGB32));
+        view->Paste();
+    } else {
+        auto* data = new QMimeData;
+        if (how == u"file dropped")
+            data->setUrls({QUrl::fromLocalFile(next)});
+        else
+            data->setImageData(QImage(30, 20, QImage::Format_RGB32));
+        Drop(Child<QWidget>(&form, "cxTabSheet1"), data);
+    }
+    QVERIFY(view->PictureSerial() > 1);  // the picture did change
+    QCOMPARE(form.StatusText(), QString());
+    QCOMPARE(form.StatusToolTip(), QString());
+}
+
 void WindowExtrasTest::keys() {
     TForm1 form(OfflineSettings(dir_.path()));
     form.show();
@@ -460,6 +507,75 @@ void WindowExtrasTest::copyAll() {
     QApplication::clipboard()->clear();
     memo.CopyAll();
     QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void WindowExtrasTest::copiedCountSaysWhatWasCopied_data() {
+    QTest::addColumn<bool>("byParagraph");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("lines") << false << QStringLiteral("已复制 4 行文字");
+    QTest::newRow("paragraphs") << true << QStringLiteral("已复制 2 段文字");
+}
+
+void WindowExtrasTest::copiedCountSaysWhatWasCopied() {
+    QFETCH(bool, byParagraph);
+    QFETCH(QString, status);
+    QTemporaryDir own;  // the paragraph choice is kept: not in the other tests' settings
+    TForm1 form(OfflineSettings(own.path()));
+    auto* memo = Child<quillory::ResultMemo>(&form, "cxMemo1");
+    memo->ParagraphsAction()->setChecked(byParagraph);
+    memo->SetRecognised(Show(
+        QStringLiteral(R"({"words_result":[{"words":"甲"},{"words":"乙"},{"words":"丙"},)"
+                       R"({"words":"丁"}],"paragraphs_result":[{"words_result_idx":[0,1]},)"
+                       R"({"words_result_idx":[2,3]}]})"),
+        memo));
+    form.CopyAllOfTab();
+    QCOMPARE(form.StatusText(), status);
+}
+
+void WindowExtrasTest::captureHintKeepsClearOfTheRectangle_data() {
+    QTest::addColumn<QRect>("dragged");  // empty: nothing dragged yet
+    QTest::addColumn<bool>("hinted");
+    QTest::newRow("before a drag") << QRect() << true;
+    QTest::newRow("under the top middle") << QRect(300, 10, 200, 100) << true;
+    QTest::newRow("down the middle") << QRect(300, 10, 200, 580) << true;
+    QTest::newRow("a small one in a corner") << QRect(5, 5, 60, 40) << true;
+    QTest::newRow("nearly the whole screen") << QRect(10, 10, 780, 580) << false;
+}
+
+void WindowExtrasTest::captureHintKeepsClearOfTheRectangle() {
+    QFETCH(QRect, dragged);
+    QFETCH(bool, hinted);
+    QImage shot(800, 600, QImage::Format_RGB32);
+    shot.fill(QColor(200, 220, 240));
+    quillory::CaptureOverlay overlay(shot);
+    overlay.setAttribute(Qt::WA_DeleteOnClose, false);
+    overlay.resize(shot.size());
+    overlay.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&overlay));
+    if (!dragged.isEmpty()) {
+        QTest::mousePress(&overlay, Qt::LeftButton, {}, dragged.topLeft());
+        QTest::mouseMove(&overlay, dragged.bottomRight());
+    }
+    const QImage drawn = overlay.grab().toImage();
+    const QRect hint = overlay.HintRect();
+    QCOMPARE(!hint.isEmpty(), hinted);
+    // The rectangle shows the screen as it is, the hint nowhere over it.
+    for (int y = dragged.top() + 1; y < dragged.bottom(); ++y) {
+        for (int x = dragged.left() + 1; x < dragged.right(); ++x) {
+            if (drawn.pixelColor(x, y) != shot.pixelColor(x, y))
+                QFAIL(qPrintable(QStringLiteral("covered at %1,%2").arg(x).arg(y)));
+        }
+    }
+    if (!hinted)
+        return;
+    // The hint is drawn: a dark box, with light text on it.
+    int light = 0;
+    for (int y = hint.top(); y <= hint.bottom(); ++y) {
+        for (int x = hint.left(); x <= hint.right(); ++x)
+            light += drawn.pixelColor(x, y).lightness() > 200;
+    }
+    QVERIFY2(light > 20, qPrintable(QString::number(light)));
+    QVERIFY(drawn.pixelColor(hint.center().x(), hint.top() + 2).lightness() < 80);
 }
 
 void WindowExtrasTest::tablesShowAsRowsAndCopyAsCells() {

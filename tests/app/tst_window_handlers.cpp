@@ -20,6 +20,7 @@
 #include "app/ErrorBox.h"
 #include "app/M_Quillory.h"
 #include "app/PictureView.h"
+#include "app/SingleWindow.h"
 #include "app/Texts.h"
 #include "pictures/file_formats.h"
 #include "soap/errors.h"
@@ -92,6 +93,8 @@ class WindowHandlersTest : public QObject {
     void silentAbortIsNeverShown();
     void cancelledDialogChangesNothing();
     void chosenPictureIsLoaded();
+    void fileGivenAtStartIsShown_data();
+    void fileGivenAtStartIsShown();
     void badPictureKeepsThePreviousOne();
     void recognisingWithoutAPictureSendsNothing();
     void webRecognitionWithEmptyAddressShowsAnError();
@@ -283,6 +286,33 @@ void WindowHandlersTest::chosenPictureIsLoaded() {
     testing_support::ChooseInDialog(form.OpenDialog(), dir_.filePath("chosen"));
     form.edt_imgPropertiesButtonClick();
     QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), path);
+}
+
+void WindowHandlersTest::fileGivenAtStartIsShown_data() {
+    QTest::addColumn<bool>("shownFirst");  // the program shows the window, then opens the file
+    QTest::newRow("the program's start") << true;
+    QTest::newRow("handed to a hidden window") << false;
+}
+
+void WindowHandlersTest::fileGivenAtStartIsShown() {
+    QFETCH(bool, shownFirst);
+    QTemporaryDir where;
+    const QString path = where.filePath("given.png");
+    QVERIFY(testing_support::RenderText({QStringLiteral("图片")}).save(path, "PNG"));
+    TForm1 form(OfflineSettings(where.path()));
+    if (shownFirst)
+        form.show();
+    form.TakeWork({false, path});
+    QVERIFY(form.isVisible());
+    // The help page was written and shown before the file, and nothing covers the file since.
+    QTRY_COMPARE(Child<quillory::BrowserPane>(&form, "WebBrowser2")->LastAddress(),
+                 QStringLiteral("about:blank"));
+    QVERIFY(QFile::exists(where.filePath("help.html")));
+    auto* pane = Child<quillory::BrowserPane>(&form, "WebBrowser1");
+    QCOMPARE(pane->LastAddress(), path);
+    QCOMPARE(pane->NavigationCount(), 2);
+    QCOMPARE(Child<QLineEdit>(&form, "edt_img")->text(), path);
+    QVERIFY(!Child<quillory::PictureView>(&form, "cxImage1")->isHidden());
 }
 
 void WindowHandlersTest::badPictureKeepsThePreviousOne() {

@@ -17,6 +17,7 @@
 #include "app/M_Quillory.h"
 #include "app/PictureView.h"
 #include "app/Splitter.h"
+#include "app/WindowPlacement.h"
 #include "pictures/file_formats.h"
 #include "test_support.h"
 
@@ -55,6 +56,8 @@ class WindowLayoutTest : public QObject {
     void fileDialogFilter();
     void opensCentredOnTheFirstTab_data();
     void opensCentredOnTheFirstTab();
+    void placement_data();
+    void placement();
     void splitterResizesOnlyTheResultColumn();
 
   private:
@@ -208,8 +211,9 @@ void WindowLayoutTest::opensCentredOnTheFirstTab_data() {
     QTest::addColumn<QString>("screen");  // as the test's screens.json names them
     QTest::addColumn<QSize>("size");
     QTest::newRow("room for the drawn size") << "wide" << QSize(1305, 675);
-    QTest::newRow("1280 x 720") << "laptop" << QSize(1280, 675);
-    QTest::newRow("1024 x 600") << "netbook" << QSize(1024, 600);
+    // Narrower where the frame (2 pixels on every side here) would stick out of the screen.
+    QTest::newRow("1280 x 720") << "laptop" << QSize(1276, 675);
+    QTest::newRow("1024 x 600") << "netbook" << QSize(1020, 596);
 }
 
 void WindowLayoutTest::opensCentredOnTheFirstTab() {
@@ -232,7 +236,38 @@ void WindowLayoutTest::opensCentredOnTheFirstTab() {
              qPrintable(QStringLiteral("centre at %1,%2")
                             .arg(form.frameGeometry().center().x())
                             .arg(form.frameGeometry().center().y())));
+    QVERIFY(where->availableGeometry().contains(form.frameGeometry()));
     QCOMPARE(Child<QTabWidget>(&form, "cxPageControl1")->currentIndex(), 0);
+}
+
+void WindowLayoutTest::placement_data() {
+    QTest::addColumn<QSize>("smallest");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("room");    // the screen's free area
+    QTest::addColumn<QRect>("placed");  // the window without its frame
+    const QSize smallest(700, 300);
+    const QMargins titled(4, 30, 4, 4);
+    QTest::newRow("room to spare") << smallest << titled << QRect(0, 0, 1920, 1080)
+                                   << QRect(307, 215, 1305, 675);
+    QTest::newRow("1024 x 600: the frame fits") << smallest << titled << QRect(0, 0, 1024, 600)
+                                                << QRect(4, 30, 1016, 566);
+    QTest::newRow("a panel along the top") << smallest << titled << QRect(0, 27, 1024, 573)
+                                           << QRect(4, 57, 1016, 539);
+    QTest::newRow("a screen right of another") << smallest << titled
+                                               << QRect(1920, 0, 1280, 720)
+                                               << QRect(1924, 35, 1272, 675);
+    QTest::newRow("no frame known") << smallest << QMargins() << QRect(0, 0, 1024, 600)
+                                    << QRect(0, 0, 1024, 600);
+    QTest::newRow("too small even for the smallest: the title bar stays")
+        << QSize(1100, 650) << titled << QRect(0, 0, 1024, 600) << QRect(4, 30, 1100, 650);
+}
+
+void WindowLayoutTest::placement() {
+    QFETCH(QSize, smallest);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, room);
+    QFETCH(QRect, placed);
+    QCOMPARE(quillory::PlaceWindow(QSize(1305, 675), smallest, frame, room), placed);
 }
 
 void WindowLayoutTest::splitterResizesOnlyTheResultColumn() {
