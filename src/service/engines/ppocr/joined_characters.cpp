@@ -22,11 +22,12 @@ cv::Rect2f BoundsOf(const TextBox& box) {
 }  // namespace
 
 std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, float tall_ratio,
-                                          const layout::LayoutOptions& options) {
+                                          const layout::LayoutOptions& options,
+                                          const PiecesReadAsWords& read_as_words) {
     std::vector<cv::Rect2f> bounds;
     for (const TextBox& box : boxes)
         bounds.push_back(BoundsOf(box));
-    std::vector<TextBox> joined;
+    std::vector<TextBox> joined, pieces;
     bool any = false;
     for (const auto& group : layout::GroupCharacterColumns(bounds, options)) {
         cv::Rect2f around = bounds[group.front()];
@@ -45,6 +46,8 @@ std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, flo
                                cv::Point2f(around.x, around.br().y)},
                               score});
             any = true;
+            for (std::size_t i : group)
+                pieces.push_back(boxes[i]);
         } else {
             for (std::size_t i : group)
                 joined.push_back(boxes[i]);
@@ -55,7 +58,7 @@ std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, flo
     // Joined columns that leave the page mostly lines are an index or a list's numbers.
     if (!any || tall * 2 <= std::ptrdiff_t(joined.size()))
         return boxes;
-    return joined;
+    return read_as_words && read_as_words(pieces) ? boxes : joined;
 }
 
 }  // namespace ocrgated::ppocr

@@ -7,14 +7,21 @@
 
 #include <opencv2/core.hpp>
 
+#include <functional>
 #include <vector>
 
 namespace ocrgated::ppocr {
 
+// Whether the pieces a column would be joined from read, each on its own, as words: cells
+// of a small table stacked one above the other, not characters set down a column.
+using PiecesReadAsWords = std::function<bool(const std::vector<TextBox>& pieces)>;
+
 // boxes: as detected in an upright picture. Each column of separate characters becomes
 // the one box around them, when the page is then mostly such columns (a heading over
-// them stays as it is); any other page's boxes come back unchanged.
+// them stays as it is) and the pieces do not read as words; any other page's boxes come back
+// unchanged.
 std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, float tall_ratio,
-                                          const layout::LayoutOptions& options);
+                                          const layout::LayoutOptions& options,
+                                          const PiecesReadAsWords& read_as_words);
 
 }  // namespace ocrgated::ppocr

@@ -1,5 +1,6 @@
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 
+#include "base/utf.h"
 #include "service/common/log.h"
 #include "service/common/recognition_context.h"
 #include "service/engines/ppocr/direction_classifier.h"
@@ -78,15 +79,37 @@ struct PpOcrRecognizer::Impl {
         if (auto line = SingleLine(picture, boxes, options.single_line))
             return {std::move(*line)};
         std::vector<LineRecord> records;
+        const auto read_as_words = [&](const std::vector<TextBox>& pieces) {
+            return ReadAsWords(picture, pieces);
+        };
         for (const TextBox& box :
              options.layout.group_characters
-                 ? JoinCharacterColumns(boxes, options.tall_ratio, options.layout.page)
+                 ? JoinCharacterColumns(boxes, options.tall_ratio, options.layout.page,
+                                        read_as_words)
                  : boxes) {
             LineRecord record;
             record.box = box;
             records.push_back(std::move(record));
         }
         return records;
+    }
+
+    // Whether most pieces, read upright on their own, hold more than one character: a
+    // character set down a column reads as one.
+    bool ReadAsWords(const cv::Mat& picture, const std::vector<TextBox>& pieces) {
+        std::vector<LineRecord> records(pieces.size());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            records[i].box = pieces[i];
+            records[i].crop = CropBox(picture, pieces[i]);
+        }
+        Recognise(records);
+        const auto words = std::count_if(records.begin(), records.end(), [](const LineRecord& r) {
+            std::size_t characters = 0;
+            for (std::size_t at = 0; at < r.text.text.size();)
+                characters += quillory::DecodeUtf8(r.text.text, at) != U' ';
+            return characters >= 2;
+        });
+        return words * 2 > std::ptrdiff_t(records.size());
     }
 
     PageReading LayOut(const cv::Mat& picture, const std::vector<LineRecord>& records,

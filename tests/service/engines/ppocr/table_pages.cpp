@@ -344,6 +344,22 @@ std::vector<TablePage> RenderTableSet() {
     touching.inset = 4;
     set.push_back(Page("touching-grid", touching, "700x300", 30, 30));
 
+    // Small grids of two-character cells: stacked one above the other, the cells are not
+    // characters set down a column, and the page stays upright.
+    Table small{{193, 193, 194},
+                73,
+                Rules::Grid,
+                1,
+                Plain({{"名称", "数量", "价格"}, {"苹果", "12", "3.50"}, {"香蕉", "30", "2.80"}})};
+    small.pointsize = 32;
+    small.inset = 50;
+    set.push_back(Page("small-grid", small, "600x240", 10, 10));
+    Table small_serif = small;
+    small_serif.font = kSerif;
+    small_serif.cells = Plain({{"姓名", "年龄", "城市"}, {"张三", "25", "北京"},
+                               {"李四", "31", "上海"}, {"王五", "47", "广州"}});
+    set.push_back(Page("small-grid-serif", small_serif, "600x315", 10, 10));
+
     // No table: two columns of running text between a header and a footer rule.
     TablePage columns{"two-columns-no-table", 0, 0, {}, {}, {}, {}};
     columns.png = RenderPng({"-size",
