@@ -188,6 +188,8 @@ TEST_F(TesseractEngine, DecodesBmpFormsBeyondTheClassicHeader) {
         {"V5 header, alpha over transparent black", "none", "", "bmp:", 124, 3},
         {"OS/2 header", "white", "-type truecolor", "bmp2:", 12, 0},
         {"run-length coded", "white", "-type palette -compress RLE", "bmp3:", 40, 1},
+        {"grey, run-length coded, V5 header", "white",
+         "-alpha off -colorspace Gray -type Palette -compress RLE", "bmp:", 124, 1},
     };
     for (const Form& form : forms) {
         Rendering r{200, 60, kSansCjk, 20, {"abc"}, "bmp", form.options, form.coder};

@@ -27,7 +27,8 @@ void CheckPixels(std::uint64_t pixels, const char* what) {
 
 namespace {
 
-std::uint64_t BmpHeaderPixels(std::span<const std::uint8_t> bytes) {
+// A BMP's width and height (a top-down picture's height is negative in the header).
+std::pair<std::int64_t, std::int64_t> BmpHeaderSize(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 26)
         throw BadPicture("The BMP picture is damaged");
     const auto read16 = [&](std::size_t at) {
@@ -37,9 +38,9 @@ std::uint64_t BmpHeaderPixels(std::span<const std::uint8_t> bytes) {
         return std::int32_t(read16(at) | read16(at + 2) << 16);
     };
     if (read32(14) == 12)  // the OS/2 header: 16-bit width and height
-        return std::uint64_t(read16(18)) * read16(20);
+        return {read16(18), read16(20)};
     const std::int64_t width = read32(18), height = read32(22);
-    return std::uint64_t(width < 0 ? -width : width) * std::uint64_t(height < 0 ? -height : height);
+    return {width < 0 ? -width : width, height < 0 ? -height : height};
 }
 
 }  // namespace
@@ -56,9 +57,11 @@ Header CheckHeader(std::span<const std::uint8_t> bytes, l_int32 format) {
     }
     if (format == IFF_BMP) {
         // Leptonica's header reader decodes a BMP whole, and knows only the classic header.
-        const std::uint64_t pixels = BmpHeaderPixels(bytes);
+        const auto [width, height] = BmpHeaderSize(bytes);
+        const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
         CheckPixels(pixels, "");
-        return {pixels};
+        // Measured by pixels alone: the decoding plan reads no BMP reduced.
+        return {pixels, 0, 0, false, int(width), int(height)};
     }
     l_int32 w = 0, h = 0, bps = 0, spp = 0, cmap = 0, header_format = 0;
     if (pixReadHeaderMem(bytes.data(), bytes.size(), &header_format, &w, &h, &bps, &spp, &cmap) !=

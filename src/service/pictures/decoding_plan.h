@@ -21,6 +21,8 @@ struct Header {
     std::uint64_t pixels = 0;
     int width = 0, height = 0;
     bool grey = false;  // one sample, no colour map: decodes to 8 bits a pixel
+    // The picture's own size where width and height are left 0 (BMP); 0 when unknown (GIF).
+    int own_width = 0, own_height = 0;
 };
 
 // Measures the picture from its header alone; throws BadPicture or PictureTooLarge.

@@ -41,6 +41,18 @@ class Backdrop {
     std::uint64_t light_ = 0, weight_ = 0;
 };
 
+// Leptonica reads the classic 40-byte header without compression; asked for anything else
+// it logs an error a reader of the log would take for a failure.
+bool LeptonicaReadsBmp(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 34)
+        return false;
+    const auto read32 = [&](std::size_t at) {
+        return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 |
+               std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
+    };
+    return read32(14) == 40 && read32(30) == 0;
+}
+
 // A BMP form Leptonica does not read (V4 and V5 headers, OS/2 headers, run-length
 // coding, bit fields), decoded by OpenCV. Alpha is laid on a backdrop, unless every alpha
 // byte is zero: then the bytes are padding, and the picture is opaque.
@@ -184,6 +196,10 @@ DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureR
             pix = ReadPngReduced(bytes, plan.denominator);
             break;
         case Plan::Reader::Leptonica:
+            if (format == IFF_BMP && !LeptonicaReadsBmp(bytes)) {
+                pix = DecodeBmpWithOpenCv(bytes);
+                break;
+            }
             pix.reset(pixReadMem(bytes.data(), bytes.size()));
             if (!pix && format == IFF_BMP)
                 pix = DecodeBmpWithOpenCv(bytes);
@@ -195,6 +211,22 @@ DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureR
     const double scale =
         header.width > 0 ? double(pixGetWidth(pix.get())) / double(header.width) : 1.0;
     return {Normalise(std::move(pix)), scale};
+}
+
+std::optional<std::pair<int, int>> PictureSize(std::span<const std::uint8_t> bytes) {
+    l_int32 format = IFF_UNKNOWN;
+    if (bytes.size() < 16 || findFileFormatBuffer(bytes.data(), &format) != 0 || !Accepted(format))
+        return std::nullopt;
+    try {
+        const Header header = CheckHeader(bytes, format);
+        const int width = header.width > 0 ? header.width : header.own_width;
+        const int height = header.height > 0 ? header.height : header.own_height;
+        if (width > 0 && height > 0)
+            return std::pair{width, height};
+    } catch (const std::exception&) {
+        // The decoder says what is wrong with it.
+    }
+    return std::nullopt;
 }
 
 PixPtr DecodePicture(std::span<const std::uint8_t> bytes) {

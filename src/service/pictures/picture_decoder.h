@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <span>
 #include <vector>
 
@@ -46,6 +48,9 @@ DecodedPicture DecodePicture(std::span<const std::uint8_t> bytes, const PictureR
 
 // The picture whole, with no memory limit beyond the pixel cap.
 PixPtr DecodePicture(std::span<const std::uint8_t> bytes);
+
+// The picture's width and height from its header; none when the header does not tell.
+std::optional<std::pair<int, int>> PictureSize(std::span<const std::uint8_t> bytes);
 
 // Sends Leptonica's warnings and errors, and what OpenCV writes to std::cerr, to the
 // log under the request being served. Process-wide: a program calls it once at start.
