@@ -17,7 +17,7 @@ namespace {
 
 // Well inside the service's 50 million pixels; an A4 page at 600 dpi still fits.
 constexpr double kMaxPagePixels = 36e6;
-// The PNG travels as base64 inside a request of at most 32 MiB.
+// The PNG travels as base64 inside a request the service takes (64 MiB), with room to spare.
 constexpr std::size_t kMaxPngBytes = 20u << 20;
 
 void Quiet(const std::string&, void*) {}

@@ -1,6 +1,7 @@
 #include "service/http_service.h"
 
 #include <cctype>
+#include <thread>
 
 #include "contract/contract.h"
 #include "service/common/memory.h"
@@ -153,7 +154,10 @@ bool HttpService::Drain(std::chrono::milliseconds delay, std::chrono::millisecon
     server_.RefuseNewWork("The service is shutting down; send the request again");
     WriteLogLine("ocrgated: draining: refusing new work; " + std::to_string(server_.InFlight()) +
                  " requests in flight");
-    while (server_.InFlight() > 0 && Clock::now() < start + timeout) {
+    // What is still in flight this close to the timeout is cut: answered now, so that the
+    // clients can send it elsewhere, with time left to write the answers.
+    const auto cut_at = start + timeout - std::min<Clock::duration>(std::chrono::seconds(1), timeout / 4);
+    while (server_.InFlight() > 0 && Clock::now() < cut_at) {
         if (!WaitFor(Clock::now() + std::chrono::milliseconds(20)))
             return true;
     }
@@ -163,6 +167,9 @@ bool HttpService::Drain(std::chrono::milliseconds delay, std::chrono::millisecon
     } else {
         WriteLogLine("ocrgated: drain timeout after " + Seconds(Clock::now() - start) +
                      "; cutting " + std::to_string(cut) + " requests");
+        server_.CutInFlight("The service is shutting down; the request was cut, send it again");
+        while (server_.InFlight() > 0 && Clock::now() < start + timeout)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     Stop();
     return cut == 0;
@@ -248,6 +255,8 @@ void HttpService::Log(const RequestRecord& record) {
     line.peer = record.peer;
     line.operation = record.operation;
     line.status = record.status;
+    line.cancelled = record.outcome == "cancelled";
+    line.reason = record.reason;
     line.bytes_in = record.bytes_in;
     line.bytes_out = record.bytes_out;
     line.milliseconds = std::chrono::duration<double, std::milli>(record.duration).count();

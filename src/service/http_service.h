@@ -28,7 +28,8 @@ struct ServiceOptions {
     int threads = 2;                 // recognition workers
     std::size_t queue_capacity = 8;  // recognitions waiting for a worker
     std::size_t max_fetches = 4;     // address fetches at once
-    std::size_t max_body = 32u << 20;
+    // A pasted 4K screenshot goes as a 32-bit BMP of 33 MB, 44 MB in base64.
+    std::size_t max_body = 64u << 20;
     std::chrono::milliseconds request_timeout{15'000};  // a whole request head and body
     std::chrono::milliseconds idle_timeout{5'000};
     std::size_t max_connections = 1024;
@@ -60,7 +61,8 @@ class HttpService {
     void Stop();
     // Readiness off; work is still taken for `delay`. Then new requests are
     // refused and idle connections closed, and the requests in flight get until
-    // `timeout` (counted from now) to finish. Ends Run; false when requests were cut.
+    // `timeout` (counted from now) to finish; what is still running just before is cut:
+    // answered 503 at once, its work called off. Ends Run; false when requests were cut.
     bool Drain(std::chrono::milliseconds delay, std::chrono::milliseconds timeout);
     // Taking work (engines loaded, not draining).
     bool running() const { return phase_ == Phase::Ready; }

@@ -25,6 +25,10 @@ namespace {
 
 using namespace ocrgated;
 
+// The exit status of a drain that had to cut requests: they were answered with a fault, but
+// their work was not done.
+constexpr int kDrainCut = 3;
+
 // Signals are taken by one thread with sigwait, never by a handler. The first
 // SIGTERM or SIGINT drains; a second ends the process at once. SIGHUP reopens the log.
 class SignalWatcher {
@@ -79,8 +83,15 @@ class SignalWatcher {
             signalled_ = true;
             WriteLogLine(std::string("ocrgated: SIG") + sigabbrev_np(signal) + ": draining");
             std::lock_guard lock(mutex_);
-            drainer_ = std::thread(
-                [this] { drained_ = service_.Drain(line_.drain_delay, line_.drain_timeout); });
+            drainer_ = std::thread([this] {
+                drained_ = service_.Drain(line_.drain_delay, line_.drain_timeout);
+                // The cut requests are answered; their recognitions would only hold the
+                // process past its drain timeout.
+                if (!drained_) {
+                    WriteLogLine("ocrgated: stopped after cutting requests");
+                    std::_Exit(kDrainCut);
+                }
+            });
         }
     }
 
@@ -137,7 +148,7 @@ int main(int argc, char** argv) {
         }
         const bool drained = watcher.Drained();
         WriteLogLine("ocrgated: stopped");
-        return drained ? 0 : 1;
+        return drained ? 0 : kDrainCut;
     } catch (const std::exception& error) {
         WriteLogLine(std::string("ocrgated: ") + error.what());
         return 1;

@@ -64,5 +64,34 @@ TEST(AddressPolicy, AllowsPublicAddresses) {
     }
 }
 
+TEST(AddressPolicy, AHostIsAnAddressInAnySpellingOrAValidNameOrNothing) {
+    const struct {
+        const char* host;
+        std::optional<std::string> address;  // the address it spells
+        bool name;                           // or a name the resolver may be asked about
+    } cases[] = {
+        {"127.0.0.1", "127.0.0.1", false},
+        {"127.0.0.1.", "127.0.0.1", false},
+        {"0x7f.1", "127.0.0.1", false},
+        {"2130706433", "127.0.0.1", false},
+        {"0177.0.0.1", "127.0.0.1", false},
+        {"10.1", "10.0.0.1", false},
+        {"example.org", std::nullopt, true},
+        {"example.org.", std::nullopt, false},  // the final dot is the caller's to take off
+        {"under_score-9.example", std::nullopt, true},
+        {"example.123", std::nullopt, false},  // ends in a number: no name, no address
+        {"127.0.0.1%09", std::nullopt, false},
+        {"127.0.0.1%2509", std::nullopt, false},
+        {"a..b", std::nullopt, false},
+        {"with space", std::nullopt, false},
+        {"", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HostAddress(c.host), c.address) << c.host;
+        EXPECT_EQ(IsHostName(c.host), c.name) << c.host;
+    }
+    EXPECT_FALSE(IsHostName(std::string(64, 'a') + ".org"));
+}
+
 }  // namespace
 }  // namespace ocrgated

@@ -1,5 +1,5 @@
 // The ocrgated program itself: its command line, and a SIGTERM that lets the
-// recognition in flight finish before the process exits 0.
+// recognition in flight finish before the process exits 0, or cuts what cannot finish in time.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -100,6 +100,107 @@ TEST(Daemon, SigtermFinishesTheRequestInFlightAndExitsZero) {
         std::regex(
             R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ 127\.0\.0\.1:\d+ imgbase64totext 200 in=\d+ out=\d+ [\d.]+ms)")))
         << daemon.Output();
+}
+
+TEST(Daemon, APasted4kScreenshotIsReadAsTheWindowSendsIt) {
+    ServiceProcess daemon(OCRGATED_BINARY, EphemeralArgs(2));
+    ASSERT_TRUE(daemon.WaitUntilHealthy()) << daemon.Output();
+    // The window sends a pasted picture as a 32-bit BMP: 33 MB for 3840 x 2160.
+    Rendering screenshot{3840, 2160, kSansCjk, 60, {"A screenshot pasted whole"}};
+    screenshot.format = "bmp";
+    screenshot.coder = "bmp:";
+    screenshot.output_options = "-type TrueColorAlpha -define bmp:format=bmp4";
+    const auto picture = Render(screenshot);
+    ASSERT_GT(picture.size(), 33'000'000u);
+    httplib::Client client("127.0.0.1", daemon.Port());
+    client.set_read_timeout(120, 0);
+    auto result = client.Post("/ocrgate/ocrgate.asmx",
+                              SoapRequest("imgbase64totext", "img", Base64(picture)), "text/xml");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 200) << result->body.substr(0, 500);
+    EXPECT_NE(ResultOf(result->body, "imgbase64totext").find("screenshot pasted"),
+              std::string::npos)
+        << result->body.substr(0, 500);
+}
+
+TEST(Daemon, SigtermCutsWhatCannotFinishAndIsGoneByTheDrainTimeout) {
+    ServiceProcess daemon(OCRGATED_BINARY,
+                          EphemeralArgs(1, {"--queue", "8", "--drain-delay", "0",
+                                            "--drain-timeout", "2", "--max-seconds", "120"}));
+    ASSERT_TRUE(daemon.WaitUntilHealthy()) << daemon.Output();
+    const int port = daemon.Port();
+    // A dense page that takes one worker far longer than the drain timeout, four times over.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 60; ++i)
+        lines.push_back("Line " + std::to_string(i) + " of a dense page, read word by word");
+    const auto picture = Render({2400, 3200, kSansCjk, 30, lines});
+    const std::string request = SoapRequest("imgbase64totext", "img", Base64(picture));
+    std::vector<std::future<std::pair<int, std::string>>> answers;
+    for (int i = 0; i < 4; ++i)
+        answers.push_back(std::async(std::launch::async, [&] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_read_timeout(60, 0);
+            auto result = client.Post("/ocrgate/ocrgate.asmx", request, "text/xml");
+            return result ? std::make_pair(result->status, result->body)
+                          : std::make_pair(0, std::string());
+        }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto signalled = std::chrono::steady_clock::now();
+    daemon.Signal(SIGTERM);
+
+    EXPECT_EQ(daemon.Wait(std::chrono::seconds(10)), 3) << daemon.Output();
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::milliseconds(2800));
+    int cut = 0;
+    for (auto& answer : answers) {
+        const auto [status, body] = answer.get();
+        // Every request is answered: read in time, or cut with a fault to send it again.
+        ASSERT_TRUE(status == 200 || status == 503) << status << body;
+        if (status == 503) {
+            EXPECT_NE(body.find("shutting down"), std::string::npos) << body;
+            ++cut;
+        }
+    }
+    EXPECT_GE(cut, 1);
+    EXPECT_NE(daemon.Output().find("cutting"), std::string::npos) << daemon.Output();
+}
+
+// The access log tells what became of each request: every fault's reason word (an error code
+// on the REST face), and a request its client gave up as cancelled, not as a failure.
+TEST(Daemon, TheLogNamesEveryFaultsReasonAndACancel) {
+    ServiceProcess daemon(OCRGATED_BINARY, EphemeralArgs(1, {"--max-seconds", "120"}));
+    ASSERT_TRUE(daemon.WaitUntilHealthy()) << daemon.Output();
+    std::vector<std::string> dense;
+    for (int i = 0; i < 60; ++i)
+        dense.push_back("Line " + std::to_string(i) + " of a dense page, read word by word");
+    const std::string slow = SoapRequest("imgbase64totext", "img",
+                                         Base64(Render({2400, 3200, kSansCjk, 30, dense})));
+    struct Row {
+        const char* what;
+        std::string path, body, content_type;
+        int wait_ms;  // the client's patience; 0: it waits for the answer
+        const char* line;
+    };
+    const Row rows[] = {
+        {"a SOAP fault", "/ocrgate/ocrgate.asmx",
+         SoapRequest("imgbase64totext", "img", Base64("not a picture")), "text/xml", 0,
+         R"(imgbase64totext 500 in=\d+ out=\d+ [\d.]+ms reason=not-a-picture)"},
+        {"a REST error", "/rest/2.0/ocr/v1/general_basic", "image=" + Base64("not a picture"),
+         "application/x-www-form-urlencoded", 0,
+         R"(rest_general_basic 200 in=\d+ out=\d+ [\d.]+ms reason=216201)"},
+        {"a client that gave up", "/ocrgate/ocrgate.asmx", slow, "text/xml", 600,
+         R"(imgbase64totext cancelled in=\d+ out=\d+ [\d.]+ms reason=cancelled)"},
+    };
+    for (const Row& row : rows) {
+        httplib::Client client("127.0.0.1", daemon.Port());
+        if (row.wait_ms > 0)
+            client.set_read_timeout(0, row.wait_ms * 1000);
+        else
+            client.set_read_timeout(60, 0);
+        client.Post(row.path, row.body, row.content_type);
+        const std::regex line(row.line);
+        EXPECT_TRUE(std::regex_search(daemon.ReadUntil(line, std::chrono::seconds(30)), line))
+            << row.what << "\n" << daemon.Output();
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "soap_text.h"
 #include "support/render.h"
 #include "support/running_service.h"
+#include "support/service_process.h"
 
 // Poppler, rendering a PDF page, loads fontconfig's configuration once and never frees it:
 // one allocation per process, inside fontconfig, that the leak checker should not count.
@@ -223,6 +224,39 @@ TEST(Rest, ABodyOverTheLimitIsAnImageSizeError) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 200);
     EXPECT_EQ(nlohmann::json::parse(result->body).value("error_code", 0), 216202) << result->body;
+}
+
+TEST(Rest, EveryFailureAnswersInTheApisShapeAndNamesItsCause) {
+    ServiceOptions options;
+    options.fetch.allow_private = true;  // the service itself stands in for a web server
+    RunningService running(options, FakeFactory());
+    const std::string self = "http://127.0.0.1:" + std::to_string(running.port());
+    const std::string tiny = Base64(Render({5, 5, kSansCjk, 4, {}}));
+    const struct {
+        const char* name;
+        std::string target, form;
+        int code;
+        std::string says;
+    } cases[] = {
+        {"a picture under 15 pixels", kV1 + "general_basic", "image=" + Encoded(tiny), 216202,
+         "5 x 5"},
+        {"a token too long for the request line",
+         kV1 + "general_basic?access_token=" + std::string(1 << 20, 'a'), Image("lines:a"),
+         216103, "longer than"},
+        {"an address the web server has not", kV1 + "general_basic",
+         "url=" + Encoded(self + "/nothing-here.png"), 282112, "HTTP status 404"},
+        {"an address nothing listens at", kV1 + "general_basic",
+         "url=" + Encoded(testing_support::DeadEndpoint()), 282112, "failed: Failed to connect"},
+    };
+    for (const auto& c : cases) {
+        auto result = running.Client().Post(c.target.c_str(), c.form, kForm.c_str());
+        ASSERT_TRUE(result) << c.name;
+        EXPECT_EQ(result->status, 200) << c.name;
+        EXPECT_EQ(result->get_header_value("Content-Type").find("application/json"), 0u) << c.name;
+        const auto reply = nlohmann::json::parse(result->body);
+        EXPECT_EQ(reply.value("error_code", 0), c.code) << c.name << ": " << result->body;
+        EXPECT_NE(reply.value("error_msg", "").find(c.says), std::string::npos) << result->body;
+    }
 }
 
 TEST(Rest, AFullQueueIsTheQpsLimitAndCounted) {

@@ -21,13 +21,29 @@ namespace {
 
 // A key file readable by its owner alone, removed with the object.
 struct KeyFile {
-    explicit KeyFile(mode_t mode) {
-        std::ofstream(path) << "# id secret\nclient-a secret-a\n\nclient-b secret-b\n";
+    explicit KeyFile(mode_t mode,
+                     const std::string& pairs = "client-a secret-a\n\nclient-b secret-b\n",
+                     const std::string& name = "rest-keys-") {
+        path = ::testing::TempDir() + name + std::to_string(::getpid());
+        std::ofstream(path) << "# id secret\n" << pairs;
         ::chmod(path.c_str(), mode);
     }
     ~KeyFile() { std::filesystem::remove(path); }
-    std::string path = ::testing::TempDir() + "rest-keys-" + std::to_string(::getpid());
+    std::string path;
 };
+
+ServiceOptions WithKeys(const KeyFile& keys) {
+    ServiceOptions options;
+    options.api_keys = keys.path;
+    return options;
+}
+
+// The error code of a recognition with `token`; 0 for a result.
+int CallWith(RunningService& running, const std::string& token) {
+    auto result = running.Client().Post((kV1 + "general_basic?access_token=" + token).c_str(),
+                                        Image("lines:a"), kForm.c_str());
+    return result ? nlohmann::json::parse(result->body).value("error_code", 0) : -1;
+}
 
 TEST(RestAccess, TokensAreIssuedForListedKeysAndExpire) {
     KeyFile keys(0600);
@@ -75,6 +91,46 @@ TEST(RestAccess, TokensAreIssuedForListedKeysAndExpire) {
     EXPECT_EQ(call("?access_token=" + access).at("words_result_num"), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     EXPECT_EQ(call("?access_token=" + access).value("error_code", 0), 111);
+}
+
+TEST(RestAccess, ATokenHoldsOnEveryInstanceWithTheKeyFileAndAcrossRestarts) {
+    KeyFile keys(0600);
+    std::string token;
+    {
+        RunningService issuer(WithKeys(keys), FakeFactory());
+        RunningService other(WithKeys(keys), FakeFactory());
+        // The form the API's documentation shows: the fields in the query, no body and no
+        // Content-Length.
+        const std::string ask = "POST /oauth/2.0/token?grant_type=client_credentials&"
+                                "client_id=client-a&client_secret=secret-a HTTP/1.1\r\n"
+                                "Host: x\r\nConnection: close\r\n\r\n";
+        const std::string answer = RawExchange(issuer.port(), ask, false);
+        ASSERT_EQ(answer.substr(0, 12), "HTTP/1.1 200") << answer;
+        token = nlohmann::json::parse(answer.substr(answer.find("\r\n\r\n") + 4))
+                    .at("access_token");
+        EXPECT_EQ(CallWith(issuer, token), 0);
+        EXPECT_EQ(CallWith(other, token), 0);
+    }
+    KeyFile without_a(0600, "client-b secret-b\n", "rest-keys-b-");
+    KeyFile other_secret(0600, "client-a another\n", "rest-keys-c-");
+    const struct {
+        const char* name;
+        const KeyFile& keys;
+        std::string token;
+        int code;
+    } cases[] = {
+        {"after a restart", keys, token, 0},
+        {"its key gone from the file", without_a, token, 110},
+        {"its key's secret changed", other_secret, token, 110},
+        {"its expiry changed", keys, token.substr(0, token.rfind('.') - 1) + "9" +
+                                         token.substr(token.rfind('.')), 110},
+        {"its signature changed", keys, token.substr(0, token.size() - 1) +
+                                            (token.back() == '0' ? "1" : "0"), 110},
+    };
+    for (const auto& c : cases) {
+        RunningService restarted(WithKeys(c.keys), FakeFactory());
+        EXPECT_EQ(CallWith(restarted, c.token), c.code) << c.name;
+    }
 }
 
 TEST(RestAccess, AKeyFileOthersMayReadIsRefusedAtStart) {

@@ -91,7 +91,8 @@ TEST(UrlFetcher, RefusesInternalAddressesByDefault) {
              "http://10.1.2.3/a.png", "http://169.254.169.254/latest/meta-data/",
              "http://[::1]:" + port + "/pic.png", "http://[::ffff:127.0.0.1]:" + port + "/pic.png",
              "http://0x7f000001:" + port + "/pic.png", "https://192.168.0.1/a.png",
-             "http://224.0.0.1/a.png"}) {
+             "http://224.0.0.1/a.png", "http://127.0.0.1.:" + port + "/pic.png",
+             "http://0177.0.0.1:" + port + "/pic.png", "http://127.1:" + port + "/pic.png"}) {
         EXPECT_THROW(FetchPicture(url, FetchOptions{}), AddressRefused) << url;
     }
 }
@@ -99,7 +100,8 @@ TEST(UrlFetcher, RefusesInternalAddressesByDefault) {
 TEST(UrlFetcher, RefusesOtherSchemesAndNonsense) {
     for (const std::string& url :
          std::vector<std::string>{"file:///etc/passwd", "ftp://example.com/a.png", "gopher://x/",
-                                  "not a url", "http://"}) {
+                                  "not a url", "http://", "http://127.0.0.1%2509:80/a.png",
+                                  "http://exa%20mple.org/a.png", "http://a..b/a.png"}) {
         EXPECT_THROW(FetchPicture(url, AllowPrivate()), AddressRefused) << url;
     }
 }

@@ -2,7 +2,11 @@
 // An HttpService in the test's own process, on an ephemeral loopback port, served from a
 // background thread for the object's life; and raw SOAP helpers to talk to it.
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -81,6 +85,30 @@ inline SoapAnswer PostSoap(const RunningService& running, const std::string& bod
         return {};
     return {result->status, result->get_header_value("Content-Type"), result->body,
             result->get_header_value("Retry-After")};
+}
+
+// Sends raw bytes and reads whatever comes back until the server closes.
+// Half-closing tells the server that nothing more is coming; a client that
+// waits for its answer instead keeps its side open.
+inline std::string RawExchange(int port, const std::string& bytes, bool half_close = true) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval timeout{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::string answer;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (half_close)
+            shutdown(fd, SHUT_WR);
+        char buffer[4096];
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+            answer.append(buffer, std::size_t(n));
+    }
+    close(fd);
+    return answer;
 }
 
 }  // namespace testing_support

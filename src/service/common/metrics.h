@@ -30,7 +30,7 @@ class Metrics {
     void SetEngine(const std::string& engine, const std::string& version);
     void SetGauges(Gauges gauges);
 
-    // outcome: ok, client_fault, server_fault, busy
+    // outcome: ok, client_fault, server_fault, busy, cancelled
     void CountRequest(const std::string& operation, const std::string& outcome);
     void ObserveRecognition(const std::string& engine, std::chrono::duration<double> time);
     void CountPictureBytes(std::size_t bytes);

@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -91,6 +93,49 @@ bool IsPublicAddress(const sockaddr* address) {
         return IsPublic6(a);
     }
     return false;
+}
+
+std::optional<std::string> HostAddress(std::string_view host) {
+    if (!host.empty() && host.back() == '.')
+        host.remove_suffix(1);
+    const std::string text(host);
+    in_addr address{};
+    if (text.empty() || text.find_first_of(" \t\r\n") != std::string::npos ||
+        inet_aton(text.c_str(), &address) == 0)
+        return std::nullopt;
+    char canonical[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address, canonical, sizeof canonical);
+    return std::string(canonical);
+}
+
+bool IsHostName(std::string_view name) {
+    if (name.empty() || name.size() > 253)
+        return false;
+    std::size_t label = 0;
+    for (char c : name) {
+        if (c == '.') {
+            if (label == 0)
+                return false;
+            label = 0;
+        } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') {
+            if (++label > 63)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    if (label == 0)
+        return false;
+    // A last label that is a number, decimal or 0x hex, makes the whole an address (as URLs
+    // are read), never a name.
+    std::string_view last = name.substr(name.size() - label);
+    const bool hex = last.size() > 1 && last[0] == '0' && (last[1] == 'x' || last[1] == 'X');
+    if (hex)
+        last.remove_prefix(2);
+    return !std::all_of(last.begin(), last.end(), [hex](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return hex ? std::isxdigit(u) != 0 : std::isdigit(u) != 0;
+    });
 }
 
 std::string AddressText(const sockaddr* address) {

@@ -1,6 +1,7 @@
 #include "service/fetch/url_fetcher.h"
 
 #include <curl/curl.h>
+#include <arpa/inet.h>
 #include <netdb.h>
 
 #include <cstring>
@@ -29,7 +30,8 @@ struct AddrinfoFree {
 
 struct Target {
     std::string url, scheme, host, port;
-    bool literal = false;  // the host is an IP address
+    std::string lookup;    // what is resolved: the host without brackets or a final dot
+    bool literal = false;  // the host is an IP address, in whatever spelling
 };
 
 // The address as a fault or log shows it: without credentials, and at most 200
@@ -51,7 +53,7 @@ Target Parse(const std::string& url) {
     const std::optional<soap::UrlParts> parts = soap::ParseUrl(url);
     if (!parts)
         throw AddressNotWeb("Not a valid web address: " + Shown(url));
-    Target target{url, parts->scheme, parts->host, parts->port};
+    Target target{url, parts->scheme, parts->host, parts->port, {}, false};
     if (target.scheme != "http" && target.scheme != "https") {
         throw AddressNotWeb("Only http and https addresses are fetched, not " + target.scheme);
     }
@@ -59,8 +61,24 @@ Target Parse(const std::string& url) {
         throw AddressNotWeb("The address names no host: " + Shown(url));
     if (target.host.front() == '[') {
         target.host = target.host.substr(1, target.host.size() - 2);
+        in6_addr address{};
+        if (inet_pton(AF_INET6, target.host.c_str(), &address) != 1)
+            throw AddressNotWeb("Not a valid IPv6 address: " + Shown(url));
+        target.lookup = target.host;
         target.literal = true;
+        return target;
     }
+    // "127.0.0.1." is 127.0.0.1, and 0x7f.1, 2130706433 or 0177.0.0.1 are too: any spelling
+    // the resolver would read as an address is judged as that address, with no lookup.
+    if (const auto address = HostAddress(target.host)) {
+        target.lookup = *address;
+        target.literal = true;
+        return target;
+    }
+    target.lookup = target.host.back() == '.' ? target.host.substr(0, target.host.size() - 1)
+                                               : target.host;
+    if (!IsHostName(target.lookup))
+        throw AddressNotWeb("The address names no valid host: " + Shown(url));
     return target;
 }
 
@@ -75,10 +93,12 @@ sockaddr_storage Resolve(const Target& target, const FetchOptions& options) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    if (target.literal)
-        hints.ai_flags = AI_NUMERICHOST;
     addrinfo* found = nullptr;
-    const int rc = getaddrinfo(target.host.c_str(), nullptr, &hints, &found);
+    if (target.literal) {
+        // Judged before anything is sent anywhere.
+        hints.ai_flags = AI_NUMERICHOST;
+    }
+    const int rc = getaddrinfo(target.lookup.c_str(), nullptr, &hints, &found);
     if (rc != 0)
         throw FetchFailed("Cannot resolve " + target.host + ": " + gai_strerror(rc));
     std::unique_ptr<addrinfo, AddrinfoFree> list(found);
@@ -149,7 +169,7 @@ HopResult FetchOnce(const Target& target, const FetchOptions& options,
     if (!curl)
         throw FetchFailed("Cannot start a web request");
     std::unique_ptr<curl_slist, SlistFree> resolve;
-    if (!target.literal) {
+    if (!target.literal || target.lookup != target.host) {
         // Pin the name to the address we checked, so a second lookup cannot move it.
         std::string address = AddressText(reinterpret_cast<const sockaddr*>(&hop.pinned));
         if (hop.pinned.ss_family == AF_INET6)

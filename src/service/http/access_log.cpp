@@ -16,9 +16,11 @@ std::string FormatAccessLine(const AccessRecord& record) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
     char rest[160];
-    std::snprintf(rest, sizeof rest, " %d in=%zu out=%zu %.1fms", record.status, record.bytes_in,
-                  record.bytes_out, record.milliseconds);
-    return std::string(stamp) + " " + record.peer + " " + record.operation + rest +
+    std::snprintf(rest, sizeof rest, " in=%zu out=%zu %.1fms", record.bytes_in, record.bytes_out,
+                  record.milliseconds);
+    const std::string status = record.cancelled ? "cancelled" : std::to_string(record.status);
+    return std::string(stamp) + " " + record.peer + " " + record.operation + " " + status + rest +
+           (record.reason.empty() ? "" : " reason=" + record.reason) +
            (record.note.empty() ? "" : " " + record.note);
 }
 

@@ -14,12 +14,15 @@ struct AccessRecord {
     std::string peer;  // "127.0.0.1:50412"
     std::string operation;
     int status = 0;
+    bool cancelled = false;  // the client went away: nothing was answered, whatever the status
     std::size_t bytes_in = 0, bytes_out = 0;
     double milliseconds = 0.0;
-    std::string note;  // appended when not empty
+    std::string reason;  // a fault's reason word or error code; appended as reason=… when set
+    std::string note;    // appended when not empty
 };
 
-// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms", then the note
+// "2026-12-08T17:30:01Z 127.0.0.1:50412 HelloWorld 200 in=312 out=402 1.2ms", then the reason
+// and the note; "cancelled" stands in place of the status of a request its client gave up.
 std::string FormatAccessLine(const AccessRecord& record);
 
 // Writes the line and a newline atomically with respect to other log lines.

@@ -113,6 +113,15 @@ void HttpServer::State::CloseAll(bool even_if_busy) {
         session->Close(even_if_busy);
 }
 
+void HttpServer::CutInFlight(const std::string& reason) {
+    net::post(state_->io, [state = state_, reason] {
+        for (const auto& [key, weak] : state->sessions) {
+            if (auto session = weak.lock())
+                session->Cut(reason);
+        }
+    });
+}
+
 std::size_t HttpServer::InFlight() const {
     return state_->in_flight;
 }

@@ -23,7 +23,6 @@ struct HttpRequest {
     std::string soap_action;  // the SOAPAction header, empty when absent
     std::string content_type;
     std::string peer;         // "127.0.0.1:50412"
-    bool has_length = false;  // Content-Length or chunked was sent
     // Set once the client closes its connection while its request is being answered.
     std::shared_ptr<std::atomic<bool>> abandoned = std::make_shared<std::atomic<bool>>(false);
 };
@@ -35,20 +34,21 @@ struct HttpReply {
     std::vector<std::pair<std::string, std::string>> headers;
     bool close = false;           // end the connection after this reply
     std::string operation = "-";  // for the access log
-    std::string outcome = "ok";   // ok, client_fault, server_fault, busy
+    std::string outcome = "ok";   // ok, client_fault, server_fault, busy, cancelled
+    std::string reason;           // a fault's reason word or error code, for the access log
     std::string note;             // more for the access log, e.g. "host=example.org"
 };
 
 // What one request was, for the access log and the metrics.
 struct RequestRecord {
-    std::string peer, operation, outcome, note;
+    std::string peer, operation, outcome, reason, note;
     int status = 0;
     std::size_t bytes_in = 0, bytes_out = 0;
     std::chrono::steady_clock::duration duration{};
 };
 
 struct HttpLimits {
-    std::size_t max_body = 32u << 20;
+    std::size_t max_body = 64u << 20;
     std::size_t max_target = 8192;  // longer request targets get 414
     std::size_t max_header = 16384;
     std::chrono::milliseconds request_timeout{15'000};  // the whole head and body
@@ -87,6 +87,9 @@ class HttpServer {
     // From now on every new request is answered 503 and its connection closed,
     // and connections that are not in the middle of a request are closed.
     void RefuseNewWork(const std::string& reason);
+    // Every request still being answered by a worker is answered now with a 503 refusal
+    // that says `reason`, and its work called off (its cancel flag set).
+    void CutInFlight(const std::string& reason);
     // Requests read in full and not yet answered.
     std::size_t InFlight() const;
     std::size_t OpenConnections() const;

@@ -21,6 +21,18 @@ constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
 // How long a refused client has to stop sending before its connection is cut.
 constexpr auto kDrainTime = std::chrono::seconds(1);
 
+// The target of a request refused before its head was parsed, as far as it arrived: enough
+// to tell which face answers (a REST path answers JSON).
+std::string RawTarget(const beast::flat_buffer& buffer) {
+    const auto data = buffer.data();
+    std::string_view text(static_cast<const char*>(data.data()), data.size());
+    const std::size_t space = text.find(' ');
+    if (space == std::string_view::npos)
+        return {};
+    text.remove_prefix(space + 1);
+    return std::string(text.substr(0, std::min<std::size_t>(text.find_first_of(" ?\r\n"), 1024)));
+}
+
 std::string Seconds(std::chrono::milliseconds time) {
     return std::to_string(std::max<long long>(1, time.count() / 1000)) + " s";
 }
@@ -56,6 +68,17 @@ void HttpSession::Start() {
         return;
     }
     WaitForRequest();
+}
+
+void HttpSession::Cut(const std::string& reason) {
+    if (!busy_ || answering_ || cut_ || closed_ || !abandoned_)
+        return;
+    cut_ = true;
+    abandoned_->store(true);
+    HttpReply reply =
+        state_->routes.refuse(503, reason, parser_ ? std::string(parser_->get().target()) : "");
+    reply.close = true;
+    Answer(std::move(reply));
 }
 
 void HttpSession::Close(bool even_if_busy) {
@@ -126,8 +149,8 @@ void HttpSession::OnHead(beast::error_code ec) {
                                std::to_string(limits.max_target) + " bytes");
     if (head.count(http::field::transfer_encoding) && !parser_->chunked())
         return Refuse(400, "Only the chunked transfer coding is accepted");
-    if (head.method() == http::verb::post && !parser_->content_length() && !parser_->chunked())
-        return Refuse(411, "A POST needs a Content-Length");
+    // Neither Content-Length nor Transfer-Encoding: the body is empty (RFC 9112, 6.3), as a
+    // token request with its fields in the query sends it.
     if (state_->refusing)
         return Refuse(503, state_->refuse_reason);
     if (parser_->is_done())
@@ -175,7 +198,6 @@ void HttpSession::Serve() {
     request->soap_action = std::string(message[http::field::soapaction]);
     request->content_type = std::string(message[http::field::content_type]);
     request->peer = peer_;
-    request->has_length = parser_->content_length().has_value() || parser_->chunked();
     busy_ = true;
     ++state_->in_flight;
     stream_.expires_never();
@@ -192,10 +214,14 @@ void HttpSession::Serve() {
     if (!state_->routes.needs_worker(*request))
         return Answer(run());
     WatchForHangUp(request->abandoned);
+    abandoned_ = request->abandoned;
     net::post(state_->workers, [self = shared_from_this(), run]() mutable {
         HttpReply reply = run();
-        net::post(self->stream_.get_executor(),
-                  [self, reply = std::move(reply)]() mutable { self->Answer(std::move(reply)); });
+        net::post(self->stream_.get_executor(), [self, reply = std::move(reply)]() mutable {
+            self->abandoned_.reset();
+            if (!self->cut_)
+                self->Answer(std::move(reply));
+        });
     });
 }
 
@@ -220,13 +246,16 @@ void HttpSession::WatchForHangUp(std::shared_ptr<std::atomic<bool>> abandoned) {
 void HttpSession::Refuse(int status, const std::string& reason) {
     busy_ = true;
     ++state_->in_flight;
-    const std::string target = parser_ ? std::string(parser_->get().target()) : "";
+    std::string target = parser_ ? std::string(parser_->get().target()) : "";
+    if (target.empty())
+        target = RawTarget(buffer_);
     HttpReply reply = state_->routes.refuse(status, reason, target);
     reply.close = true;
     Answer(std::move(reply));
 }
 
 void HttpSession::Answer(HttpReply reply) {
+    answering_ = true;
     beast::error_code ignored;
     stream_.socket().cancel(ignored);  // the hang-up watch, if one runs
     const bool keep_alive = !reply.close && !over_capacity_ && !state_->refusing && parser_ &&
@@ -242,7 +271,7 @@ void HttpSession::Answer(HttpReply reply) {
     response->prepare_payload();
 
     RequestRecord record{
-        peer_,        reply.operation, reply.outcome,           reply.note,
+        peer_,        reply.operation, reply.outcome,           reply.reason,          reply.note,
         reply.status, BytesIn(),       response->body().size(), Clock::now() - start_};
     stream_.expires_after(state_->limits.request_timeout);
     http::async_write(stream_, *response,
@@ -252,6 +281,7 @@ void HttpSession::Answer(HttpReply reply) {
                           if (self->state_->routes.log)
                               self->state_->routes.log(record);
                           self->busy_ = false;
+                          self->answering_ = false;
                           --self->state_->in_flight;
                           if (ec || !keep_alive || self->state_->refusing)
                               return self->CloseGracefully();

@@ -54,6 +54,9 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     void Start();
     // Closes the connection; unless `even_if_busy`, only when no request is being answered.
     void Close(bool even_if_busy);
+    // A request a worker is still answering is answered now with a refusal that says
+    // `reason`, and its work called off; the worker's reply, when it comes, is dropped.
+    void Cut(const std::string& reason);
     const std::string& client() const { return client_; }
 
   private:
@@ -77,6 +80,9 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     std::string peer_, client_;
     bool over_capacity_;
     bool busy_ = false;  // a request is read in full and not yet answered
+    bool answering_ = false;  // its reply is being written
+    bool cut_ = false;        // answered by Cut; the worker's reply is dropped
+    std::shared_ptr<std::atomic<bool>> abandoned_;  // a worker's request, while it runs
     bool closed_ = false;
     std::chrono::steady_clock::time_point start_;
     std::array<char, 4096> scratch_{};

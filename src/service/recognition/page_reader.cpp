@@ -7,6 +7,7 @@
 #include "pdf/pdf_document.h"
 #include "service/common/picture_errors.h"
 #include "service/common/recognition_context.h"
+#include "service/pictures/picture_decoder.h"
 
 namespace ocrgated {
 namespace {
@@ -69,6 +70,14 @@ PageReading PageReader::Read(PageSource source, const std::string& request,
         case PageSource::Kind::PdfPage:
             picture = RenderPdfPage(source.bytes, source.pdf_page);
             break;
+    }
+    if (source.min_side > 0) {
+        if (const auto size = PictureSize(picture);
+            size && std::min(size->first, size->second) < source.min_side)
+            throw ReadFailed(Failure::TooSmall,
+                             "the picture is " + std::to_string(size->first) + " x " +
+                                 std::to_string(size->second) + " pixels; its shorter side must be " +
+                                 std::to_string(source.min_side) + " at least");
     }
     return Recognize(std::move(picture), request, cancel, pool != nullptr ? *pool : pool_);
 }

@@ -22,12 +22,14 @@ struct PageSource {
     std::vector<std::uint8_t> bytes;  // the picture, or the PDF
     std::string address;              // a picture's web address
     int pdf_page = 1;                 // from 1
+    int min_side = 0;                 // a picture's shorter side must be this long at least
 };
 
 enum class Failure {
     Busy,            // the queue is full, or too many pictures are being fetched
     NotAPicture,     // bytes no decoder reads
     TooLarge,        // a picture or download past the limits
+    TooSmall,        // a picture shorter than the caller's least side
     TimeLimit,       // the recognition ran past its time; a smaller picture is the remedy
     Cancelled,       // its client went away
     AddressNotWeb,   // an address that is no http or https address

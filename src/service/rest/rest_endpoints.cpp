@@ -56,18 +56,21 @@ std::vector<std::uint8_t> DecodeOrThrow(const std::string& text, const char* fie
     return std::move(*bytes);
 }
 
+// The API's least picture: 15 pixels on the shorter side.
+constexpr int kMinSide = 15;
+
 // What the call asks to read.
 PageSource SourceOf(const RestCall& call) {
     switch (call.source) {
         case RestCall::Source::Image:
-            return {PageSource::Kind::Picture, DecodeOrThrow(call.data, "image"), {}, 1};
+            return {PageSource::Kind::Picture, DecodeOrThrow(call.data, "image"), {}, 1, kMinSide};
         case RestCall::Source::Pdf:
             return {PageSource::Kind::PdfPage, DecodeOrThrow(call.data, "pdf_file"), {},
-                    call.pdf_page};
+                    call.pdf_page, kMinSide};
         case RestCall::Source::Url:
             break;
     }
-    return {PageSource::Kind::Address, {}, call.data, 1};
+    return {PageSource::Kind::Address, {}, call.data, 1, kMinSide};
 }
 
 // A failure to read the page, in the API's codes.
@@ -80,6 +83,7 @@ RestError ErrorFor(const ReadFailed& failure) {
         case Failure::AddressPrivate:
             return RestError(rest_code::kUrlFormat, "url format illegal: " + what);
         case Failure::FetchFailed:
+            return RestError(rest_code::kUrlDownload, "url download failed: " + what);
         case Failure::FetchTimeLimit:
             return RestError(rest_code::kUrlDownload, "url download timeout: " + what);
         case Failure::NotAPicture:
@@ -89,6 +93,7 @@ RestError ErrorFor(const ReadFailed& failure) {
         case Failure::NoSuchPdfPage:
             return RestError(rest_code::kInvalidParam, "invalid param: pdf_file_num: " + what);
         case Failure::TooLarge:
+        case Failure::TooSmall:
             return RestError(rest_code::kImageSize, "image size error: " + what);
         case Failure::TimeLimit:
             // The caller's kind of failure, as on the SOAP face: a smaller picture reads in time.
@@ -109,6 +114,7 @@ HttpReply RestErrorReply(std::uint64_t log_id, int code, const std::string& mess
                          std::string operation) {
     HttpReply reply =
         Json(WriteRestError(log_id, code, message), std::move(operation), OutcomeOf(code));
+    reply.reason = std::to_string(code);
     if (code == rest_code::kQpsLimit || code == rest_code::kUnavailable)
         reply.headers.emplace_back("Retry-After", "1");
     return reply;
@@ -118,6 +124,8 @@ HttpReply RestRefusal(int status, const std::string& reason, std::uint64_t log_i
     int code = rest_code::kInvalidParam;
     if (status == 413)
         code = rest_code::kImageSize;
+    else if (status == 414 || status == 431)
+        code = rest_code::kParamTooLong;
     else if (status == 503)
         code = rest_code::kQpsLimit;
     else if (status >= 500)
@@ -174,7 +182,12 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
                                  pool)
                         .lines;
         } catch (const ReadFailed& failure) {
-            throw ErrorFor(failure);
+            if (failure.kind() != Failure::Cancelled)
+                throw ErrorFor(failure);
+            const RestError error = ErrorFor(failure);
+            HttpReply reply = RestErrorReply(log_id, error.code(), error.what(), operation);
+            reply.outcome = "cancelled";
+            return reply;
         }
         // A small file can decode to a large picture: give back what it took.
         ReturnFreeMemory();

@@ -70,6 +70,8 @@ SoapFault FaultFor(const ReadFailed& failure) {
             return ClientFault("Not a picture we can read: " + what, reason::kNotAPicture);
         case Failure::TooLarge:
             return ClientFault("Picture too large: " + what, reason::kTooLarge);
+        case Failure::TooSmall:
+            return ClientFault("Picture too small: " + what, reason::kNotAPicture);
         case Failure::TimeLimit:
             // The same picture would take as long again: a smaller or plainer one is the remedy.
             return ClientFault("Recognition stopped: " + what, reason::kTimeLimit);
@@ -103,9 +105,10 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         result = {busy ? 503 : 500,
                   WriteFaultEnvelope(fault),
                   result.operation,
-                  busy                                   ? "busy"
+                  busy                                        ? "busy"
+                  : fault.reason() == reason::kCancelled      ? "cancelled"
                   : fault.code() == SoapFault::Code::Server ? "server_fault"
-                                                            : "client_fault",
+                                                              : "client_fault",
                   result.host,
                   std::string(fault.reason())};
     } catch (const std::exception& error) {

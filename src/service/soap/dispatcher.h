@@ -15,7 +15,7 @@ struct DispatchResult {
     int status = 200;            // 200; 500 for a fault; 503 when busy
     std::string envelope;        // the reply body
     std::string operation;       // for the access log; "-" when unknown
-    std::string outcome = "ok";  // ok, client_fault, server_fault, busy
+    std::string outcome = "ok";  // ok, client_fault, server_fault, busy, cancelled
     std::string host;            // the host an address request named, for the log
     std::string reason;          // a fault's stable reason; empty for a result
 };

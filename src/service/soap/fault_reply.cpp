@@ -27,6 +27,7 @@ std::string WriteFaultEnvelope(const SoapFault& fault) {
 
 void AddReasonHeader(HttpReply& reply, std::string_view word) {
     reply.headers.emplace_back(std::string(ocrgate::kReasonHeader), std::string(word));
+    reply.reason = word;
 }
 
 HttpReply FaultReply(int status, const std::string& reason, std::string_view word) {
