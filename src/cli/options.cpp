@@ -8,6 +8,7 @@
 
 #include "cli/picture_job.h"
 #include "contract/contract.h"
+#include "conversion/script_conversion.h"
 #include "soap/errors.h"
 #include "soap/http_url.h"
 
@@ -23,7 +24,9 @@ const std::map<std::string, Format> kFormats = {{"text", Format::text},
                                                 {"pdf", Format::pdf},
                                                 {"html", Format::html},
                                                 {"csv", Format::csv},
-                                                {"xlsx", Format::xlsx}};
+                                                {"xlsx", Format::xlsx},
+                                                {"hocr", Format::hocr},
+                                                {"alto", Format::alto}};
 
 int PageNumber(std::string_view text, const std::string& whole) {
     int n = 0;
@@ -49,8 +52,10 @@ void Describe(CLI::App& app, Options& options) {
            "per line with its box and confidence), pdf (a searchable PDF; needs --output), html "
            "(paragraphs and tables, merged cells spanning), csv (each table; with --output a file "
            "per table, NAME.csv, NAME-2.csv...), xlsx (a workbook, a sheet per picture or page; "
-           "needs --output)")
-        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf", "html", "csv", "xlsx"})
+           "needs --output), hocr and alto (each line and word with its box, for archives and "
+           "PDF tools)")
+        ->check(CLI::IsMember({"text", "md", "jsonl", "tsv", "pdf", "html", "csv", "xlsx", "hocr",
+                               "alto"})
                     .description(""))
         ->type_name("FORMAT")
         ->default_str("text");
@@ -76,6 +81,11 @@ void Describe(CLI::App& app, Options& options) {
                    "write one file per picture or PDF under DIR, mirroring the input tree, "
                    "instead of standard output; outputs newer than their input are kept")
         ->type_name("DIR");
+    app.add_option("--convert", options.convert,
+                   "convert the Chinese text of every output: s2t (Simplified to Traditional), "
+                   "t2s, s2tw and tw2s (Taiwan), s2hk and hk2s (Hong Kong)")
+        ->check(CLI::IsMember(conversion::ConversionNames()).description(""))
+        ->type_name("CONVERSION");
     app.add_flag("--force", options.force, "with --output, redo outputs that are up to date");
     app.add_flag("-q,--quiet", options.quiet, "no progress display");
     app.add_option("PICTURE", options.pictures, "what to recognise")->type_name("");

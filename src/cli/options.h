@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Format { text, md, jsonl, tsv, pdf, html, csv, xlsx };
+enum class Format { text, md, jsonl, tsv, pdf, html, csv, xlsx, hocr, alto };
 
 // Pages picked with --pages: closed ranges, 1-based; `last` 0 runs to the end.
 struct PageRange {
@@ -23,6 +23,7 @@ struct Options {
     int dpi = 200;
     std::vector<PageRange> pages;  // empty: every page
     std::string output;            // a folder for one output file per input; empty: stdout
+    std::string convert;           // a script conversion (s2t, t2s…) for every output; empty: none
     bool force = false;
     bool quiet = false;
     bool help = false;

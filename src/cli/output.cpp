@@ -7,17 +7,42 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "base/exception.h"
+#include "cli/archive_formats.h"
 #include "cli/formats.h"
 #include "cli/searchable_pdf.h"
 #include "cli/xlsx_book.h"
+#include "conversion/script_conversion.h"
 
 namespace fs = std::filesystem;
 
 namespace cli {
+namespace {
+
+// The result with its text in another script: the reply as received, its lines and its
+// tables' cells, so that every format shows the same.
+PictureResult Converted(const PictureResult& result, const conversion::ScriptConverter& converter) {
+    PictureResult converted = result;
+    converted.reply = converter.Convert(result.reply);
+    for (reply::ResultLine& line : converted.reading.lines)
+        line.words = converter.Convert(line.words);
+    for (reply::ResultTable& table : converted.reading.tables)
+        for (reply::ResultCell& cell : table.cells)
+            cell.words = converter.Convert(cell.words);
+    return converted;
+}
+
+}  // namespace
+
 Output::Output(const Options& options, std::FILE* out, std::size_t sources)
-    : format_(options.format), out_(out), headers_(options.output.empty() && sources > 1) {}
+    : format_(options.format),
+      converter_(options.convert.empty()
+                     ? nullptr
+                     : std::make_unique<conversion::ScriptConverter>(options.convert)),
+      out_(out),
+      headers_(options.output.empty() && sources > 1) {}
 
 Output::~Output() {
     Abort();
@@ -63,7 +88,10 @@ void Output::Begin(const Source& source) {
 }
 
 void Output::Page(const Source& source, int page, const PageResult& page_result) {
-    const PictureResult& result = page_result.result;
+    std::optional<PictureResult> converted;
+    if (converter_)
+        converted = Converted(page_result.result, *converter_);
+    const PictureResult& result = converted ? *converted : page_result.result;
     const bool first = pages_written_++ == 0;
     switch (format_) {
         case Format::text:
@@ -106,6 +134,22 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
                 Write(table);
             }
             break;
+        case Format::hocr:
+        case Format::alto: {
+            // Numbered through the document: its ids must differ from page to page.
+            const PageGeometry geometry{archive_pages_ + 1, source.kind == Source::Kind::standard_input
+                                                  ? std::string()
+                                                  : fs::path(DisplayName(source)).filename().string(),
+                                        page_result.width, page_result.height};
+            if (format_ == Format::hocr)
+                Write((first && archive_pages_ == 0 ? HocrHead() : "") +
+                      HocrPage(geometry, result));
+            else
+                Write((first && archive_pages_ == 0 ? AltoHead(geometry.image) : "") +
+                      AltoPage(geometry, result));
+            ++archive_pages_;
+            break;
+        }
         case Format::tsv:
             if (!file_ && !tsv_header_done_)
                 Write(TsvHeader());
@@ -135,6 +179,11 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
 void Output::End(const Source& source, bool complete) {
     if (format_ == Format::html && pages_written_ > 0)
         Write(HtmlFoot());
+    // A file per source holds one document; standard output one for all the sources.
+    if ((format_ == Format::hocr || format_ == Format::alto) && archive_pages_ > 0 && file_) {
+        Write(format_ == Format::hocr ? HocrFoot() : AltoFoot());
+        archive_pages_ = 0;
+    }
     if (temporary_.empty())
         return;
     try {
@@ -189,6 +238,12 @@ void Output::WriteFile(const fs::path& path, const std::string& text) {
         std::remove(temporary.c_str());
         throw quillory::Exception("Cannot write " + path.string() + ": " + message);
     }
+}
+
+void Output::Close() {
+    if ((format_ == Format::hocr || format_ == Format::alto) && archive_pages_ > 0 && !file_)
+        Write(format_ == Format::hocr ? HocrFoot() : AltoFoot());
+    archive_pages_ = 0;
 }
 
 void Output::Abort() {

@@ -18,11 +18,17 @@ namespace cli {
 
 class SearchablePdf;
 class XlsxBook;
+}  // namespace cli
+namespace conversion {
+class ScriptConverter;
+}
+namespace cli {
 
 struct PageResult {
     PictureResult result;
     std::vector<std::uint8_t> picture;  // the bytes sent; kept only for --format pdf
     int dpi = 0;                        // a rendered page's resolution; 0 for a picture file
+    int width = 0, height = 0;          // the picture's size; 0 for an address
 };
 
 // A source's n-th table's CSV beside its first: NAME.csv, NAME-2.csv, NAME-3.csv...
@@ -40,6 +46,8 @@ class Output {
     void Begin(const Source& source);
     void Page(const Source& source, int page, const PageResult& page_result);
     void End(const Source& source, bool complete);
+    // Ends what standard output holds across the sources (an hOCR or ALTO document).
+    void Close();
     // Drops the file in progress, if any.
     void Abort();
 
@@ -50,11 +58,13 @@ class Output {
     std::string DisplayName(const Source& source) const;
 
     Format format_;
+    std::unique_ptr<conversion::ScriptConverter> converter_;  // --convert; none without
     std::FILE* out_;
     bool headers_;  // "==> NAME <==" before each source's text on standard output
     bool first_block_ = true;
     bool tsv_header_done_ = false;
     int pages_written_ = 0;                // of the current source
+    int archive_pages_ = 0;                // hOCR or ALTO pages in the open document
     bool csv_written_ = false;             // a table went to standard output
     std::vector<std::string> csv_tables_;  // the current source's, for its files
     std::string temporary_;                // the file in progress

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QBuffer>
+#include <QImageReader>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -21,6 +23,18 @@
 
 namespace cli {
 namespace {
+
+// A picture's size from its header, for the formats that place lines on the page; empty
+// when Qt cannot tell.
+QSize PictureSize(const std::vector<std::uint8_t>& bytes) {
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    return size.isValid() ? size : QSize(0, 0);
+}
 
 std::atomic<bool> interrupted{false};
 
@@ -145,6 +159,9 @@ class Batch {
                 break;
         }
         page.result = RecognizeBytes(page.picture, options_.endpoint);
+        const QSize size = PictureSize(page.picture);
+        page.width = size.width();
+        page.height = size.height();
         if (options_.format != Format::pdf)
             page.picture = {};
     }
@@ -211,6 +228,12 @@ class Batch {
             changed_.notify_all();
             if (interrupted)
                 Stop(output, progress, out, err);
+        }
+        try {
+            output.Close();
+        } catch (const std::exception& e) {
+            progress.Note(std::string("quillory-ocr: ") + e.what());
+            status = 1;
         }
         return status;
     }

@@ -172,6 +172,10 @@ std::string OutputExtension(Format format) {
             return ".csv";
         case Format::xlsx:
             return ".xlsx";
+        case Format::hocr:
+            return ".hocr";
+        case Format::alto:
+            return ".xml";
     }
     return ".txt";
 }

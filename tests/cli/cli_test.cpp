@@ -183,7 +183,7 @@ TEST(QuilloryOcr, UsageErrors) {
         {{"--frobnicate", "a"},
          "quillory-ocr: The following argument was not expected: --frobnicate\n"},
         {{"--format", "xml", "a"},
-         "quillory-ocr: --format: xml not in {text,md,jsonl,tsv,pdf,html,csv,xlsx}\n"},
+         "quillory-ocr: --format: xml not in {text,md,jsonl,tsv,pdf,html,csv,xlsx,hocr,alto}\n"},
         {{"--format", "xlsx", "a.png"},
          "quillory-ocr: --format xlsx writes files: it needs --output DIR\n"},
         {{"--pages", "3-1", "a.pdf"},
@@ -242,5 +242,64 @@ TEST(QuilloryOcr, MarkdownWritesParagraphs) {
             RunProgram(kProgram, {"--format", "md", "--endpoint", server.Url(), picture});
         EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
         EXPECT_EQ(run.out, c.expected) << c.name;
+    }
+}
+
+// --convert turns the text of every format, a table's cells included, and nothing else.
+TEST(QuilloryOcr, ConvertTurnsTheTextOfEveryFormat) {
+    const std::string json =
+        R"({"log_id":1,"words_result":[{"words":"头发后来 OCR"},{"words":"软件"}],)"
+        R"("tables_result":[{"body":[{"row_start":0,"row_end":1,"col_start":0,"col_end":1,)"
+        R"("words":"里面"}]}]})";
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"--convert", "s2t"}, "頭髮後來 OCR\n軟件\n"},
+        {{"--convert", "s2tw", "--format", "csv"}, "裡面\r\n"},
+        {{"--convert", "s2hk", "--format", "jsonl"},
+         R"({"log_id":1,"words_result":[{"words":"頭髮後來 OCR"},{"words":"軟件"}],)"
+         R"("tables_result":[{"body":[{"row_start":0,"row_end":1,"col_start":0,"col_end":1,)"
+         R"("words":"裏面"}]}]})"
+         "\n"},
+    };
+    Pictures pictures;
+    const std::string picture = pictures.Add("a.png", "abc");
+    for (const auto& c : cases) {
+        LoopbackServer server({Answer(json)});
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--endpoint", server.Url(), picture});
+        const auto run = RunProgram(kProgram, args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.out) << c.args[1];
+    }
+    const auto unknown = RunProgram(kProgram, {"--convert", "s2x", picture});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.starts_with("quillory-ocr: --convert: s2x not in {s2t,t2s,s2tw,"))
+        << unknown.err;
+}
+
+// hOCR and ALTO on standard output: one document over every picture, a page for each.
+TEST(QuilloryOcr, ArchiveFormatsHoldEveryPictureInOneDocument) {
+    const std::string json =
+        R"({"words_result":[{"words":"Page one","location":{"left":4,"top":5,"width":80,)"
+        R"("height":20},"probability":{"average":0.9}}]})";
+    Pictures pictures;
+    const std::string a = pictures.Add("a.png", "1"), b = pictures.Add("b.png", "2");
+    for (const std::string format : {"hocr", "alto"}) {
+        LoopbackServer server({Answer(json), Answer(json)});
+        const auto run = RunProgram(kProgram, {"--format", format, "--endpoint", server.Url(), a, b});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string document = pictures.Add("out." + format, run.out);
+        std::vector<std::string> check{"--noout", document};
+        if (format == "alto")
+            check.insert(check.begin() + 1, {"--schema", QUILLORY_ALTO_SCHEMA});
+        const auto checked = RunProgram("/usr/bin/xmllint", check);
+        EXPECT_EQ(checked.status, 0) << format << "\n" << checked.err << run.out;
+        const std::string page = format == "hocr" ? "class=\"ocr_page\"" : "<Page ";
+        std::size_t pages = 0;
+        for (auto at = run.out.find(page); at != std::string::npos; at = run.out.find(page, at + 1))
+            ++pages;
+        EXPECT_EQ(pages, 2u) << format;
     }
 }
