@@ -8,10 +8,11 @@
 #include <QMimeData>
 #include <QTextBlock>
 
+#include "ErrorBox.h"
 #include "Texts.h"
 #include "base/line_join.h"
+#include "conversion/script_conversion.h"
 #include "reply/table_text.h"
-
 
 namespace quillory {
 
@@ -45,6 +46,32 @@ ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {
     copyTables_->setEnabled(false);
     connect(copyTables_, &QAction::triggered, this, &ResultMemo::CopyTables);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { MarkLine(hovered_); });
+    toSimplified_ = new QAction(texts::kToSimplified, this);
+    toSimplified_->setObjectName(QStringLiteral("toSimplifiedAction"));
+    connect(toSimplified_, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ConvertScript("t2s"); }); });
+    toTraditional_ = new QAction(texts::kToTraditional, this);
+    toTraditional_->setObjectName(QStringLiteral("toTraditionalAction"));
+    connect(toTraditional_, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ConvertScript("s2t"); }); });
+}
+
+void ResultMemo::ConvertScript(const std::string& conversion) {
+    const ::conversion::ScriptConverter converter(conversion);
+    for (reply::ResultLine& line : reading_.lines)
+        line.words = converter.Convert(line.words);
+    for (reply::ResultTable& table : reading_.tables)
+        for (reply::ResultCell& cell : table.cells)
+            cell.words = converter.Convert(cell.words);
+    // The shown text converted as it stands, the user's corrections with it; no line break
+    // comes or goes, so every entry keeps its place.
+    const QString shown = toPlainText();
+    const QString converted = QString::fromStdU16String(converter.Convert(shown.toStdU16String()));
+    if (converted == shown)
+        return;
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(converted);  // one step the user can undo
 }
 
 void ResultMemo::KeepLines(int count) {
@@ -192,6 +219,9 @@ void ResultMemo::contextMenuEvent(QContextMenuEvent* event) {
     menu->addAction(copyAll_);
     menu->addAction(copyTables_);
     menu->addAction(paragraphs_);
+    menu->addSeparator();
+    menu->addAction(toSimplified_);
+    menu->addAction(toTraditional_);
     menu->popup(event->globalPos());
 }
 

@@ -42,6 +42,12 @@ class ResultMemo : public QPlainTextEdit {
     // processor pastes cells; says how many rows that was (0: no table).
     void CopyTables();
     QAction* CopyTablesAction() const { return copyTables_; }
+    // Converts what is shown, and the lines and cells behind it, to another Chinese script:
+    // "t2s" to Simplified, "s2t" to Traditional. Throws quillory::Exception when the
+    // conversion cannot be loaded.
+    void ConvertScript(const std::string& conversion);
+    QAction* ToSimplifiedAction() const { return toSimplified_; }
+    QAction* ToTraditionalAction() const { return toTraditional_; }
 
     // Puts the cursor on what shows a recognised line (the line, or its paragraph) and
     // selects it.
@@ -73,6 +79,8 @@ class ResultMemo : public QPlainTextEdit {
     QAction* copyAll_ = nullptr;
     QAction* paragraphs_ = nullptr;
     QAction* copyTables_ = nullptr;
+    QAction* toSimplified_ = nullptr;
+    QAction* toTraditional_ = nullptr;
     int hovered_ = -1;
     int marked_ = -1;
 };

@@ -93,6 +93,8 @@ inline const QString kCopyAll = QStringLiteral("复制全部文字");
 inline const QString kShowBoxes = QStringLiteral("显示文字框");
 inline const QString kShowParagraphs = QStringLiteral("按段落显示");
 inline const QString kCopyAsTable = QStringLiteral("复制为表格");
+inline const QString kToSimplified = QStringLiteral("转为简体");
+inline const QString kToTraditional = QStringLiteral("转为繁体");
 inline const QString kRecogniseCaptures = QStringLiteral("截图后立即识别");
 inline const QString kRecogniseDrops = QStringLiteral("拖放或粘贴图片后立即识别");
 

@@ -100,6 +100,8 @@ class WindowExtrasTest : public QObject {
     void copyAll();
     void copiedCountSaysWhatWasCopied_data();
     void copiedCountSaysWhatWasCopied();
+    void convertScript_data();
+    void convertScript();
     void captureHintKeepsClearOfTheRectangle_data();
     void captureHintKeepsClearOfTheRectangle();
     void tablesShowAsRowsAndCopyAsCells();
@@ -507,6 +509,46 @@ void WindowExtrasTest::copyAll() {
     QApplication::clipboard()->clear();
     memo.CopyAll();
     QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void WindowExtrasTest::convertScript_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("byParagraph");
+    QTest::addColumn<QString>("edited");  // the user's text before converting; empty: none
+    QTest::addColumn<QString>("shown");   // what the memo copies after
+    QTest::addColumn<QString>("afterToggle");  // and after the view is switched
+    QTest::newRow("lines to Traditional")
+        << "toTraditionalAction" << false << QString() << QStringLiteral("頭髮\n後來在裏面")
+        << QStringLiteral("頭髮後來在裏面");
+    QTest::newRow("paragraphs to Traditional")
+        << "toTraditionalAction" << true << QString() << QStringLiteral("頭髮後來在裏面")
+        << QStringLiteral("頭髮\n後來在裏面");
+    QTest::newRow("the user's correction kept")
+        << "toTraditionalAction" << false << QStringLiteral("头发\n\n后来在外面\n")
+        << QStringLiteral("頭髮\n後來在外面") << QStringLiteral("頭髮後來在裏面");
+    QTest::newRow("Traditional to Simplified")
+        << "toSimplifiedAction" << false << QStringLiteral("頭髮\n\n後來\n")
+        << QStringLiteral("头发\n后来") << QStringLiteral("头发后来在里面");
+}
+
+void WindowExtrasTest::convertScript() {
+    QFETCH(QString, action);
+    QFETCH(bool, byParagraph);
+    QFETCH(QString, edited);
+    QFETCH(QString, shown);
+    QFETCH(QString, afterToggle);
+    quillory::ResultMemo memo;
+    memo.ParagraphsAction()->setChecked(byParagraph);
+    memo.SetRecognised(Show(QStringLiteral(R"({"words_result":[{"words":"头发"},)"
+                                           R"({"words":"后来在里面"}],"paragraphs_result":)"
+                                           R"([{"words_result_idx":[0,1]}]})"),
+                            &memo));
+    if (!edited.isEmpty())
+        memo.setPlainText(edited);
+    memo.findChild<QAction*>(action)->trigger();
+    QCOMPARE(memo.RecognisedText(), shown);
+    memo.ParagraphsAction()->toggle();
+    QCOMPARE(memo.RecognisedText(), afterToggle);
 }
 
 void WindowExtrasTest::copiedCountSaysWhatWasCopied_data() {
