@@ -242,6 +242,12 @@ void TForm1::ShowRecognised(const Running& job, const RecognitionOutcome& outcom
         const auto& at = line.location;
         boxes << (at ? QRectF(at->left, at->top, at->width, at->height) : QRectF());
     }
+    // A code's box follows the lines', as its entry follows theirs in the memo.
+    for (const reply::ResultCode& code : reading.codes) {
+        anyText = true;
+        const auto& at = code.location;
+        boxes << (at ? QRectF(at->left, at->top, at->width, at->height) : QRectF());
+    }
     job.memo->SetRecognised(reading);
     // Boxes only over the very picture that was sent.
     if (job.memo == cxMemo1 && cxImage1->PictureSerial() == job.pictureSerial)

@@ -14,7 +14,16 @@ void ShowResult(const QString& reply, const reply::Reading& reading, QPlainTextE
     QStringList shown;
     for (const reply::ResultLine& line : reading.lines)
         shown << QString::fromStdU16String(line.words) << QString();
+    for (const reply::ResultCode& code : reading.codes)
+        shown << CodeEntry(code) << QString();
     memo->setPlainText(shown.join(u'\n'));
+}
+
+QString CodeEntry(const reply::ResultCode& code) {
+    QString text = QString::fromStdU16String(code.text);
+    text.replace(u'\r', u' ').replace(u'\n', u' ');
+    return QStringLiteral("[") + QString::fromStdU16String(code.type) + QStringLiteral("] ") +
+           text;
 }
 
 }  // namespace quillory

@@ -9,6 +9,7 @@
 #include <QTextBlock>
 
 #include "ErrorBox.h"
+#include "ResultDisplay.h"
 #include "Texts.h"
 #include "base/line_join.h"
 #include "conversion/script_conversion.h"
@@ -87,7 +88,7 @@ void ResultMemo::KeepLines(int count) {
 }
 
 void ResultMemo::SetRecognised(const reply::Reading& reading) {
-    KeepLines(int(reading.lines.size()));
+    KeepLines(int(reading.lines.size() + reading.codes.size()));
     reading_ = reading;
     copyTables_->setEnabled(!reading.tables.empty());
     // Shown by lines already, as the result display writes them, unless tables change that.
@@ -114,6 +115,11 @@ void ResultMemo::Show() {
             lines << QString::fromStdU16String(reading_.lines[i].words);
         shown << JoinLines(lines) << QString();
         entries_.append(held);
+    }
+    // The codes after the text, numbered on from the lines as their boxes are.
+    for (std::size_t k = 0; k < reading_.codes.size(); ++k) {
+        shown << CodeEntry(reading_.codes[k]) << QString();
+        entries_.append(QList<int>{int(reading_.lines.size() + k)});
     }
     lines_ = int(entries_.size());
     setPlainText(shown.join(u'\n'));

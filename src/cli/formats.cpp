@@ -38,10 +38,16 @@ std::string Escaped(std::string text) {
 
 }  // namespace
 
+std::string CodeText(const reply::ResultCode& code) {
+    return "[" + quillory::Utf16ToUtf8(code.type) + "] " + quillory::Utf16ToUtf8(code.text);
+}
+
 std::string TextLines(const PictureResult& result) {
     std::string text;
     for (const reply::ResultLine& line : result.reading.lines)
         text += quillory::Utf16ToUtf8(line.words) + "\n";
+    for (const reply::ResultCode& code : result.reading.codes)
+        text += CodeText(code) + "\n";
     return text;
 }
 
@@ -116,6 +122,11 @@ std::string MarkdownText(const PictureResult& result) {
         [&](const reply::ResultTable& table) {
             text += (text.empty() ? "" : "\n") + MarkdownTable(table);
         });
+    // The codes as a list after the text, each on one line.
+    if (!result.reading.codes.empty())
+        text += text.empty() ? "" : "\n";
+    for (const reply::ResultCode& code : result.reading.codes)
+        text += "- " + Field(CodeText(code)) + "\n";
     return text;
 }
 
@@ -128,7 +139,12 @@ std::string HtmlBody(const PictureResult& result) {
                 html += "<p>" + reply::HtmlEscaped(paragraph) + "</p>\n";
         },
         [&](const reply::ResultTable& table) { html += reply::TableHtml(table); });
-    return html;
+    if (result.reading.codes.empty())
+        return html;
+    html += "<ul>\n";
+    for (const reply::ResultCode& code : result.reading.codes)
+        html += "<li>" + reply::HtmlEscaped(CodeText(code)) + "</li>\n";
+    return html + "</ul>\n";
 }
 
 std::string HtmlHead() {
@@ -191,6 +207,19 @@ std::string TsvRows(const std::string& source, int page, const PictureResult& re
         }
         rows += '\t' + (line.confidence ? Number(*line.confidence, 4) : std::string());
         rows += '\t' + Field(quillory::Utf16ToUtf8(line.words)) + '\n';
+    }
+    // The codes after the lines, numbered on from them, their type before their text.
+    for (const reply::ResultCode& code : result.reading.codes) {
+        rows += Field(source) + '\t' + std::to_string(page) + '\t' + std::to_string(++number);
+        if (code.location) {
+            for (double v : {code.location->left, code.location->top, code.location->width,
+                             code.location->height}) {
+                rows += '\t' + Number(v, 0);
+            }
+        } else {
+            rows += "\t\t\t\t";
+        }
+        rows += "\t\t" + Field(CodeText(code)) + '\n';
     }
     return rows;
 }

@@ -9,7 +9,10 @@
 
 namespace cli {
 
-// Each line followed by a line break.
+// "[QR_CODE] its text": how every format but the reply itself shows a code.
+std::string CodeText(const reply::ResultCode& code);
+
+// Each line followed by a line break, then each code the same way.
 std::string TextLines(const PictureResult& result);
 
 // The paragraphs, each one line of running text, an empty line between two: the form

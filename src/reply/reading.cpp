@@ -80,6 +80,7 @@ Reading ReadReply(std::u16string_view text) {
         reading.lines = ResultLines(document);
         reading.paragraphs = ResultParagraphs(document, reading.lines.size());
         reading.tables = ResultTables(document);
+        reading.codes = ResultCodes(document);
     } catch (const std::exception&) {
         reading = Reading{};
         reading.refused = true;

@@ -26,6 +26,7 @@ struct Reading {
     // Runs of line indices in order: every line in exactly one.
     std::vector<std::vector<std::size_t>> paragraphs;
     std::vector<ResultTable> tables;
+    std::vector<ResultCode> codes;  // QR codes and barcodes, shown after the lines
 
     // Paragraphs (or each line on its own, when `by_paragraph` is false) in order; a table
     // stands once where its first line would, and a table none of whose lines came is last.

@@ -58,6 +58,30 @@ std::vector<ResultLine> ResultLines(const ReplyPtr& document) {
     return lines;
 }
 
+std::vector<ResultCode> ResultCodes(const ReplyPtr& document) {
+    std::vector<ResultCode> codes;
+    const ReplyPtr found = ArrayMember(document, u"codes_result");
+    for (std::size_t i = 0, n = ElementCount(found); i < n; ++i) {
+        const ReplyPtr element = ElementAt(found, i);
+        ResultCode code;
+        code.type = StringMember(element, u"type");
+        if (code.type.empty())
+            continue;
+        // The API gives the text as its lines; a plain text is taken as it is.
+        if (const ReplyPtr lines = ArrayMember(element, u"text")) {
+            for (std::size_t k = 0, m = ElementCount(lines); k < m; ++k) {
+                const ReplyPtr line = ElementAt(lines, k);
+                code.text += (k > 0 ? u"\n" : u"") + AsText(line);
+            }
+        } else {
+            code.text = StringMember(element, u"text");
+        }
+        code.location = Location(Member(element.get(), u"location"));
+        codes.push_back(std::move(code));
+    }
+    return codes;
+}
+
 namespace {
 
 // A whole number from 0 below a bound that keeps a grid small enough to lay out.

@@ -45,6 +45,16 @@ struct ResultTable {
     std::vector<std::vector<std::u16string>> Grid() const;
 };
 
+// A QR code or barcode of "codes_result".
+struct ResultCode {
+    std::u16string type;                   // "QR_CODE", "EAN_13"…
+    std::u16string text;                   // its "text" lines joined by line breaks
+    std::optional<LineLocation> location;  // when "location" holds four numbers
+};
+
+// One entry per element of "codes_result" that names its type; none without. Never throws.
+std::vector<ResultCode> ResultCodes(const ReplyPtr& document);
+
 // The tables of "tables_result", each with the cells of its "body" whose places are whole
 // numbers from 0 and whose ends lie past them; a table without such cells, or whose grid
 // would hold over 100,000 cells, is left out.

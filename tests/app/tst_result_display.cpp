@@ -50,6 +50,14 @@ void ResultDisplayTest::fillsTheMemo_data() {
         << QStringLiteral(
                R"({"log_id":1,"words_result_num":1,"words_result":[{"location":{},"words":"第一行"}]})")
         << QStringLiteral("第一行\n");
+    // Codes follow the lines, one entry each, their text on one line.
+    QTest::newRow("codes after the lines")
+        << QStringLiteral(R"({"words_result":[{"words":"A"}],"codes_result":[{"type":"QR_CODE",)"
+                          R"("text":["q.org/1","第二行"]},{"type":"EAN_13","text":["123"]}]})")
+        << QStringLiteral("A\n\n[QR_CODE] q.org/1 第二行\n\n[EAN_13] 123\n");
+    QTest::newRow("codes alone")
+        << QStringLiteral(R"({"codes_result":[{"type":"CODE_128","text":["X-1"]}]})")
+        << QStringLiteral("[CODE_128] X-1\n");
     // The reader's one error: the memo shows the reply as it came.
     const QString overflow = QStringLiteral(R"({"words_result":[{"words":"A"}],"x":1e999})");
     QTest::newRow("number beyond a double") << overflow << overflow;

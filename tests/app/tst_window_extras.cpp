@@ -698,6 +698,21 @@ void WindowExtrasTest::boxesFollowTheLines() {
     memo->ParagraphsAction()->setChecked(false);
     QCOMPARE(memo->toPlainText(), QStringLiteral("a\n\nb\n\nc\n"));
 
+    // A code's entry follows the lines in either view, and its box points at it.
+    memo->SetRecognised(reply::ReadReply(
+        uR"({"words_result":[{"words":"a"},{"words":"b"},{"words":"c"}],)"
+        uR"("paragraphs_result":[{"words_result_idx":[0,1]},{"words_result_idx":[2]}],)"
+        uR"("codes_result":[{"type":"QR_CODE","text":["q"]}]})"));
+    view->SetTextBoxes({QRectF(100, 40, 800, 60), QRectF(), QRectF(1000, 300, 400, 50),
+                        QRectF(1500, 100, 200, 200)});
+    for (const bool byParagraph : {true, false}) {
+        memo->ParagraphsAction()->setChecked(byParagraph);
+        QVERIFY(memo->toPlainText().endsWith(QStringLiteral("c\n\n[QR_CODE] q\n")));
+        QTest::mouseClick(view, Qt::LeftButton, {}, view->BoxOnScreen(3).center());
+        QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("[QR_CODE] q"));
+        QCOMPARE(view->MarkedBoxes(), (QList<int>{3}));
+    }
+
     // The boxes are drawn, and Ctrl+B takes them away.
     const auto boxPixel = [&] {
         return view->grab().toImage().pixelColor(first.left(), first.center().y());

@@ -303,3 +303,31 @@ TEST(QuilloryOcr, ArchiveFormatsHoldEveryPictureInOneDocument) {
         EXPECT_EQ(pages, 2u) << format;
     }
 }
+
+// A page's codes follow its lines in every text format; the reply keeps them as received.
+TEST(QuilloryOcr, CodesFollowTheLines) {
+    const std::string json =
+        R"({"words_result":[{"words":"Invoice 42"}],"codes_result_num":1,"codes_result":)"
+        R"([{"type":"QR_CODE","text":["https://quillory.org/i?42","paid"],)"
+        R"("location":{"left":300,"top":200,"width":220,"height":221}}]})";
+    const struct {
+        const char* format;
+        std::string out;
+    } cases[] = {
+        {"text", "Invoice 42\n[QR_CODE] https://quillory.org/i?42\npaid\n"},
+        {"md", "Invoice 42\n\n- [QR_CODE] https://quillory.org/i?42 paid\n"},
+        {"tsv", "source\tpage\tline\tleft\ttop\twidth\theight\tconfidence\ttext\n"
+                "%p\t1\t1\t\t\t\t\t\tInvoice 42\n"
+                "%p\t1\t2\t300\t200\t220\t221\t\t[QR_CODE] https://quillory.org/i?42 paid\n"},
+        {"jsonl", json + "\n"},
+    };
+    Pictures pictures;
+    const std::string picture = pictures.Add("a.png", "abc");
+    for (const auto& c : cases) {
+        LoopbackServer server({Answer(json)});
+        const auto run =
+            RunProgram(kProgram, {"--format", c.format, "--endpoint", server.Url(), picture});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, std::regex_replace(c.out, std::regex("%p"), picture)) << c.format;
+    }
+}

@@ -106,5 +106,34 @@ TEST(Reading, SaysWhetherTheReplyReadAtAll) {
     }
 }
 
+// Codes as the reply gives them, or as a careless writer might: every entry with a type once.
+TEST(Reading, CodesWithTheirTextAndPlace) {
+    const struct {
+        const char* json;
+        std::vector<std::u16string> codes;  // "TYPE text"
+        int located;                        // how many came with a place
+    } cases[] = {
+        {R"({"codes_result":[{"type":"QR_CODE","text":["第一行","two"],)"
+         R"("location":{"left":1,"top":2,"width":3,"height":4}}]})",
+         {u"QR_CODE 第一行\ntwo"}, 1},
+        {R"({"codes_result":[{"type":"EAN_13","text":"9780201379624"},{"text":["no type"]},)"
+         R"({"type":"CODE_128","text":[1,null,"x"]}]})",
+         {u"EAN_13 9780201379624", u"CODE_128 1\nnull\nx"}, 0},
+        {R"({"codes_result":{"type":"QR_CODE"}})", {}, 0},
+        {R"({"words_result":[]})", {}, 0},
+    };
+    for (const auto& c : cases) {
+        const Reading reading = Read(c.json);
+        std::vector<std::u16string> codes;
+        int located = 0;
+        for (const ResultCode& code : reading.codes) {
+            codes.push_back(code.type + u" " + code.text);
+            located += code.location.has_value();
+        }
+        EXPECT_EQ(codes, c.codes) << c.json;
+        EXPECT_EQ(located, c.located) << c.json;
+    }
+}
+
 }  // namespace
 }  // namespace reply::test

@@ -31,9 +31,17 @@ struct RecognizedTable {
     std::vector<TableNote> header, footer;  // also among the page's lines
 };
 
+// A QR code or barcode found on the page.
+struct RecognizedCode {
+    std::string type;  // "QR_CODE", "EAN_13", "CODE_128"…
+    std::string text;  // what it holds, as UTF-8
+    int left = 0, top = 0, width = 0, height = 0;  // around it, in the picture's pixels
+};
+
 struct PageReading {
     std::vector<RecognizedLine> lines;  // every line, in reading order
     std::vector<RecognizedTable> tables;
+    std::vector<RecognizedCode> codes;  // top to bottom, when they were looked for
 };
 
 }  // namespace ocrgated

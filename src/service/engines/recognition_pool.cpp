@@ -1,5 +1,7 @@
 #include "service/engines/recognition_pool.h"
 
+#include "service/codes/code_finder.h"
+
 namespace ocrgated {
 
 RecognitionPool::RecognitionPool(int threads, std::size_t queue_capacity,
@@ -25,9 +27,9 @@ RecognitionPool::~RecognitionPool() {
 }
 
 std::future<PageReading> RecognitionPool::Submit(std::vector<std::uint8_t> picture,
-                                                                 std::string request,
-                                                                 CancelFlag cancel) {
-    Job job{std::move(picture), std::move(request), std::move(cancel), {}};
+                                                 std::string request, CancelFlag cancel,
+                                                 PageParts parts) {
+    Job job{std::move(picture), std::move(request), std::move(cancel), parts, {}};
     auto future = job.result.get_future();
     {
         std::lock_guard lock(mutex_);
@@ -60,7 +62,19 @@ void RecognitionPool::Work(Recognizer& engine) {
         try {
             const RecognitionScope scope(limits_, job.request, job.cancel);
             CheckDeadline();  // called off while it waited: the engine never sees it
-            job.result.set_value(engine.ReadPage(job.picture));
+            PageReading page = job.parts.text ? engine.ReadPage(job.picture) : PageReading{};
+            if (job.parts.codes) {
+                CheckDeadline();
+                try {
+                    page.codes = FindCodes(job.picture);
+                } catch (const BadPicture&) {
+                    // Its text was read: a picture the code reader cannot decode (a GIF)
+                    // holds no codes it could find.
+                    if (!job.parts.text)
+                        throw;
+                }
+            }
+            job.result.set_value(std::move(page));
         } catch (...) {
             job.result.set_exception(std::current_exception());
         }

@@ -20,6 +20,12 @@ namespace ocrgated {
 
 using RecognizerFactory = std::function<std::unique_ptr<Recognizer>()>;
 
+// What a recognition reads of its picture: the text, the codes, or both.
+struct PageParts {
+    bool text = true;
+    bool codes = false;
+};
+
 class ServerBusy : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -38,9 +44,8 @@ class RecognitionPool {
     // names the request in the log lines the recognition writes ("127.0.0.1:50412 quillory").
     // Once `cancel` is set, a waiting recognition never starts and a running one stops at
     // its engine's next deadline check; either ends in RecognitionCancelled.
-    std::future<PageReading> Submit(std::vector<std::uint8_t> picture,
-                                                    std::string request = "-",
-                                                    CancelFlag cancel = nullptr);
+    std::future<PageReading> Submit(std::vector<std::uint8_t> picture, std::string request = "-",
+                                    CancelFlag cancel = nullptr, PageParts parts = {});
 
     std::string EngineName() const { return engine_name_; }
     int threads() const { return static_cast<int>(workers_.size()); }
@@ -51,6 +56,7 @@ class RecognitionPool {
         std::vector<std::uint8_t> picture;
         std::string request;
         CancelFlag cancel;
+        PageParts parts;
         std::promise<PageReading> result;
     };
 

@@ -22,7 +22,7 @@ public:
     virtual std::vector<RecognizedLine> Recognize(std::span<const std::uint8_t> picture) = 0;
     // The lines and the tables they stand in; engines that find no tables give the lines.
     virtual PageReading ReadPage(std::span<const std::uint8_t> picture) {
-        return {Recognize(picture), {}};
+        return {Recognize(picture), {}, {}};
     }
     virtual std::string Name() const = 0;
 };

@@ -79,7 +79,8 @@ PageReading PageReader::Read(PageSource source, const std::string& request,
                                  std::to_string(size->second) + " pixels; its shorter side must be " +
                                  std::to_string(source.min_side) + " at least");
     }
-    return Recognize(std::move(picture), request, cancel, pool != nullptr ? *pool : pool_);
+    return Recognize(std::move(picture), request, cancel, pool != nullptr ? *pool : pool_,
+                     source.parts);
 }
 
 std::vector<std::uint8_t> PageReader::Fetch(const std::string& url) {
@@ -116,13 +117,14 @@ std::vector<std::uint8_t> PageReader::Fetch(const std::string& url) {
 }
 
 PageReading PageReader::Recognize(std::vector<std::uint8_t> picture, const std::string& request,
-                                  const CancelFlag& cancel, RecognitionPool& reader) {
+                                  const CancelFlag& cancel, RecognitionPool& reader,
+                                  PageParts parts) {
     if (metrics_)
         metrics_->CountPictureBytes(picture.size());
     Counted recognition(recognising_);
     const auto start = std::chrono::steady_clock::now();
     try {
-        auto pending = reader.Submit(std::move(picture), request, cancel);
+        auto pending = reader.Submit(std::move(picture), request, cancel, parts);
         PageReading page = pending.get();
         if (metrics_)
             metrics_->ObserveRecognition(reader.EngineName(),

@@ -23,6 +23,7 @@ struct PageSource {
     std::string address;              // a picture's web address
     int pdf_page = 1;                 // from 1
     int min_side = 0;                 // a picture's shorter side must be this long at least
+    PageParts parts;                  // what to read: the text, its codes
 };
 
 enum class Failure {
@@ -78,7 +79,7 @@ class PageReader {
   private:
     std::vector<std::uint8_t> Fetch(const std::string& url);
     PageReading Recognize(std::vector<std::uint8_t> picture, const std::string& request,
-                          const CancelFlag& cancel, RecognitionPool& reader);
+                          const CancelFlag& cancel, RecognitionPool& reader, PageParts parts);
 
     RecognitionPool& pool_;
     ReaderOptions options_;

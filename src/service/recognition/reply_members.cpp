@@ -94,6 +94,30 @@ Json TablesResult(const std::vector<RecognizedTable>& tables) {
     return list;
 }
 
+Json CodesResult(const std::vector<RecognizedCode>& codes, bool location) {
+    Json result = Json::array();
+    for (const RecognizedCode& code : codes) {
+        // A code's text line by line, as the API gives it.
+        Json text = Json::array();
+        std::size_t at = 0;
+        for (;;) {
+            const std::size_t end = std::min(code.text.find('\n', at), code.text.size());
+            std::string line = code.text.substr(at, end - at);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            text.push_back(std::move(line));
+            if (end == code.text.size())
+                break;
+            at = end + 1;
+        }
+        Json entry = {{"type", code.type}, {"text", std::move(text)}};
+        if (location)
+            entry["location"] = Location(code.left, code.top, code.width, code.height);
+        result.push_back(std::move(entry));
+    }
+    return result;
+}
+
 std::string ReplyText(const Json& reply) {
     return reply.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

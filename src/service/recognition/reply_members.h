@@ -40,6 +40,9 @@ int PageDirection(const std::vector<RecognizedLine>& lines);
 // "col_start", "col_end", "words", "cell_location"}...], "footer"}...], ends exclusive.
 Json TablesResult(const std::vector<RecognizedTable>& tables);
 
+// "codes_result": [{"type", "text": [its lines], ["location"]}...]
+Json CodesResult(const std::vector<RecognizedCode>& codes, bool location);
+
 // The reply's text; an engine's stray invalid UTF-8 must not cost the whole reply.
 std::string ReplyText(const Json& reply);
 

@@ -10,11 +10,12 @@ namespace ocrgated {
 namespace {
 
 constexpr std::string_view kRestPrefix = "/rest/2.0/ocr/v1/";
-constexpr std::array<RestEndpoint, 4> kEndpoints{{
-    {"general_basic", false},
-    {"accurate_basic", false},
-    {"general", true},
-    {"accurate", true},
+constexpr std::array<RestEndpoint, 5> kEndpoints{{
+    {"general_basic", false, false},
+    {"accurate_basic", false, false},
+    {"general", true, false},
+    {"accurate", true, false},
+    {"qrcode", false, true},
 }};
 
 // The API documents addresses up to 1024 bytes.
@@ -136,6 +137,10 @@ RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields) {
                         "not enough param: image, url or pdf_file is required");
     }
 
+    if (endpoint.codes) {
+        call.code_location = Flag(fields, "location");
+        return call;
+    }
     if (const std::string* language = Field(fields, "language_type");
         language && !language->empty())
         call.language_type = *language;

@@ -13,6 +13,7 @@ namespace ocrgated {
 struct RestEndpoint {
     std::string_view name;  // "general_basic"…
     bool with_location = false;
+    bool codes = false;  // reads the picture's QR codes and barcodes, not its text
 };
 
 // The endpoint a path names ("/rest/2.0/ocr/v1/general"), or nothing.
@@ -33,6 +34,7 @@ struct RestCall {
     bool probability = false;
     bool vertexes_location = false;  // the four corners of each line
     bool chars = false;              // recognize_granularity=small
+    bool code_location = false;      // location=true on the code endpoint
 };
 
 // Reads the fields of a call to `endpoint`; throws RestError with the API's code for a

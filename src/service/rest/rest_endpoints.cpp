@@ -61,16 +61,19 @@ constexpr int kMinSide = 15;
 
 // What the call asks to read.
 PageSource SourceOf(const RestCall& call) {
+    // The code endpoint reads codes alone; the others text alone.
+    const PageParts parts{!call.endpoint.codes, call.endpoint.codes};
     switch (call.source) {
         case RestCall::Source::Image:
-            return {PageSource::Kind::Picture, DecodeOrThrow(call.data, "image"), {}, 1, kMinSide};
+            return {PageSource::Kind::Picture, DecodeOrThrow(call.data, "image"), {}, 1, kMinSide,
+                    parts};
         case RestCall::Source::Pdf:
             return {PageSource::Kind::PdfPage, DecodeOrThrow(call.data, "pdf_file"), {},
-                    call.pdf_page, kMinSide};
+                    call.pdf_page, kMinSide, parts};
         case RestCall::Source::Url:
             break;
     }
-    return {PageSource::Kind::Address, {}, call.data, 1, kMinSide};
+    return {PageSource::Kind::Address, {}, call.data, 1, kMinSide, parts};
 }
 
 // A failure to read the page, in the API's codes.
@@ -176,11 +179,10 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
             tokens_->Check(fields);
         const RestCall call = ReadRestCall(*endpoint, fields);
         RecognitionPool* pool = Reader(call);
-        std::vector<RecognizedLine> lines;
+        PageReading page;
         try {
-            lines = reader_.Read(SourceOf(call), request.peer + " " + operation, request.abandoned,
-                                 pool)
-                        .lines;
+            page = reader_.Read(SourceOf(call), request.peer + " " + operation, request.abandoned,
+                                pool);
         } catch (const ReadFailed& failure) {
             if (failure.kind() != Failure::Cancelled)
                 throw ErrorFor(failure);
@@ -191,7 +193,7 @@ HttpReply RestEndpoints::Recognize(const HttpRequest& request, std::string_view 
         }
         // A small file can decode to a large picture: give back what it took.
         ReturnFreeMemory();
-        return Json(WriteRestReply(log_id, call, lines), operation);
+        return Json(WriteRestReply(log_id, call, page), operation);
     } catch (const RestError& error) {
         return RestErrorReply(log_id, error.code(), error.what(), operation);
     } catch (const std::exception& error) {

@@ -27,9 +27,14 @@ int DetectedLanguage(const std::vector<RecognizedLine>& lines) {
     return *most == 0 ? -1 : static_cast<int>(most - counts.begin());
 }
 
-std::string WriteRestReply(std::uint64_t log_id, const RestCall& call,
-                           const std::vector<RecognizedLine>& lines) {
+std::string WriteRestReply(std::uint64_t log_id, const RestCall& call, const PageReading& page) {
     Json reply = {{"log_id", log_id}};
+    if (call.endpoint.codes) {
+        reply["codes_result_num"] = page.codes.size();
+        reply["codes_result"] = CodesResult(page.codes, call.code_location);
+        return ReplyText(reply);
+    }
+    const std::vector<RecognizedLine>& lines = page.lines;
     if (call.detect_direction)
         reply["direction"] = PageDirection(lines);
     reply["words_result_num"] = lines.size();

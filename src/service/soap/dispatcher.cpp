@@ -36,6 +36,9 @@ void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
 // Longer addresses are refused before anything is fetched.
 constexpr std::size_t kMaxUrl = 8192;
 
+// The window lists a page's codes after its lines.
+constexpr PageParts kTextAndCodes{true, true};
+
 // The host of an address as the log shows it: no credentials, port, path or query.
 std::string HostOf(std::string_view url) {
     const auto scheme = url.find("://");
@@ -131,7 +134,8 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
             throw ClientFault("The img parameter is not valid base64");
         if (picture->empty())
             throw ClientFault("The img parameter is empty: no picture was sent", reason::kEmpty);
-        return Recognize({PageSource::Kind::Picture, std::move(*picture), {}, 1}, request, cancel);
+        return Recognize({PageSource::Kind::Picture, std::move(*picture), {}, 1, 0, kTextAndCodes},
+                         request, cancel);
     }
     case ocrgate::OperationId::Quillory:
         break;
@@ -144,14 +148,14 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     if (url.size() > kMaxUrl)
         throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
-    return Recognize({PageSource::Kind::Address, {}, url, 1}, request, cancel);
+    return Recognize({PageSource::Kind::Address, {}, url, 1, 0, kTextAndCodes}, request, cancel);
 }
 
 std::string Dispatcher::Recognize(PageSource source, const std::string& request,
                                   const CancelFlag& cancel) {
     try {
         const PageReading page = reader_.Read(std::move(source), request, cancel);
-        return WriteReplyJson(reader_.NextLogId(), page.lines, page.tables);
+        return WriteReplyJson(reader_.NextLogId(), page.lines, page.tables, page.codes);
     } catch (const ReadFailed& failure) {
         throw FaultFor(failure);
     }

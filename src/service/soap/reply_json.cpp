@@ -7,7 +7,8 @@
 namespace ocrgated {
 
 std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines,
-                           const std::vector<RecognizedTable>& tables) {
+                           const std::vector<RecognizedTable>& tables,
+                           const std::vector<RecognizedCode>& codes) {
     Json reply = {
         {"log_id", log_id},
         {"words_result_num", lines.size()},
@@ -23,6 +24,10 @@ std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLin
     if (!tables.empty()) {
         reply["table_num"] = tables.size();
         reply["tables_result"] = TablesResult(tables);
+    }
+    if (!codes.empty()) {
+        reply["codes_result_num"] = codes.size();
+        reply["codes_result"] = CodesResult(codes, true);
     }
     return ReplyText(reply);
 }
