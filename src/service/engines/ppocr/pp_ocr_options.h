@@ -6,6 +6,7 @@
 #include "service/engines/layout/rules.h"
 #include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/seal_removal.h"
 #include "service/pictures/picture_decoder.h"
 
 #include <opencv2/core.hpp>
@@ -76,6 +77,9 @@ struct PpOcrOptions {
     SingleLineOptions single_line;
     ReadingOptions reading;
     LayoutStageOptions layout;
+    // Red and blue seals over text have their ink lifted before detection; none when off.
+    bool lift_seals = true;
+    SealOptions seals;
     // Lines read at once, each on one core with networks of its own (tens of MiB each):
     // one network on two threads keeps the second core idle for most layers of a line.
     // 0 means one per core, at most four; a service with a worker per core wants 1.

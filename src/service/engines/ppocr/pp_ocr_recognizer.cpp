@@ -11,6 +11,7 @@
 #include "service/engines/ppocr/page_orientation.h"
 #include "service/engines/ppocr/picture_input.h"
 #include "service/engines/ppocr/reading_order.h"
+#include "service/engines/ppocr/seal_removal.h"
 #include "service/engines/ppocr/single_line.h"
 #include "service/engines/ppocr/stage_times.h"
 #include "service/engines/ppocr/text_detector.h"
@@ -200,18 +201,24 @@ PageReading PpOcrRecognizer::ReadPage(std::span<const std::uint8_t> picture) {
     return page;
 }
 
-PageReading PpOcrRecognizer::ReadPage(const cv::Mat& picture) {
-    if (picture.empty())
+PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given) {
+    if (given.empty())
         throw BadPicture("empty picture");
-    if (static_cast<long long>(picture.cols) * picture.rows > impl_->options.max_pixels)
-        throw PictureTooLarge("picture too large: " + std::to_string(picture.cols) + " x " +
-                              std::to_string(picture.rows));
+    if (static_cast<long long>(given.cols) * given.rows > impl_->options.max_pixels)
+        throw PictureTooLarge("picture too large: " + std::to_string(given.cols) + " x " +
+                              std::to_string(given.rows));
     // Each recognition's times start from zero, whichever way it ends.
     const struct Restart {
         StageTimes& times;
         ~Restart() { times.Reset(); }
     } restart{impl_->times};
     try {
+        // What the page shows with the seals' ink lifted: the text under them reads, their
+        // rings and stars are no lines.
+        const cv::Mat picture = [&] {
+            const StageTimer timer(impl_->times, Stage::kDecode);
+            return impl_->options.lift_seals ? WithoutSeals(given, impl_->options.seals) : given;
+        }();
         CheckDeadline();
         const std::vector<TextBox> boxes = [&] {
             const StageTimer timer(impl_->times, Stage::kDetect);
