@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "base/exception.h"
+#include "base/utf.h"
 
 namespace cli {
 namespace {
@@ -17,6 +18,18 @@ constexpr double kFontShareOfBox = 0.8;
 // Readers of the text layer join two lines into one block only while their baselines are
 // at most 1.5 times their text size apart; a little under, for rounding.
 constexpr double kMostLineSpacing = 1.4;
+
+// A column of Chinese, Japanese or Korean set top to bottom: a box much taller than wide,
+// holding several characters, most of them CJK. Its text runs down the page.
+bool RunsDown(const reply::ResultLine& line) {
+    const reply::LineLocation& box = *line.location;
+    if (box.height < 1.5 * box.width || line.words.size() < 2)
+        return false;
+    std::size_t cjk = 0;
+    for (char16_t c : line.words)
+        cjk += quillory::IsCjk(c) || quillory::IsHangul(c);
+    return cjk * 2 > line.words.size();
+}
 
 double Median(std::vector<double> values) {
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
@@ -111,6 +124,25 @@ void SearchablePdf::AddPage(const QImage& picture, int dpi,
         }
         const reply::LineLocation& box = *line.location;
         const QString text = QString::fromStdU16String(line.words);
+        if (RunsDown(line)) {
+            // Turned a quarter clockwise: the glyphs follow each other down the column, and
+            // a reader takes the page's columns from the right, as they are read.
+            font.setPixelSize(std::max(1, static_cast<int>(std::lround(box.width * sx *
+                                                                       kFontShareOfBox))));
+            p.setFont(font);
+            const QFontMetricsF metrics(font, &writer_);
+            const double advance = metrics.horizontalAdvance(text);
+            if (advance <= 0)
+                continue;
+            p.save();
+            p.translate((box.left + box.width / 2) * sx - (metrics.ascent() - metrics.descent()) / 2,
+                        box.top * sy);
+            p.rotate(90);
+            p.scale(box.height * sy / advance, 1.0);
+            p.drawText(QPointF(0, 0), text);
+            p.restore();
+            continue;
+        }
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(texts[i].size * sy))));
         p.setFont(font);
         const QFontMetricsF metrics(font, &writer_);

@@ -85,3 +85,39 @@ TEST(SearchablePdf, ColumnsExtractInTurn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page of Chinese set in columns, top to bottom and right to left, extracts in the order
+// it is read: each column whole, the rightmost first, no space between characters.
+TEST(SearchablePdf, VerticalColumnsExtractRightToLeft) {
+    static int argc = 3;
+    static char name[] = "test", platform[] = "-platform", offscreen[] = "offscreen";
+    static char* argv[] = {name, platform, offscreen, nullptr};
+    static QGuiApplication app(argc, argv);
+    const std::vector<std::u16string> columns{u"床前明月光", u"疑是地上霜", u"举头望明月",
+                                              u"低头思故乡"};
+    std::vector<ResultLine> lines;
+    std::vector<std::vector<std::size_t>> paragraphs{{}};
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        paragraphs.back().push_back(k);
+        lines.push_back({columns[k], LineLocation{520.0 - 110.0 * double(k), 40, 44, 290}, 0.99});
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("page.pdf");
+    QImage picture(640, 420, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        cli::SearchablePdf pdf(path);
+        pdf.AddPage(picture, 150, lines, paragraphs);
+        pdf.Finish();
+    }
+    const auto run = testing_support::RunProgram("/usr/bin/pdftotext", {path.toStdString(), "-"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string text = run.out;
+    std::erase(text, '\n');
+    std::erase(text, '\f');
+    EXPECT_EQ(text, "床前明月光疑是地上霜举头望明月低头思故乡") << run.out;
+}
+
+}  // namespace
