@@ -192,35 +192,33 @@ std::string TsvHeader() {
     return "source\tpage\tline\tleft\ttop\twidth\theight\tconfidence\ttext\n";
 }
 
+namespace {
+
+std::string TsvRow(const std::string& source, int page, int number,
+                   const std::optional<reply::LineLocation>& location,
+                   const std::optional<double>& confidence, const std::string& text) {
+    std::string row = Field(source) + '\t' + std::to_string(page) + '\t' + std::to_string(number);
+    if (location) {
+        for (double v : {location->left, location->top, location->width, location->height})
+            row += '\t' + Number(v, 0);
+    } else {
+        row += "\t\t\t\t";
+    }
+    row += '\t' + (confidence ? Number(*confidence, 4) : std::string());
+    return row + '\t' + Field(text) + '\n';
+}
+
+}  // namespace
+
 std::string TsvRows(const std::string& source, int page, const PictureResult& result) {
     std::string rows;
     int number = 0;
-    for (const reply::ResultLine& line : result.reading.lines) {
-        rows += Field(source) + '\t' + std::to_string(page) + '\t' + std::to_string(++number);
-        if (line.location) {
-            for (double v : {line.location->left, line.location->top, line.location->width,
-                             line.location->height}) {
-                rows += '\t' + Number(v, 0);
-            }
-        } else {
-            rows += "\t\t\t\t";
-        }
-        rows += '\t' + (line.confidence ? Number(*line.confidence, 4) : std::string());
-        rows += '\t' + Field(quillory::Utf16ToUtf8(line.words)) + '\n';
-    }
+    for (const reply::ResultLine& line : result.reading.lines)
+        rows += TsvRow(source, page, ++number, line.location, line.confidence,
+                       quillory::Utf16ToUtf8(line.words));
     // The codes after the lines, numbered on from them, their type before their text.
-    for (const reply::ResultCode& code : result.reading.codes) {
-        rows += Field(source) + '\t' + std::to_string(page) + '\t' + std::to_string(++number);
-        if (code.location) {
-            for (double v : {code.location->left, code.location->top, code.location->width,
-                             code.location->height}) {
-                rows += '\t' + Number(v, 0);
-            }
-        } else {
-            rows += "\t\t\t\t";
-        }
-        rows += "\t\t" + Field(CodeText(code)) + '\n';
-    }
+    for (const reply::ResultCode& code : result.reading.codes)
+        rows += TsvRow(source, page, ++number, code.location, std::nullopt, CodeText(code));
     return rows;
 }
 

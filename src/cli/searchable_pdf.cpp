@@ -124,35 +124,28 @@ void SearchablePdf::AddPage(const QImage& picture, int dpi,
         }
         const reply::LineLocation& box = *line.location;
         const QString text = QString::fromStdU16String(line.words);
-        if (RunsDown(line)) {
-            // Turned a quarter clockwise: the glyphs follow each other down the column, and
-            // a reader takes the page's columns from the right, as they are read.
-            font.setPixelSize(std::max(1, static_cast<int>(std::lround(box.width * sx *
-                                                                       kFontShareOfBox))));
-            p.setFont(font);
-            const QFontMetricsF metrics(font, &writer_);
-            const double advance = metrics.horizontalAdvance(text);
-            if (advance <= 0)
-                continue;
-            p.save();
-            p.translate((box.left + box.width / 2) * sx - (metrics.ascent() - metrics.descent()) / 2,
-                        box.top * sy);
-            p.rotate(90);
-            p.scale(box.height * sy / advance, 1.0);
-            p.drawText(QPointF(0, 0), text);
-            p.restore();
-            continue;
-        }
-        font.setPixelSize(std::max(1, static_cast<int>(std::lround(texts[i].size * sy))));
+        const bool down = RunsDown(line);
+        // A column's glyphs are as wide as the column; a line's as its paragraph sets them.
+        const double size = down ? box.width * sx * kFontShareOfBox : texts[i].size * sy;
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
         p.setFont(font);
         const QFontMetricsF metrics(font, &writer_);
         const double advance = metrics.horizontalAdvance(text);
         if (advance <= 0)
             continue;
         p.save();
-        // Baseline near the box's foot; stretched so the text spans the box as the words do.
-        p.translate(box.left * sx, (box.top + texts[i].height) * sy - metrics.descent());
-        p.scale(box.width * sx / advance, 1.0);
+        if (down) {
+            // Turned a quarter clockwise: the glyphs follow each other down the column, and
+            // a reader takes the page's columns from the right, as they are read.
+            p.translate((box.left + box.width / 2) * sx - (metrics.ascent() - metrics.descent()) / 2,
+                        box.top * sy);
+            p.rotate(90);
+            p.scale(box.height * sy / advance, 1.0);
+        } else {
+            // Baseline near the box's foot; stretched so the text spans the box as the words do.
+            p.translate(box.left * sx, (box.top + texts[i].height) * sy - metrics.descent());
+            p.scale(box.width * sx / advance, 1.0);
+        }
         p.drawText(QPointF(0, 0), text);
         p.restore();
     }

@@ -21,16 +21,36 @@ namespace {
 using reply::LineLocation;
 using reply::ResultLine;
 
+// Qt's fonts need an application, one for the whole run.
+void StartQt() {
+    static int argc = 3;
+    static char name[] = "test", platform[] = "-platform", offscreen[] = "offscreen";
+    static char* argv[] = {name, platform, offscreen, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
+// The text pdftotext extracts from a one-page PDF of a white picture with these lines.
+testing_support::ProgramRun Extracted(QSize size, int dpi, const std::vector<ResultLine>& lines,
+                                      const std::vector<std::vector<std::size_t>>& paragraphs) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("page.pdf");
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        cli::SearchablePdf pdf(path);
+        pdf.AddPage(picture, dpi, lines, paragraphs);
+        pdf.Finish();
+    }
+    return testing_support::RunProgram("/usr/bin/pdftotext", {path.toStdString(), "-"});
+}
+
 struct Column {
     std::vector<std::u16string> lines;
     double left;
 };
 
 TEST(SearchablePdf, ColumnsExtractInTurn) {
-    static int argc = 3;
-    static char name[] = "test", platform[] = "-platform", offscreen[] = "offscreen";
-    static char* argv[] = {name, platform, offscreen, nullptr};
-    static QGuiApplication app(argc, argv);
+    StartQt();
 
     // Box heights as detection gives them (a descender makes a box taller) and line
     // pitches from tight to loose.
@@ -62,17 +82,7 @@ TEST(SearchablePdf, ColumnsExtractInTurn) {
                                  0.99});
             }
         }
-        QTemporaryDir dir;
-        const QString path = dir.filePath("page.pdf");
-        QImage picture(1400, 400, QImage::Format_RGB32);
-        picture.fill(Qt::white);
-        {
-            cli::SearchablePdf pdf(path);
-            pdf.AddPage(picture, 200, lines, paragraphs);
-            pdf.Finish();
-        }
-        const auto run = testing_support::RunProgram("/usr/bin/pdftotext",
-                                                     {path.toStdString(), "-"});
+        const auto run = Extracted({1400, 400}, 200, lines, paragraphs);
         ASSERT_EQ(run.status, 0) << run.err;
         std::string expected;
         for (const Column& column : c.columns) {
@@ -91,10 +101,7 @@ namespace {
 // A page of Chinese set in columns, top to bottom and right to left, extracts in the order
 // it is read: each column whole, the rightmost first, no space between characters.
 TEST(SearchablePdf, VerticalColumnsExtractRightToLeft) {
-    static int argc = 3;
-    static char name[] = "test", platform[] = "-platform", offscreen[] = "offscreen";
-    static char* argv[] = {name, platform, offscreen, nullptr};
-    static QGuiApplication app(argc, argv);
+    StartQt();
     const std::vector<std::u16string> columns{u"床前明月光", u"疑是地上霜", u"举头望明月",
                                               u"低头思故乡"};
     std::vector<ResultLine> lines;
@@ -103,16 +110,7 @@ TEST(SearchablePdf, VerticalColumnsExtractRightToLeft) {
         paragraphs.back().push_back(k);
         lines.push_back({columns[k], LineLocation{520.0 - 110.0 * double(k), 40, 44, 290}, 0.99});
     }
-    QTemporaryDir dir;
-    const QString path = dir.filePath("page.pdf");
-    QImage picture(640, 420, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    {
-        cli::SearchablePdf pdf(path);
-        pdf.AddPage(picture, 150, lines, paragraphs);
-        pdf.Finish();
-    }
-    const auto run = testing_support::RunProgram("/usr/bin/pdftotext", {path.toStdString(), "-"});
+    const auto run = Extracted({640, 420}, 150, lines, paragraphs);
     ASSERT_EQ(run.status, 0) << run.err;
     std::string text = run.out;
     std::erase(text, '\n');
