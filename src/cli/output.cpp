@@ -10,11 +10,12 @@
 #include <optional>
 
 #include "base/exception.h"
+#include "base/utf.h"
 #include "cli/archive_formats.h"
 #include "cli/formats.h"
 #include "cli/searchable_pdf.h"
-#include "cli/xlsx_book.h"
 #include "conversion/script_conversion.h"
+#include "workbook/workbook.h"
 
 namespace fs = std::filesystem;
 
@@ -32,6 +33,19 @@ PictureResult Converted(const PictureResult& result, const conversion::ScriptCon
         for (reply::ResultCell& cell : table.cells)
             cell.words = converter.Convert(cell.words);
     return converted;
+}
+
+// The tables as a workbook's sheet holds them.
+std::vector<workbook::Table> SheetTables(const std::vector<reply::ResultTable>& tables) {
+    std::vector<workbook::Table> sheet;
+    for (const reply::ResultTable& table : tables) {
+        workbook::Table& written = sheet.emplace_back();
+        written.rows = table.rows;
+        for (const reply::ResultCell& cell : table.cells)
+            written.cells.push_back({cell.row, cell.column, cell.rows, cell.columns,
+                                     quillory::Utf16ToUtf8(cell.words)});
+    }
+    return sheet;
 }
 
 }  // namespace
@@ -74,7 +88,7 @@ void Output::Begin(const Source& source) {
         return;
     }
     if (format_ == Format::xlsx) {
-        xlsx_ = std::make_unique<XlsxBook>(temporary_);
+        xlsx_ = std::make_unique<workbook::Book>(temporary_);
         return;
     }
     file_ = std::fopen(temporary_.c_str(), "wb");
@@ -114,12 +128,16 @@ void Output::Page(const Source& source, int page, const PageResult& page_result)
                 Write("<hr>\n");
             Write(HtmlBody(result));
             break;
-        case Format::xlsx:
+        case Format::xlsx: {
+            std::vector<std::string> lines;
+            for (const reply::ResultLine& line : result.reading.lines)
+                lines.push_back(quillory::Utf16ToUtf8(line.words));
             xlsx_->AddSheet(source.kind == Source::Kind::pdf
                                 ? "Page " + std::to_string(page)
                                 : fs::path(DisplayName(source)).stem().string(),
-                            result);
+                            SheetTables(result.reading.tables), lines);
             break;
+        }
         case Format::csv:
             // A file per table: kept until the source is done, the first in the source's own
             // file. On standard output an empty line parts them.

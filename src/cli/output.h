@@ -17,10 +17,12 @@
 namespace cli {
 
 class SearchablePdf;
-class XlsxBook;
 }  // namespace cli
 namespace conversion {
 class ScriptConverter;
+}
+namespace workbook {
+class Book;
 }
 namespace cli {
 
@@ -70,7 +72,7 @@ class Output {
     std::string temporary_;                // the file in progress
     std::FILE* file_ = nullptr;
     std::unique_ptr<SearchablePdf> pdf_;
-    std::unique_ptr<XlsxBook> xlsx_;
+    std::unique_ptr<workbook::Book> xlsx_;
 };
 
 }  // namespace cli

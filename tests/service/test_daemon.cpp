@@ -9,6 +9,10 @@
 #include <future>
 #include <regex>
 
+#include <nlohmann/json.hpp>
+
+#include "rest_form_text.h"
+#include "soap/base64.h"
 #include "soap_text.h"
 #include "support/render.h"
 #include "support/running_service.h"
@@ -200,6 +204,86 @@ TEST(Daemon, TheLogNamesEveryFaultsReasonAndACancel) {
         const std::regex line(row.line);
         EXPECT_TRUE(std::regex_search(daemon.ReadUntil(line, std::chrono::seconds(30)), line))
             << row.what << "\n" << daemon.Output();
+    }
+}
+
+}  // namespace
+}  // namespace ocrgated::testing
+
+namespace ocrgated::testing {
+namespace {
+
+// The table endpoint on a real engine: the table's cells in the API's shape, each cell's
+// lines on request, and the workbook the command line writes.
+TEST(Daemon, TheTableEndpointAnswersCellsContentsAndAWorkbook) {
+    ServiceProcess daemon(OCRGATED_BINARY, EphemeralArgs(1));
+    ASSERT_TRUE(daemon.WaitUntilHealthy()) << daemon.Output();
+    Rendering grid{600, 240, kSansCjk, 32, {}};
+    grid.output_options = "-stroke black -strokewidth 2 -fill none -draw 'rectangle 10,10 590,230'"
+                          " -draw 'line 10,83 590,83' -draw 'line 10,156 590,156'"
+                          " -draw 'line 203,10 203,230' -draw 'line 396,10 396,230'"
+                          " -stroke none -fill black"
+                          " -annotate +60+58 名称 -annotate +250+58 数量 -annotate +445+58 价格"
+                          " -annotate +60+131 橙子 -annotate +270+131 12 -annotate +440+131 3.50"
+                          " -annotate +60+204 香蕉 -annotate +270+204 30 -annotate +440+204 2.80";
+    const auto table = Render(grid);
+    const auto prose = Render({900, 200, kSansCjk, 40, {"这一页没有表格，只有一行字。"}});
+    const struct {
+        const char* name;
+        std::string form;
+        int tables;  // -1: an error
+        bool contents, excel;
+    } cases[] = {
+        {"a table", "image=" + Encoded(Base64(table)), 1, false, false},
+        {"its cells' lines", "image=" + Encoded(Base64(table)) + "&cell_contents=true", 1, true,
+         false},
+        {"its workbook", "image=" + Encoded(Base64(table)) + "&return_excel=true", 1, false, true},
+        {"no table", "image=" + Encoded(Base64(prose)), 0, false, false},
+        {"not a picture", "image=" + Encoded(Base64("lines:a")), -1, false, false},
+    };
+    for (const auto& c : cases) {
+        httplib::Client client("127.0.0.1", daemon.Port());
+        client.set_read_timeout(120, 0);
+        auto result = client.Post("/rest/2.0/ocr/v1/table", c.form,
+                                  "application/x-www-form-urlencoded");
+        ASSERT_TRUE(result) << c.name;
+        const auto reply = nlohmann::json::parse(result->body);
+        if (c.tables < 0) {
+            EXPECT_EQ(reply.value("error_code", 0), 216201) << result->body;
+            continue;
+        }
+        ASSERT_EQ(reply.value("table_num", -1), c.tables) << c.name << ": " << result->body;
+        EXPECT_FALSE(reply.contains("words_result")) << c.name;
+        EXPECT_EQ(reply.contains("excel_file"), c.excel) << c.name;
+        if (c.tables == 0)
+            continue;
+        const auto& body = reply["tables_result"][0]["body"];
+        std::string words;
+        for (const auto& cell : body) {
+            words += cell.value("words", "") + "|";
+            EXPECT_EQ(cell.contains("contents"), c.contents) << c.name;
+            if (c.contents && !cell["contents"].empty()) {
+                EXPECT_EQ(cell["contents"][0]["poly_location"].size(), 4u) << cell;
+            }
+        }
+        EXPECT_EQ(words, "名称|数量|价格|橙子|12|3.50|香蕉|30|2.80|") << c.name;
+        if (!c.excel)
+            continue;
+        // The workbook opens and holds the table, numbers as numbers.
+        const auto bytes = soap::DecodeBase64(reply["excel_file"].get<std::string>());
+        ASSERT_TRUE(bytes && !bytes->empty());
+        const std::string path = ::testing::TempDir() + "/table.xlsx";
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
+        std::string sheet;
+        if (FILE* unzip = popen(("unzip -p " + path + " xl/worksheets/sheet1.xml").c_str(), "r")) {
+            char buffer[4096];
+            for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, unzip)) > 0;)
+                sheet.append(buffer, n);
+            pclose(unzip);
+        }
+        EXPECT_NE(sheet.find("<c r=\"B2\" s=\"1\"><v>12</v></c>"), std::string::npos) << sheet;
+        EXPECT_NE(sheet.find("<c r=\"C3\" s=\"2\"><v>2.8</v></c>"), std::string::npos) << sheet;
     }
 }
 

@@ -21,15 +21,26 @@ Json Vertexes(const RecognizedLine& line) {
     return Points({{line.left, line.top}, {right, line.top}, {right, bottom}, {line.left, bottom}});
 }
 
-Json TableJson(const RecognizedTable& table) {
+Json TableJson(const RecognizedTable& table, const std::vector<RecognizedLine>* lines) {
     Json body = Json::array();
-    for (const TableCell& cell : table.cells)
-        body.push_back({{"cell_location", Points(cell.corners)},
-                        {"row_start", cell.row_start},
-                        {"row_end", cell.row_end},
-                        {"col_start", cell.col_start},
-                        {"col_end", cell.col_end},
-                        {"words", cell.words}});
+    for (const TableCell& cell : table.cells) {
+        Json entry = {{"cell_location", Points(cell.corners)},
+                      {"row_start", cell.row_start},
+                      {"row_end", cell.row_end},
+                      {"col_start", cell.col_start},
+                      {"col_end", cell.col_end},
+                      {"words", cell.words}};
+        if (lines) {
+            // Each line in the cell with its place, as the cell's contents.
+            Json contents = Json::array();
+            for (std::size_t i : cell.lines)
+                if (i < lines->size())
+                    contents.push_back(
+                        {{"poly_location", Vertexes((*lines)[i])}, {"word", (*lines)[i].words}});
+            entry["contents"] = std::move(contents);
+        }
+        body.push_back(std::move(entry));
+    }
     const auto notes = [](const std::vector<TableNote>& lines) {
         Json list = Json::array();
         for (const TableNote& note : lines)
@@ -87,10 +98,11 @@ int PageDirection(const std::vector<RecognizedLine>& lines) {
     return lines.empty() ? -1 : lines.front().page_direction;
 }
 
-Json TablesResult(const std::vector<RecognizedTable>& tables) {
+Json TablesResult(const std::vector<RecognizedTable>& tables,
+                  const std::vector<RecognizedLine>* cell_contents) {
     Json list = Json::array();
     for (const RecognizedTable& table : tables)
-        list.push_back(TableJson(table));
+        list.push_back(TableJson(table, cell_contents));
     return list;
 }
 

@@ -37,8 +37,10 @@ Json ParagraphsResult(const std::vector<RecognizedLine>& lines);
 int PageDirection(const std::vector<RecognizedLine>& lines);
 
 // "tables_result": [{"table_location", "header", "body":[{"row_start", "row_end",
-// "col_start", "col_end", "words", "cell_location"}...], "footer"}...], ends exclusive.
-Json TablesResult(const std::vector<RecognizedTable>& tables);
+// "col_start", "col_end", "words", "cell_location"}...], "footer"}...], ends exclusive; with
+// the page's lines, each cell's "contents" too: its lines' "word" and "poly_location".
+Json TablesResult(const std::vector<RecognizedTable>& tables,
+                  const std::vector<RecognizedLine>* cell_contents = nullptr);
 
 // "codes_result": [{"type", "text": [its lines], ["location"]}...]
 Json CodesResult(const std::vector<RecognizedCode>& codes, bool location);

@@ -10,12 +10,13 @@ namespace ocrgated {
 namespace {
 
 constexpr std::string_view kRestPrefix = "/rest/2.0/ocr/v1/";
-constexpr std::array<RestEndpoint, 5> kEndpoints{{
-    {"general_basic", false, false},
-    {"accurate_basic", false, false},
-    {"general", true, false},
-    {"accurate", true, false},
-    {"qrcode", false, true},
+constexpr std::array<RestEndpoint, 6> kEndpoints{{
+    {"general_basic", false, false, false},
+    {"accurate_basic", false, false, false},
+    {"general", true, false, false},
+    {"accurate", true, false, false},
+    {"qrcode", false, true, false},
+    {"table", false, false, true},
 }};
 
 // The API documents addresses up to 1024 bytes.
@@ -139,6 +140,11 @@ RestCall ReadRestCall(const RestEndpoint& endpoint, const RestFields& fields) {
 
     if (endpoint.codes) {
         call.code_location = Flag(fields, "location");
+        return call;
+    }
+    if (endpoint.tables) {
+        call.cell_contents = Flag(fields, "cell_contents");
+        call.return_excel = Flag(fields, "return_excel");
         return call;
     }
     if (const std::string* language = Field(fields, "language_type");

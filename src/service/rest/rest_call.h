@@ -13,7 +13,8 @@ namespace ocrgated {
 struct RestEndpoint {
     std::string_view name;  // "general_basic"…
     bool with_location = false;
-    bool codes = false;  // reads the picture's QR codes and barcodes, not its text
+    bool codes = false;   // reads the picture's QR codes and barcodes, not its text
+    bool tables = false;  // answers the page's tables, not its lines
 };
 
 // The endpoint a path names ("/rest/2.0/ocr/v1/general"), or nothing.
@@ -35,6 +36,8 @@ struct RestCall {
     bool vertexes_location = false;  // the four corners of each line
     bool chars = false;              // recognize_granularity=small
     bool code_location = false;      // location=true on the code endpoint
+    bool cell_contents = false;      // each table cell's lines with their places
+    bool return_excel = false;       // the tables as a workbook, base64, in excel_file
 };
 
 // Reads the fields of a call to `endpoint`; throws RestError with the API's code for a

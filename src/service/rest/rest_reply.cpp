@@ -5,6 +5,8 @@
 
 #include "base/utf.h"
 #include "service/recognition/reply_members.h"
+#include "soap/base64.h"
+#include "workbook/workbook.h"
 
 namespace ocrgated {
 
@@ -27,11 +29,46 @@ int DetectedLanguage(const std::vector<RecognizedLine>& lines) {
     return *most == 0 ? -1 : static_cast<int>(most - counts.begin());
 }
 
+namespace {
+
+// The page's tables as the command line's workbook holds them: a sheet, one table under
+// another, or its lines one per row when it has none.
+std::vector<std::uint8_t> Workbook(const PageReading& page) {
+    std::vector<workbook::Table> tables;
+    for (const RecognizedTable& table : page.tables) {
+        workbook::Table& written = tables.emplace_back();
+        written.rows = table.rows;
+        for (const TableCell& cell : table.cells)
+            written.cells.push_back({cell.row_start, cell.col_start,
+                                     cell.row_end - cell.row_start, cell.col_end - cell.col_start,
+                                     cell.words});
+    }
+    std::vector<std::string> lines;
+    for (const RecognizedLine& line : page.lines)
+        lines.push_back(line.words);
+    return workbook::OneSheetBook("Page 1", tables, lines);
+}
+
+}  // namespace
+
 std::string WriteRestReply(std::uint64_t log_id, const RestCall& call, const PageReading& page) {
     Json reply = {{"log_id", log_id}};
     if (call.endpoint.codes) {
         reply["codes_result_num"] = page.codes.size();
         reply["codes_result"] = CodesResult(page.codes, call.code_location);
+        return ReplyText(reply);
+    }
+    if (call.endpoint.tables) {
+        reply["table_num"] = page.tables.size();
+        reply["tables_result"] =
+            TablesResult(page.tables, call.cell_contents ? &page.lines : nullptr);
+        if (call.return_excel) {
+            // One line of base64, as a JSON string carries it.
+            std::string excel = soap::EncodeBase64Lines(Workbook(page));
+            std::erase(excel, '\r');
+            std::erase(excel, '\n');
+            reply["excel_file"] = std::move(excel);
+        }
         return ReplyText(reply);
     }
     const std::vector<RecognizedLine>& lines = page.lines;

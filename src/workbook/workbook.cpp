@@ -1,15 +1,18 @@
-#include "cli/xlsx_book.h"
+#include "workbook/workbook.h"
 
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "base/exception.h"
-#include "base/utf.h"
 
-namespace cli {
+namespace workbook {
 namespace {
 
 // What a sheet name may not hold, and how long it may be.
@@ -61,18 +64,18 @@ std::optional<CellNumber> NumberOf(const std::string& text) {
     return CellNumber{value, decimals};
 }
 
-XlsxBook::XlsxBook(const std::string& path) : path_(path), book_(workbook_new(path.c_str())) {
+Book::Book(const std::string& path) : path_(path), book_(workbook_new(path.c_str())) {
     if (!book_)
         throw quillory::Exception("Cannot create the workbook " + path);
 }
 
-XlsxBook::~XlsxBook() {
+Book::~Book() {
     // Unfinished, it is written and then removed by whoever owns its file.
     if (book_)
         workbook_close(book_);
 }
 
-lxw_format* XlsxBook::NumberFormat(int decimals) {
+lxw_format* Book::NumberFormat(int decimals) {
     auto& format = formats_[decimals];
     if (!format) {
         format = workbook_add_format(book_);
@@ -82,7 +85,8 @@ lxw_format* XlsxBook::NumberFormat(int decimals) {
     return format;
 }
 
-void XlsxBook::AddSheet(const std::string& name, const PictureResult& result) {
+void Book::AddSheet(const std::string& name, const std::vector<Table>& tables,
+                    const std::vector<std::string>& lines) {
     ++sheets_;
     lxw_worksheet* sheet = workbook_add_worksheet(book_, SheetName(name, sheets_).c_str());
     if (!sheet)  // a name the book already has
@@ -100,31 +104,58 @@ void XlsxBook::AddSheet(const std::string& name, const PictureResult& result) {
                   "a text");
     };
     int top = 0;
-    if (result.reading.tables.empty()) {
-        for (const reply::ResultLine& line : result.reading.lines)
-            write(top++, 0, quillory::Utf16ToUtf8(line.words));
+    if (tables.empty()) {
+        for (const std::string& line : lines)
+            write(top++, 0, line);
         return;
     }
-    for (const reply::ResultTable& table : result.reading.tables) {
-        for (const reply::ResultCell& cell : table.cells) {
-            const std::string text = quillory::Utf16ToUtf8(cell.words);
+    for (const Table& table : tables) {
+        for (const Cell& cell : table.cells) {
             const int row = top + cell.row, column = cell.column;
             if (cell.rows > 1 || cell.columns > 1)
                 Check(worksheet_merge_range(sheet, lxw_row_t(row), lxw_col_t(column),
                                             lxw_row_t(row + cell.rows - 1),
                                             lxw_col_t(column + cell.columns - 1), "", nullptr),
                       "a merged cell");
-            write(row, column, text);
+            write(row, column, cell.text);
         }
         top += table.rows + 1;  // an empty row between two tables
     }
 }
 
-void XlsxBook::Finish() {
+void Book::Finish() {
     lxw_workbook* book = std::exchange(book_, nullptr);
     if (sheets_ == 0)
         workbook_add_worksheet(book, nullptr);  // a workbook needs a sheet to open
     Check(workbook_close(book), path_);
 }
 
-}  // namespace cli
+}  // namespace workbook
+
+namespace workbook {
+
+std::vector<std::uint8_t> OneSheetBook(const std::string& name, const std::vector<Table>& tables,
+                                       const std::vector<std::string>& lines) {
+    // libxlsxwriter writes files only: one of our own, gone whatever happens.
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/quillory-book-XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0)
+        throw quillory::Exception("Cannot create a temporary workbook in " + path);
+    ::close(fd);
+    struct Removed {
+        const std::string& path;
+        ~Removed() { ::unlink(path.c_str()); }
+    } removed{path};
+    Book book(path);
+    book.AddSheet(name, tables, lines);
+    book.Finish();
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                    std::istreambuf_iterator<char>());
+    if (bytes.empty())
+        throw quillory::Exception("Cannot read back the workbook " + path);
+    return bytes;
+}
+
+}  // namespace workbook
