@@ -602,12 +602,8 @@ void WindowExtrasTest::captureHintKeepsClearOfTheRectangle() {
     const QRect hint = overlay.HintRect();
     QCOMPARE(!hint.isEmpty(), hinted);
     // The rectangle shows the screen as it is, the hint nowhere over it.
-    for (int y = dragged.top() + 1; y < dragged.bottom(); ++y) {
-        for (int x = dragged.left() + 1; x < dragged.right(); ++x) {
-            if (drawn.pixelColor(x, y) != shot.pixelColor(x, y))
-                QFAIL(qPrintable(QStringLiteral("covered at %1,%2").arg(x).arg(y)));
-        }
-    }
+    const QRect inside = dragged.adjusted(1, 1, -1, -1);
+    QVERIFY(drawn.copy(inside).convertToFormat(QImage::Format_RGB32) == shot.copy(inside));
     if (!hinted)
         return;
     // The hint is drawn: a dark box, with light text on it.

@@ -267,23 +267,12 @@ TEST(Daemon, TheTableEndpointAnswersCellsContentsAndAWorkbook) {
             }
         }
         EXPECT_EQ(words, "名称|数量|价格|橙子|12|3.50|香蕉|30|2.80|") << c.name;
-        if (!c.excel)
-            continue;
-        // The workbook opens and holds the table, numbers as numbers.
-        const auto bytes = soap::DecodeBase64(reply["excel_file"].get<std::string>());
-        ASSERT_TRUE(bytes && !bytes->empty());
-        const std::string path = ::testing::TempDir() + "/table.xlsx";
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
-        std::string sheet;
-        if (FILE* unzip = popen(("unzip -p " + path + " xl/worksheets/sheet1.xml").c_str(), "r")) {
-            char buffer[4096];
-            for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, unzip)) > 0;)
-                sheet.append(buffer, n);
-            pclose(unzip);
+        // The command line's workbook (its content is tested there): a zip archive.
+        if (c.excel) {
+            const auto bytes = soap::DecodeBase64(reply["excel_file"].get<std::string>());
+            ASSERT_TRUE(bytes && bytes->size() > 4);
+            EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 2), "PK");
         }
-        EXPECT_NE(sheet.find("<c r=\"B2\" s=\"1\"><v>12</v></c>"), std::string::npos) << sheet;
-        EXPECT_NE(sheet.find("<c r=\"C3\" s=\"2\"><v>2.8</v></c>"), std::string::npos) << sheet;
     }
 }
 

@@ -21,22 +21,18 @@ std::vector<std::string> Stamp(const Seal& seal) {
     const auto point = [&](int dx, int dy) {
         return std::to_string(seal.x + dx) + "," + std::to_string(seal.y + dy) + " ";
     };
-    return {"-fill",        "none",
-            "-stroke",      seal.ink,
-            "-strokewidth", "5",
-            "-draw",        "ellipse " + x + "," + y + " " + std::to_string(seal.rx) + "," +
-                                std::to_string(seal.ry) + " 0,360",
-            "-fill",        seal.ink,
-            "-stroke",      "none",
-            "-draw",        "polygon " + point(0, -r) + point(r / 4, -r / 3) + point(r, -r / 3) +
-                                point(r / 3, r / 6) + point(r * 2 / 3, r) + point(0, r / 2) +
-                                point(-r * 2 / 3, r) + point(-r / 3, r / 6) + point(-r, -r / 3) +
-                                point(-r / 4, -r / 3),
-            "-font",        kSans,
-            "-pointsize",   std::to_string(seal.ry / 5),
-            "-gravity",     "NorthWest",
-            "-annotate",    "+" + std::to_string(seal.x - seal.ry * 3 / 5) + "+" +
-                                std::to_string(seal.y + seal.ry / 3),
+    std::string star = "polygon ";
+    for (const auto& [dx, dy] : {std::pair{0, -r}, {r / 4, -r / 3}, {r, -r / 3}, {r / 3, r / 6},
+                                 {r * 2 / 3, r}, {0, r / 2}, {-r * 2 / 3, r}, {-r / 3, r / 6},
+                                 {-r, -r / 3}, {-r / 4, -r / 3}})
+        star += point(dx, dy);
+    const std::string ring = "ellipse " + x + "," + y + " " + std::to_string(seal.rx) + "," +
+                             std::to_string(seal.ry) + " 0,360";
+    const std::string name_at = "+" + std::to_string(seal.x - seal.ry * 3 / 5) + "+" +
+                                std::to_string(seal.y + seal.ry / 3);
+    return {"-fill", "none", "-stroke", seal.ink, "-strokewidth", "5", "-draw", ring,
+            "-fill", seal.ink, "-stroke", "none", "-draw", star, "-font", kSans, "-pointsize",
+            std::to_string(seal.ry / 5), "-gravity", "NorthWest", "-annotate", name_at,
             "合同专用章"};
 }
 
