@@ -45,6 +45,21 @@ double RimCover(const cv::Mat& mask, const cv::RotatedRect& ellipse) {
     return double(covered) / kSamples;
 }
 
+// The share of the outline's points that lie near the ellipse: a seal's ring follows it all
+// round, a box drawn around a line leaves it at every corner.
+double OutlineFit(const std::vector<cv::Point>& outline, const cv::RotatedRect& ellipse) {
+    const double angle = ellipse.angle * CV_PI / 180;
+    const double a = std::max(1.f, ellipse.size.width / 2), b = std::max(1.f, ellipse.size.height / 2);
+    std::size_t near = 0;
+    for (const cv::Point& p : outline) {
+        const double dx = p.x - ellipse.center.x, dy = p.y - ellipse.center.y;
+        const double u = dx * std::cos(angle) + dy * std::sin(angle);
+        const double v = -dx * std::sin(angle) + dy * std::cos(angle);
+        near += std::abs(std::hypot(u / a, v / b) - 1) < 0.1;
+    }
+    return outline.empty() ? 0 : double(near) / double(outline.size());
+}
+
 }  // namespace
 
 std::vector<cv::Rect> FindSeals(const cv::Mat& bgr, const SealOptions& options) {
@@ -58,7 +73,7 @@ std::vector<cv::Rect> FindSeals(const cv::Mat& bgr, const SealOptions& options) 
     cv::morphologyEx(mask, closed, cv::MORPH_CLOSE,
                      cv::getStructuringElement(cv::MORPH_ELLIPSE, {9, 9}));
     std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
     const double largest = options.max_share * std::min(bgr.cols, bgr.rows);
     std::vector<cv::Rect> seals;
     for (const auto& contour : contours) {
@@ -73,7 +88,8 @@ std::vector<cv::Rect> FindSeals(const cv::Mat& bgr, const SealOptions& options) 
         const double shortest = std::max(1.f, std::min(ellipse.size.width, ellipse.size.height));
         if (longest / shortest > options.max_aspect)
             continue;
-        if (RimCover(mask, ellipse) < options.min_ring)
+        if (RimCover(mask, ellipse) < options.min_ring ||
+            OutlineFit(contour, ellipse) < options.min_outline_fit)
             continue;
         seals.push_back(around);
     }

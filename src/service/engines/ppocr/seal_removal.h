@@ -15,6 +15,7 @@ struct SealOptions {
     double max_share = 0.5;     // of the page's shorter side, at most
     double min_ring = 0.45;     // share of the ellipse's rim the ink must cover
     double max_aspect = 2.0;    // longest over shortest axis: round or oval, no band
+    double min_outline_fit = 0.8;  // share of the outline near the ellipse: no box, no badge
 };
 
 // The seals found on a BGR page, each as the rectangle around it.

@@ -78,12 +78,13 @@ std::vector<SealedPage> RenderSealedSet() {
                         {700, 450, 95, 95, "#e03030"}}));
     set.push_back(Page("an oval blue seal", "1000x560", contract, {},
                        {{520, 300, 130, 85, "#2a3ccc"}}));
-    // Red print that is no seal: a heading and a note, read as they are.
+    // Red print that is no seal: a heading, and a box drawn on the page.
     set.push_back(Page("a red heading, no seal", "1000x560",
                        {{180, "甲方应于合同签订之日起十日内支付首期款项，"},
                         {230, "乙方收到款项后开具正式发票并安排发货。"}},
                        {"-fill", "#d42a2a", "-font", kSans, "-pointsize", "40", "-annotate",
-                        "+50+90", "关于开展年度安全检查工作的通知"},
+                        "+50+90", "关于开展年度安全检查工作的通知", "-fill", "none", "-stroke",
+                        "#d42a2a", "-strokewidth", "4", "-draw", "rectangle 700,140 790,220"},
                        {}));
     set.back().lines.insert(set.back().lines.begin(), "关于开展年度安全检查工作的通知");
     return set;
