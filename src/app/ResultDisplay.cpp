@@ -20,10 +20,8 @@ void ShowResult(const QString& reply, const reply::Reading& reading, QPlainTextE
 }
 
 QString CodeEntry(const reply::ResultCode& code) {
-    QString text = QString::fromStdU16String(code.text);
-    text.replace(u'\r', u' ').replace(u'\n', u' ');
-    return QStringLiteral("[") + QString::fromStdU16String(code.type) + QStringLiteral("] ") +
-           text;
+    QString label = QString::fromStdU16String(reply::CodeLabel(code));
+    return label.replace(u'\r', u' ').replace(u'\n', u' ');
 }
 
 }  // namespace quillory

@@ -59,11 +59,7 @@ ResultMemo::ResultMemo(QWidget* parent) : QPlainTextEdit(parent) {
 
 void ResultMemo::ConvertScript(const std::string& conversion) {
     const ::conversion::ScriptConverter converter(conversion);
-    for (reply::ResultLine& line : reading_.lines)
-        line.words = converter.Convert(line.words);
-    for (reply::ResultTable& table : reading_.tables)
-        for (reply::ResultCell& cell : table.cells)
-            cell.words = converter.Convert(cell.words);
+    converter.Convert(reading_);
     // The shown text converted as it stands, the user's corrections with it; no line break
     // comes or goes, so every entry keeps its place.
     const QString shown = toPlainText();

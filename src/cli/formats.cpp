@@ -39,7 +39,7 @@ std::string Escaped(std::string text) {
 }  // namespace
 
 std::string CodeText(const reply::ResultCode& code) {
-    return "[" + quillory::Utf16ToUtf8(code.type) + "] " + quillory::Utf16ToUtf8(code.text);
+    return quillory::Utf16ToUtf8(reply::CodeLabel(code));
 }
 
 std::string TextLines(const PictureResult& result) {

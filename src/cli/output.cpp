@@ -27,11 +27,7 @@ namespace {
 PictureResult Converted(const PictureResult& result, const conversion::ScriptConverter& converter) {
     PictureResult converted = result;
     converted.reply = converter.Convert(result.reply);
-    for (reply::ResultLine& line : converted.reading.lines)
-        line.words = converter.Convert(line.words);
-    for (reply::ResultTable& table : converted.reading.tables)
-        for (reply::ResultCell& cell : table.cells)
-            cell.words = converter.Convert(cell.words);
+    converter.Convert(converted.reading);
     return converted;
 }
 

@@ -67,6 +67,14 @@ std::string ScriptConverter::Convert(std::string_view utf8) const {
     return converted.get();
 }
 
+void ScriptConverter::Convert(reply::Reading& reading) const {
+    for (reply::ResultLine& line : reading.lines)
+        line.words = Convert(line.words);
+    for (reply::ResultTable& table : reading.tables)
+        for (reply::ResultCell& cell : table.cells)
+            cell.words = Convert(cell.words);
+}
+
 std::u16string ScriptConverter::Convert(std::u16string_view text) const {
     return quillory::Utf8ToUtf16(Convert(quillory::Utf16ToUtf8(text)));
 }

@@ -4,6 +4,8 @@
 // Chinese passes unchanged.
 
 #include <memory>
+
+#include "reply/reading.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,9 @@ class ScriptConverter {
     // One converter serves one thread at a time.
     std::string Convert(std::string_view utf8) const;
     std::u16string Convert(std::u16string_view text) const;
+
+    // The reading's lines and its tables' cells converted in place.
+    void Convert(reply::Reading& reading) const;
 
   private:
     struct Handle;

@@ -82,6 +82,10 @@ std::vector<ResultCode> ResultCodes(const ReplyPtr& document) {
     return codes;
 }
 
+std::u16string CodeLabel(const ResultCode& code) {
+    return u"[" + code.type + u"] " + code.text;
+}
+
 namespace {
 
 // A whole number from 0 below a bound that keeps a grid small enough to lay out.

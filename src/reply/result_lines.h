@@ -55,6 +55,9 @@ struct ResultCode {
 // One entry per element of "codes_result" that names its type; none without. Never throws.
 std::vector<ResultCode> ResultCodes(const ReplyPtr& document);
 
+// "[QR_CODE] its text": how the window and the command line show a code among the lines.
+std::u16string CodeLabel(const ResultCode& code);
+
 // The tables of "tables_result", each with the cells of its "body" whose places are whole
 // numbers from 0 and whose ends lie past them; a table without such cells, or whose grid
 // would hold over 100,000 cells, is left out.
