@@ -86,6 +86,9 @@ void Describe(CLI::App& app, Options& options) {
                    "t2s, s2tw and tw2s (Taiwan), s2hk and hk2s (Hong Kong)")
         ->check(CLI::IsMember(conversion::ConversionNames()).description(""))
         ->type_name("CONVERSION");
+    app.add_flag("--table", options.table,
+                 "each picture is one table (a crop of a table, with rules or without): read it "
+                 "into cells even where the service would not find a table by itself");
     app.add_flag("--force", options.force, "with --output, redo outputs that are up to date");
     app.add_flag("-q,--quiet", options.quiet, "no progress display");
     app.add_option("PICTURE", options.pictures, "what to recognise")->type_name("");
@@ -159,6 +162,12 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
         soap::SplitEndpoint(options.endpoint);
     } catch (const soap::ESOAPHTTPException& e) {
         throw UsageError(e.Message());
+    }
+    if (options.table) {
+        // The service reads the hint from its address's query, before any fragment.
+        const std::size_t fragment = std::min(options.endpoint.find('#'), options.endpoint.size());
+        const bool query = options.endpoint.find('?') < fragment;
+        options.endpoint.insert(fragment, query ? "&layout=table" : "?layout=table");
     }
     if (options.pictures.empty())
         throw UsageError("no picture given");

@@ -24,6 +24,7 @@ struct Options {
     std::vector<PageRange> pages;  // empty: every page
     std::string output;            // a folder for one output file per input; empty: stdout
     std::string convert;           // a script conversion (s2t, t2s…) for every output; empty: none
+    bool table = false;  // each picture is one table; the endpoint asks for it
     bool force = false;
     bool quiet = false;
     bool help = false;

@@ -29,12 +29,16 @@ std::string ToLower(std::string text) {
 }
 
 // "?WSDL" in any case, alone or among other parameters.
-bool AsksForWsdl(std::string_view query) {
+// Whether the query holds `item`: a name ("wsdl") or a name and its value ("layout=table"),
+// in any case.
+bool QueryHas(std::string_view query, std::string_view item) {
+    const bool with_value = item.find('=') != std::string_view::npos;
     while (!query.empty()) {
         const auto end = query.find('&');
-        const std::string name = ToLower(
-            std::string(query.substr(0, query.find('=')).substr(0, std::min(end, query.size()))));
-        if (name == "wsdl")
+        std::string_view piece = query.substr(0, end);
+        if (!with_value)
+            piece = piece.substr(0, piece.find('='));
+        if (ToLower(std::string(piece)) == item)
             return true;
         query = end == std::string_view::npos ? std::string_view() : query.substr(end + 1);
     }
@@ -197,8 +201,8 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
     }
     if (path == ocrgate::kServicePath) {
         if (request.method == "POST")
-            return ServeSoap(request);
-        if (get && AsksForWsdl(query))
+            return ServeSoap(request, {.one_table = QueryHas(query, "layout=table")});
+        if (get && QueryHas(query, "wsdl"))
             return ServeWsdl();
         if (get)
             return TextReply(200,
@@ -209,14 +213,15 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
     return FaultReply(404, "Nothing here: the service is at " + std::string(ocrgate::kServicePath));
 }
 
-HttpReply HttpService::ServeSoap(const HttpRequest& request) {
+HttpReply HttpService::ServeSoap(const HttpRequest& request, const ReadingHints& hints) {
     if (!loaded_)
         return FaultReply(503, "The service is starting; send the request again shortly",
                           ocrgate::reason::kStarting);
     if (ToLower(request.content_type).rfind("multipart/", 0) == 0)
         return FaultReply(415, "SOAP requests are text/xml, not multipart");
     DispatchResult result =
-        dispatcher_->Dispatch(request.body, request.soap_action, request.peer, request.abandoned);
+        dispatcher_->Dispatch(request.body, request.soap_action, request.peer, request.abandoned,
+                              hints);
     // A small file can decode to a large picture: after every recognition, the
     // memory it freed goes back (a few milliseconds against hundreds).
     if (result.operation != "HelloWorld")

@@ -73,7 +73,8 @@ class HttpService {
 
   private:
     HttpReply Handle(const HttpRequest& request);
-    HttpReply ServeSoap(const HttpRequest& request);
+    // `hints` from the address's query: `?layout=table` says the picture is one table.
+    HttpReply ServeSoap(const HttpRequest& request, const ReadingHints& hints);
     std::string ListenUrl() const;
     HttpReply ServeWsdl() const;
     HttpReply ServeHealth() const;

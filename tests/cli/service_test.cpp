@@ -113,4 +113,31 @@ TEST_F(AgainstOcrgated, AServiceFaultIsReportedAndTheRestGoesOn) {
     EXPECT_EQ(run.out, "==> " + good + " <==\nGOOD PICTURE\n");
 }
 
+// A small table without rules is no table to the service; said to be one, it is.
+TEST_F(AgainstOcrgated, TableSaysThePictureIsOneTable) {
+    testing_support::Rendering rendering;
+    rendering.width = 420;
+    rendering.height = 130;
+    rendering.pointsize = 20;
+    rendering.output_options = "-annotate +20+35 Apple -annotate +260+35 12.5 -annotate +20+75 Pear"
+                               " -annotate +260+75 7.0 -annotate +20+115 Plum -annotate +260+115 30";
+    const std::string picture = (*dir_ / "fruit.png").string();
+    testing_support::RenderFile(rendering, picture);
+    const struct {
+        std::vector<std::string> flags;
+        std::string out;
+    } cases[] = {
+        {{}, ""},
+        {{"--table"}, "Apple,12.5\r\nPear,7.0\r\nPlum,30\r\n"},  // CSV ends rows so
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"--format", "csv", "--endpoint", service_->Endpoint()};
+        args.insert(args.end(), c.flags.begin(), c.flags.end());
+        args.push_back(picture);
+        const auto run = RunProgram(kProgram, args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.out) << c.flags.size();
+    }
+}
+
 }  // namespace

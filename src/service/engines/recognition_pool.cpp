@@ -62,7 +62,7 @@ void RecognitionPool::Work(Recognizer& engine) {
         try {
             const RecognitionScope scope(limits_, job.request, job.cancel);
             CheckDeadline();  // called off while it waited: the engine never sees it
-            PageReading page = job.parts.text ? engine.ReadPage(job.picture) : PageReading{};
+            PageReading page = job.parts.text ? engine.ReadPage(job.picture, job.parts.hints) : PageReading{};
             if (job.parts.codes) {
                 CheckDeadline();
                 try {

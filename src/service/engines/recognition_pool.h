@@ -24,6 +24,7 @@ using RecognizerFactory = std::function<std::unique_ptr<Recognizer>()>;
 struct PageParts {
     bool text = true;
     bool codes = false;
+    ReadingHints hints;
 };
 
 class ServerBusy : public std::runtime_error {

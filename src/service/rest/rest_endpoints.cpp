@@ -61,8 +61,10 @@ constexpr int kMinSide = 15;
 
 // What the call asks to read.
 PageSource SourceOf(const RestCall& call) {
-    // The code endpoint reads codes alone; the others text alone.
-    const PageParts parts{!call.endpoint.codes, call.endpoint.codes};
+    // The code endpoint reads codes alone; the others text alone, the table endpoint's
+    // picture as one table.
+    const PageParts parts{!call.endpoint.codes, call.endpoint.codes,
+                          {.one_table = call.endpoint.tables}};
     switch (call.source) {
         case RestCall::Source::Image:
             return {PageSource::Kind::Picture, DecodeOrThrow(call.data, "image"), {}, 1, kMinSide,

@@ -36,9 +36,6 @@ void CheckAction(std::string_view header, const ocrgate::Operation& operation) {
 // Longer addresses are refused before anything is fetched.
 constexpr std::size_t kMaxUrl = 8192;
 
-// The window lists a page's codes after its lines.
-constexpr PageParts kTextAndCodes{true, true};
-
 // The host of an address as the log shows it: no credentials, port, path or query.
 std::string HostOf(std::string_view url) {
     const auto scheme = url.find("://");
@@ -89,7 +86,8 @@ SoapFault FaultFor(const ReadFailed& failure) {
 }  // namespace
 
 DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action,
-                                    std::string_view peer, CancelFlag cancel) {
+                                    std::string_view peer, CancelFlag cancel,
+                                    ReadingHints hints) {
     namespace reason = ocrgate::reason;
     DispatchResult result{200, {}, "-", "ok", {}, {}};
     try {
@@ -99,10 +97,11 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         CheckAction(soap_action, operation);
         if (request.id == ocrgate::OperationId::Quillory)
             result.host = HostOf(request.argument.value_or(""));
+        // The text and its codes: the window lists a page's codes after its lines.
         result.envelope = soap::WriteResponse(ocrgate::kNamespace, operation.name,
                                               Run(request.id, request.argument.value_or(""),
                                                   std::string(peer) + " " + result.operation,
-                                                  cancel));
+                                                  cancel, {true, true, hints}));
     } catch (const SoapFault& fault) {
         const bool busy = fault.reason() == reason::kBusy;
         result = {busy ? 503 : 500,
@@ -123,7 +122,8 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
 }
 
 std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& argument,
-                            const std::string& request, const CancelFlag& cancel) {
+                            const std::string& request, const CancelFlag& cancel,
+                            PageParts parts) {
     namespace reason = ocrgate::reason;
     switch (operation) {
     case ocrgate::OperationId::HelloWorld:
@@ -134,7 +134,7 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
             throw ClientFault("The img parameter is not valid base64");
         if (picture->empty())
             throw ClientFault("The img parameter is empty: no picture was sent", reason::kEmpty);
-        return Recognize({PageSource::Kind::Picture, std::move(*picture), {}, 1, 0, kTextAndCodes},
+        return Recognize({PageSource::Kind::Picture, std::move(*picture), {}, 1, 0, parts},
                          request, cancel);
     }
     case ocrgate::OperationId::Quillory:
@@ -148,7 +148,7 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     if (url.size() > kMaxUrl)
         throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
-    return Recognize({PageSource::Kind::Address, {}, url, 1, 0, kTextAndCodes}, request, cancel);
+    return Recognize({PageSource::Kind::Address, {}, url, 1, 0, parts}, request, cancel);
 }
 
 std::string Dispatcher::Recognize(PageSource source, const std::string& request,

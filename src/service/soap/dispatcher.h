@@ -26,13 +26,15 @@ class Dispatcher {
 
     // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent;
     // `peer` names the client in the log lines the recognition writes. Once `cancel` is set
-    // (the client went away), the recognition stops at its engine's next check.
+    // (the client went away), the recognition stops at its engine's next check. `hints`
+    // tell the engine what the caller knows of its picture.
     DispatchResult Dispatch(std::string_view body, std::string_view soap_action,
-                            std::string_view peer = "-", CancelFlag cancel = nullptr);
+                            std::string_view peer = "-", CancelFlag cancel = nullptr,
+                            ReadingHints hints = {});
 
   private:
     std::string Run(ocrgate::OperationId operation, const std::string& argument,
-                    const std::string& request, const CancelFlag& cancel);
+                    const std::string& request, const CancelFlag& cancel, PageParts parts);
     std::string Recognize(PageSource source, const std::string& request,
                           const CancelFlag& cancel);
 

@@ -175,7 +175,7 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
     for (std::size_t k = 0; k < laid.paragraphs.size(); ++k)
         for (std::size_t position : laid.paragraphs[k])
             lines[position].paragraph = static_cast<int>(k);
-    if (options.find_tables && kept.size() > 1) {
+    if (options.find_tables && (kept.size() > 1 || options.tables.one_table)) {
         // The characters' places, for cutting a line that a table's rule runs through.
         for (std::size_t i = 0; i < kept.size(); ++i)
             for (const PlacedCharacter& c : kept[i].characters) {

@@ -114,9 +114,15 @@ struct PpOcrRecognizer::Impl {
     }
 
     PageReading LayOut(const cv::Mat& picture, const std::vector<LineRecord>& records,
-                       QuarterTurns turns) {
+                       QuarterTurns turns, const ReadingHints& hints) {
         const StageTimer timer(times, Stage::kPostProcess);
-        return LayOutLines(records, picture, turns, options.min_line_confidence, options.layout);
+        if (!hints.one_table)
+            return LayOutLines(records, picture, turns, options.min_line_confidence,
+                               options.layout);
+        LayoutStageOptions layout = options.layout;
+        layout.find_tables = true;
+        layout.tables.one_table = true;
+        return LayOutLines(records, picture, turns, options.min_line_confidence, layout);
     }
 
     // Cuts, turns and reads every record; returns how the page was turned.
@@ -186,7 +192,8 @@ std::vector<RecognizedLine> PpOcrRecognizer::Recognize(const cv::Mat& picture) {
     return ReadPage(picture).lines;
 }
 
-PageReading PpOcrRecognizer::ReadPage(std::span<const std::uint8_t> picture) {
+PageReading PpOcrRecognizer::ReadPage(std::span<const std::uint8_t> picture,
+                                      const ReadingHints& hints) {
     cv::Mat decoded;
     double scale = 1;
     try {
@@ -196,12 +203,12 @@ PageReading PpOcrRecognizer::ReadPage(std::span<const std::uint8_t> picture) {
         impl_->times.Reset();
         throw;
     }
-    PageReading page = ReadPage(decoded);
+    PageReading page = ReadPage(decoded, hints);
     ToPictureScale(page, scale);
     return page;
 }
 
-PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given) {
+PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given, const ReadingHints& hints) {
     if (given.empty())
         throw BadPicture("empty picture");
     if (static_cast<long long>(given.cols) * given.rows > impl_->options.max_pixels)
@@ -227,7 +234,7 @@ PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given) {
         CheckDeadline();
         std::vector<LineRecord> records = impl_->Records(picture, boxes);
         const QuarterTurns turns = impl_->Read(picture, records);
-        PageReading page = impl_->LayOut(picture, records, turns);
+        PageReading page = impl_->LayOut(picture, records, turns, hints);
         if (StageTimesWanted())
             Log("ppocr " + std::to_string(picture.cols) + "x" + std::to_string(picture.rows) +
                 ", " + std::to_string(page.lines.size()) + " lines, " +

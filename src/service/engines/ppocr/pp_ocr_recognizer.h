@@ -22,10 +22,11 @@ class PpOcrRecognizer final : public Recognizer {
     PpOcrRecognizer& operator=(const PpOcrRecognizer&) = delete;
 
     std::vector<RecognizedLine> Recognize(std::span<const std::uint8_t> picture) override;
-    PageReading ReadPage(std::span<const std::uint8_t> picture) override;
+    PageReading ReadPage(std::span<const std::uint8_t> picture,
+                         const ReadingHints& hints = {}) override;
     // picture: decoded, 8-bit BGR.
     std::vector<RecognizedLine> Recognize(const cv::Mat& picture);
-    PageReading ReadPage(const cv::Mat& picture);
+    PageReading ReadPage(const cv::Mat& picture, const ReadingHints& hints = {});
     std::string Name() const override { return "ppocr"; }
 
   private:

@@ -57,4 +57,9 @@ std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>
 std::vector<TableGrid> OpenTables(const Page& page, const std::vector<TableGrid>& found,
                                   double unit, const TableOptions& options);
 
+// All of the page's lines as one table, for a picture its caller says is one: rows from
+// the lines' places (a cell's wrapped line joins its row), columns from the blank channels
+// most rows leave, a piece over a channel spanning the columns on either side.
+std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options);
+
 }  // namespace ocrgated::layout

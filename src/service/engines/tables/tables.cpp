@@ -90,6 +90,31 @@ void PlaceInOrder(TableGrid& grid, const Page& page) {
     }
 }
 
+// Of the ruled tables found, the one that holds most of the lines; all the lines as one
+// table when none holds half of them. Tables found by their channels alone are left for
+// the whole: a label standing beside several rows, or a header over two lines, ends them
+// before the picture does.
+void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, double unit,
+                  const TableOptions& options) {
+    const auto held = [&](const TableGrid& grid) {
+        return std::count_if(page.lines.begin(), page.lines.end(), [&](const TextLine& line) {
+            return grid.box().contains(Centre(line.box));
+        });
+    };
+    std::erase_if(tables, [](const TableGrid& grid) { return !grid.ruled; });
+    const auto most = std::max_element(
+        tables.begin(), tables.end(),
+        [&](const TableGrid& a, const TableGrid& b) { return held(a) < held(b); });
+    if (most != tables.end() && 2 * held(*most) >= std::ptrdiff_t(page.lines.size())) {
+        TableGrid kept = std::move(*most);
+        tables = {std::move(kept)};
+        return;
+    }
+    tables.clear();
+    if (auto whole = WholeTable(page, unit, options))
+        tables.push_back(std::move(*whole));
+}
+
 }  // namespace
 
 std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options) {
@@ -109,6 +134,8 @@ std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options
         tables.push_back(std::move(grid));
     for (TableGrid& grid : OpenTables(page, tables, unit, options))
         tables.push_back(std::move(grid));
+    if (options.one_table)
+        KeepOneTable(tables, page, unit, options);
     // Each line to the cell its centre stands in, in reading order within it.
     std::vector<std::size_t> order(page.lines.size());
     std::iota(order.begin(), order.end(), 0);

@@ -42,6 +42,9 @@ struct TableOptions {
     // A vertical rule this long at least cuts a line it runs through: the detector joined
     // the text of the cells on either side.
     float cutting_rule = 2.5f;
+    // The caller says the whole picture is one table: the table found that holds most
+    // lines, or all the lines as one table when none is found.
+    bool one_table = false;
 };
 
 struct GridCell {

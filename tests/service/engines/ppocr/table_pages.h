@@ -25,9 +25,12 @@ struct TablePage {
 };
 
 std::vector<TablePage> RenderTableSet();
+// Tables the stage need not find by itself, read when the caller says the picture is one:
+// two columns, a header over two columns, a cell over two lines, a single cell.
+std::vector<TablePage> RenderOneTableSet();
 
 // Cells found with their text at the right top-left row and column, against the truth:
-// precision and recall's harmonic mean; `found` as (row, column, words).
+// precision and recall's harmonic mean, spaces aside; `found` as (row, column, words).
 double CellF1(const std::vector<TruthCell>& truth, const std::vector<TruthCell>& found);
 
 }  // namespace quillory::testing

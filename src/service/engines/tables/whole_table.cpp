@@ -1,0 +1,110 @@
+#include "service/engines/tables/table_grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ocrgated::layout {
+namespace {
+
+// Column edges of lines said to be one table: the blank channels that few rows cross.
+// A header that spans the columns under it, or a long label running into its neighbour,
+// crosses a channel in one row or two; the channel stays.
+std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
+                               const std::vector<std::pair<float, float>>& rows, double unit,
+                               const TableOptions& options) {
+    float left = 1e30f, right = -1e30f;
+    for (const TextLine* line : lines) {
+        left = std::min(left, line->box.x);
+        right = std::max(right, line->box.x + line->box.width);
+    }
+    const int width = std::max(1, int(std::ceil(right - left)));
+    // For each pixel column, the rows that have ink there.
+    std::vector<int> crossed(std::size_t(width) + 1, 0);
+    for (const auto& [top, bottom] : rows) {
+        std::vector<bool> inked(crossed.size(), false);
+        for (const TextLine* line : lines) {
+            const float y = Centre(line->box).y;
+            if (y < top || y > bottom)
+                continue;
+            const int from = std::clamp(int(line->box.x - left), 0, width);
+            const int to = std::clamp(int(line->box.x + line->box.width - left), 0, width);
+            std::fill(inked.begin() + from, inked.begin() + to + 1, true);
+        }
+        for (std::size_t x = 0; x < inked.size(); ++x)
+            crossed[x] += inked[x];
+    }
+    // A header over its columns may cross a channel of a short table too.
+    const int allowed = rows.size() < 3 ? 0 : std::max(1, int(rows.size()) / 6);
+    std::vector<float> edges{left};
+    // A run that few rows cross is a channel, unless pieces stand wholly inside it: a column
+    // with an entry or two (a flag, a note), whose own blank sides are the channels.
+    const auto channel = [&](int from, int to) {
+        std::vector<std::pair<float, float>> inside;
+        for (const TextLine* line : lines) {
+            const float x0 = line->box.x - left, x1 = x0 + line->box.width;
+            if (x0 >= float(from) && x1 <= float(to))
+                inside.emplace_back(x0, x1);
+        }
+        std::sort(inside.begin(), inside.end());
+        float blank = float(from);
+        for (const auto& [x0, x1] : inside) {
+            if (x0 - blank >= options.min_channel * unit)
+                edges.push_back(left + (blank + x0) / 2);
+            blank = std::max(blank, x1);
+        }
+        if (float(to) - blank >= options.min_channel * unit)
+            edges.push_back(left + (blank + float(to)) / 2);
+    };
+    int start = -1;
+    for (int x = 0; x <= width; ++x) {
+        const bool blank = crossed[std::size_t(x)] <= allowed;
+        if (blank && start < 0)
+            start = x;
+        if (!blank && start >= 0) {
+            if (start > 0)
+                channel(start, x);
+            start = -1;
+        }
+    }
+    edges.push_back(right);
+    return edges;
+}
+
+}  // namespace
+
+std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options) {
+    std::vector<const TextLine*> lines;
+    std::vector<cv::Rect2f> boxes;
+    for (const TextLine& line : page.lines)
+        if (!line.text.empty()) {
+            lines.push_back(&line);
+            boxes.push_back(line.box);
+        }
+    if (lines.empty())
+        return std::nullopt;
+    const auto rows = JoinWrappedRows(Rows(boxes));
+    TableGrid grid;
+    grid.column_edges = ColumnEdges(lines, rows, unit, options);
+    grid.row_edges.push_back(rows.front().first);
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        grid.row_edges.push_back((rows[i - 1].second + rows[i].first) / 2);
+    grid.row_edges.push_back(rows.back().second);
+    // A piece standing well over an inner edge joins the cells on either side: a header
+    // over the columns it names.
+    const auto spans = [&](int r, int c, bool right) {
+        if (!right)
+            return false;
+        const float edge = grid.column_edges[std::size_t(c + 1)];
+        const float top = grid.row_edges[std::size_t(r)], bottom = grid.row_edges[std::size_t(r + 1)];
+        return std::any_of(lines.begin(), lines.end(), [&](const TextLine* line) {
+            const cv::Rect2f& b = line->box;
+            const float y = Centre(b).y;
+            return y > top && y < bottom && b.x < edge - unit / 2 &&
+                   b.x + b.width > edge + unit / 2;
+        });
+    };
+    grid.cells = Cells(grid, spans);
+    return grid;
+}
+
+}  // namespace ocrgated::layout
