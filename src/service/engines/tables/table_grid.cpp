@@ -45,6 +45,14 @@ std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float
         gaps.push_back(rows[i].first - rows[i - 1].second);
     std::nth_element(gaps.begin(), gaps.begin() + std::ptrdiff_t(gaps.size() / 2), gaps.end());
     const float usual = gaps[gaps.size() / 2];
+    std::vector<float> heights;
+    for (const auto& [top, bottom] : rows)
+        heights.push_back(bottom - top);
+    std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
+                     heights.end());
+    // Rows set so close that their boxes nearly touch say nothing of wrapped lines.
+    if (usual < 0.2f * heights[heights.size() / 2])
+        return rows;
     std::vector<std::pair<float, float>> joined{rows.front()};
     for (std::size_t i = 1; i < rows.size(); ++i) {
         if (rows[i].first - joined.back().second < usual / 2)

@@ -53,6 +53,22 @@ Rules TableRules(const Page& page, double unit, const TableOptions& options) {
     return kept;
 }
 
+// The page without the vertical "rules" that are strokes of characters set one under the
+// other (a column of 1, l or [ on a small picture): both their ends stand in text, where
+// a drawn rule runs on to a border or past the lines it parts.
+Page WithoutStrokeColumns(Page page) {
+    const auto in_text = [&](float x, float y) {
+        return std::any_of(page.lines.begin(), page.lines.end(), [&](const TextLine& line) {
+            const cv::Rect2f& b = line.box;
+            return x > b.x && x < b.x + b.width && y > b.y && y < b.y + b.height;
+        });
+    };
+    std::erase_if(page.rules.vertical, [&](const Rule& rule) {
+        return in_text(rule.from.x, rule.from.y + 1) && in_text(rule.to.x, rule.to.y - 1);
+    });
+    return page;
+}
+
 // A row without rules whose pieces are one per column, each near its own, puts them in
 // order: a header set flush left over figures set flush right stands past the channel's
 // middle, by which the centres go.
@@ -122,7 +138,7 @@ std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options
         return {};
     const double unit = Thickness(whole);
     std::vector<std::size_t> origin;  // of each line of `page`: the line of `whole` it is from
-    const Page page = SplitAtRules(whole, options.cutting_rule * unit, origin);
+    const Page page = SplitAtRules(WithoutStrokeColumns(whole), options.cutting_rule * unit, origin);
     const Rules rules = TableRules(page, unit, options);
     std::vector<bool> used(rules.horizontal.size(), false);
     std::vector<TableGrid> tables = RuledTables(rules, unit, options, used);

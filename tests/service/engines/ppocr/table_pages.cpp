@@ -3,6 +3,7 @@
 #include "rendered_pictures.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace quillory::testing {
 namespace {
@@ -426,9 +427,13 @@ std::vector<TablePage> RenderTableSet() {
 }
 
 double CellF1(const std::vector<TruthCell>& truth, const std::vector<TruthCell>& found) {
-    // Spaces between words are the recogniser's guess, not the table's structure.
+    // Spaces between words are the recogniser's guess, not the table's structure; nor can
+    // it tell a dash from a hyphen at a table's sizes.
     const auto bare = [](std::string words) {
         std::erase(words, ' ');
+        for (std::string_view dash : {"–", "—", "−"})
+            for (auto at = words.find(dash); at != std::string::npos; at = words.find(dash))
+                words.replace(at, dash.size(), "-");
         return words;
     };
     const auto same = [&](const TruthCell& a, const TruthCell& b) {

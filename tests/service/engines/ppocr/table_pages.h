@@ -30,7 +30,8 @@ std::vector<TablePage> RenderTableSet();
 std::vector<TablePage> RenderOneTableSet();
 
 // Cells found with their text at the right top-left row and column, against the truth:
-// precision and recall's harmonic mean, spaces aside; `found` as (row, column, words).
+// precision and recall's harmonic mean, spaces aside and dashes as hyphens; `found` as
+// (row, column, words).
 double CellF1(const std::vector<TruthCell>& truth, const std::vector<TruthCell>& found);
 
 }  // namespace quillory::testing
