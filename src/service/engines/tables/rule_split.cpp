@@ -33,10 +33,12 @@ void DropRule(TextLine& line, float x) {
 }
 
 // The line cut at x into the part left of it and the part right of it, or nothing.
-std::optional<std::pair<TextLine, TextLine>> Cut(TextLine line, float x) {
+// At a rule, the stroke read for the rule itself goes.
+std::optional<std::pair<TextLine, TextLine>> Cut(TextLine line, float x, bool at_rule) {
     if (line.glyphs.empty() || line.glyphs.size() != NonSpaceCharacters(line.text))
         return std::nullopt;
-    DropRule(line, x);
+    if (at_rule)
+        DropRule(line, x);
     const auto& glyphs = line.glyphs;
     const auto left_of = std::count_if(glyphs.begin(), glyphs.end(),
                                        [&](const auto& g) { return (g.first + g.second) / 2 < x; });
@@ -74,13 +76,51 @@ Page SplitAtRules(const Page& page, double least_length, std::vector<std::size_t
             const float y = box.y + box.height / 2;
             if (x <= box.x || x >= box.x + box.width || y < rule.from.y || y > rule.to.y)
                 continue;
-            if (auto pieces = Cut(split.lines[i], x)) {
+            if (auto pieces = Cut(split.lines[i], x, true)) {
                 split.lines[i] = std::move(pieces->first);
                 split.lines.push_back(std::move(pieces->second));
                 origin.push_back(origin[i]);
             }
         }
     }
+    return split;
+}
+
+Page SplitAtColumns(const Page& page, const std::vector<float>& xs, double least_gap,
+                    std::vector<std::size_t>& origin) {
+    Page split = page;
+    for (float x : xs)
+        for (std::size_t i = 0; i < split.lines.size(); ++i) {
+            const cv::Rect2f box = split.lines[i].box;
+            if (x <= box.x || x >= box.x + box.width)
+                continue;
+            // Only in a blank as wide as a channel: a header spanning the columns has a
+            // character or a word's space there.
+            const auto& glyphs = split.lines[i].glyphs;
+            float before = box.x, after = box.x + box.width;
+            for (const auto& [from, to] : glyphs) {
+                if (to <= x)
+                    before = std::max(before, to);
+                if (from >= x)
+                    after = std::min(after, from);
+            }
+            if (after - before < least_gap ||
+                std::any_of(glyphs.begin(), glyphs.end(),
+                            [&](const auto& g) { return g.first < x && g.second > x; }))
+                continue;
+            // ...and where the line has a space: the characters of one word stay together.
+            const auto left_of = std::count_if(glyphs.begin(), glyphs.end(),
+                                               [&](const auto& g) { return g.second <= x; });
+            const std::string& text = split.lines[i].text;
+            if (left_of == 0 || std::size_t(left_of) >= glyphs.size() ||
+                text[ByteOfNonSpace(text, std::size_t(left_of)) - 1] != ' ')
+                continue;
+            if (auto pieces = Cut(split.lines[i], x, false)) {
+                split.lines[i] = std::move(pieces->first);
+                split.lines.push_back(std::move(pieces->second));
+                origin.push_back(origin[i]);
+            }
+        }
     return split;
 }
 

@@ -15,4 +15,11 @@ namespace ocrgated::layout {
 // A line without its characters' places, or with the rule outside its characters, stays whole.
 Page SplitAtRules(const Page& page, double least_length, std::vector<std::size_t>& origin);
 
+// `page` (already split, `origin` its pieces' lines) with each line cut where one of the
+// columns' edges `xs` runs through a blank between its characters `least_gap` wide at
+// least: cells the detector read as one line across a channel. Pieces keep the line of
+// `origin` they came from.
+Page SplitAtColumns(const Page& page, const std::vector<float>& xs, double least_gap,
+                    std::vector<std::size_t>& origin);
+
 }  // namespace ocrgated::layout

@@ -61,5 +61,8 @@ std::vector<TableGrid> OpenTables(const Page& page, const std::vector<TableGrid>
 // the lines' places (a cell's wrapped line joins its row), columns from the blank channels
 // most rows leave, a piece over a channel spanning the columns on either side.
 std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options);
+// The column edges such a table has, from its characters' places: left edge, the channels'
+// middles, right edge.
+std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOptions& options);
 
 }  // namespace ocrgated::layout

@@ -117,7 +117,18 @@ void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, double unit,
             return grid.box().contains(Centre(line.box));
         });
     };
-    std::erase_if(tables, [](const TableGrid& grid) { return !grid.ruled; });
+    // Rules around blocks of many rows of text draw groups of rows, not cells: a report's
+    // table ruled only under its header and above its total.
+    const auto groups_rows = [&](const TableGrid& grid) {
+        return std::any_of(grid.cells.begin(), grid.cells.end(), [&](const GridCell& cell) {
+            std::vector<cv::Rect2f> boxes;
+            for (const TextLine& line : page.lines)
+                if (cell.box.contains(Centre(line.box)))
+                    boxes.push_back(line.box);
+            return int(Rows(boxes).size()) >= options.max_rows_in_ruled_cell;
+        });
+    };
+    std::erase_if(tables, [&](const TableGrid& grid) { return !grid.ruled || groups_rows(grid); });
     const auto most = std::max_element(
         tables.begin(), tables.end(),
         [&](const TableGrid& a, const TableGrid& b) { return held(a) < held(b); });
@@ -138,7 +149,14 @@ std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options
         return {};
     const double unit = Thickness(whole);
     std::vector<std::size_t> origin;  // of each line of `page`: the line of `whole` it is from
-    const Page page = SplitAtRules(WithoutStrokeColumns(whole), options.cutting_rule * unit, origin);
+    Page page = SplitAtRules(WithoutStrokeColumns(whole), options.cutting_rule * unit, origin);
+    if (options.one_table) {
+        // Cells set close, read as one line, part where the table's channels run.
+        const std::vector<float> edges = WholeColumnEdges(page, unit, options);
+        if (edges.size() > 2)
+            page = SplitAtColumns(page, {edges.begin() + 1, edges.end() - 1},
+                                  options.min_whole_channel * unit, origin);
+    }
     const Rules rules = TableRules(page, unit, options);
     std::vector<bool> used(rules.horizontal.size(), false);
     std::vector<TableGrid> tables = RuledTables(rules, unit, options, used);

@@ -45,6 +45,11 @@ struct TableOptions {
     // The caller says the whole picture is one table: the table found that holds most
     // lines, or all the lines as one table when none is found.
     bool one_table = false;
+    // ...where a ruled cell holding this many rows of text is a group of rows drawn
+    // without their own rules, and the rows are found from the text.
+    int max_rows_in_ruled_cell = 6;
+    // Its channels may be narrower: figures set close in a monospaced report.
+    float min_whole_channel = 0.5f;
 };
 
 struct GridCell {

@@ -11,7 +11,7 @@ namespace {
 // crosses a channel in one row or two; the channel stays.
 std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
                                const std::vector<std::pair<float, float>>& rows, double unit,
-                               const TableOptions& options) {
+                               const TableOptions& options, bool by_glyphs) {
     float left = 1e30f, right = -1e30f;
     for (const TextLine* line : lines) {
         left = std::min(left, line->box.x);
@@ -26,9 +26,18 @@ std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
             const float y = Centre(line->box).y;
             if (y < top || y > bottom)
                 continue;
-            const int from = std::clamp(int(line->box.x - left), 0, width);
-            const int to = std::clamp(int(line->box.x + line->box.width - left), 0, width);
-            std::fill(inked.begin() + from, inked.begin() + to + 1, true);
+            // By the characters where they are placed, when asked: the detector reads
+            // cells set close as one line, and their channel runs between its characters.
+            std::vector<std::pair<float, float>> extents;
+            if (by_glyphs)
+                extents = line->glyphs;
+            if (extents.empty())
+                extents = {{line->box.x, line->box.x + line->box.width}};
+            for (const auto& [x0, x1] : extents) {
+                const int from = std::clamp(int(x0 - left), 0, width);
+                const int to = std::clamp(int(x1 - left), 0, width);
+                std::fill(inked.begin() + from, inked.begin() + to + 1, true);
+            }
         }
         for (std::size_t x = 0; x < inked.size(); ++x)
             crossed[x] += inked[x];
@@ -48,11 +57,11 @@ std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
         std::sort(inside.begin(), inside.end());
         float blank = float(from);
         for (const auto& [x0, x1] : inside) {
-            if (x0 - blank >= options.min_channel * unit)
+            if (x0 - blank >= options.min_whole_channel * unit)
                 edges.push_back(left + (blank + x0) / 2);
             blank = std::max(blank, x1);
         }
-        if (float(to) - blank >= options.min_channel * unit)
+        if (float(to) - blank >= options.min_whole_channel * unit)
             edges.push_back(left + (blank + float(to)) / 2);
     };
     int start = -1;
@@ -70,21 +79,41 @@ std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
     return edges;
 }
 
-}  // namespace
-
-std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options) {
+// The page's lines with text, and their rows (a cell's wrapped line joined to its row).
+struct TextRows {
     std::vector<const TextLine*> lines;
+    std::vector<std::pair<float, float>> rows;
+};
+
+TextRows RowsOfText(const Page& page) {
+    TextRows text;
     std::vector<cv::Rect2f> boxes;
     for (const TextLine& line : page.lines)
         if (!line.text.empty()) {
-            lines.push_back(&line);
+            text.lines.push_back(&line);
             boxes.push_back(line.box);
         }
+    text.rows = JoinWrappedRows(Rows(boxes));
+    return text;
+}
+
+}  // namespace
+
+std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOptions& options) {
+    const TextRows text = RowsOfText(page);
+    if (text.lines.empty())
+        return {};
+    return ColumnEdges(text.lines, text.rows, unit, options, true);
+}
+
+std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options) {
+    const TextRows text = RowsOfText(page);
+    const auto& lines = text.lines;
+    const auto& rows = text.rows;
     if (lines.empty())
         return std::nullopt;
-    const auto rows = JoinWrappedRows(Rows(boxes));
     TableGrid grid;
-    grid.column_edges = ColumnEdges(lines, rows, unit, options);
+    grid.column_edges = ColumnEdges(lines, rows, unit, options, true);
     grid.row_edges.push_back(rows.front().first);
     for (std::size_t i = 1; i < rows.size(); ++i)
         grid.row_edges.push_back((rows[i - 1].second + rows[i].first) / 2);
@@ -99,8 +128,8 @@ std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOp
         return std::any_of(lines.begin(), lines.end(), [&](const TextLine* line) {
             const cv::Rect2f& b = line->box;
             const float y = Centre(b).y;
-            return y > top && y < bottom && b.x < edge - unit / 2 &&
-                   b.x + b.width > edge + unit / 2;
+            return y > top && y < bottom && b.x < edge - unit / 4 &&
+                   b.x + b.width > edge + unit / 4;
         });
     };
     grid.cells = Cells(grid, spans);

@@ -74,7 +74,7 @@ TEST(PpOcrTables, APictureSaidToBeATableIsReadAsOne) {
         for (const TruthCell& want : page.cells)
             EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const TruthCell& f) {
                 return f.row == want.row && f.column == want.column && f.columns == want.columns;
-            })) << page.kind << ": " << want.words;
+            })) << page.kind << ": " << want.words << Described(found);
     }
 }
 
