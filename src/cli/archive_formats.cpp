@@ -6,33 +6,11 @@
 #include <vector>
 
 #include "base/utf.h"
+#include "cli/word_boxes.h"
 #include "reply/table_text.h"
 
 namespace cli {
 namespace {
-
-struct Box {
-    long left = 0, top = 0, right = 0, bottom = 0;
-    Box& operator|=(const Box& other) {
-        left = std::min(left, other.left);
-        top = std::min(top, other.top);
-        right = std::max(right, other.right);
-        bottom = std::max(bottom, other.bottom);
-        return *this;
-    }
-};
-
-std::optional<Box> BoxOf(const reply::ResultLine& line) {
-    if (!line.location)
-        return std::nullopt;
-    const reply::LineLocation& at = *line.location;
-    if (!std::isfinite(at.left) || !std::isfinite(at.top) || !std::isfinite(at.width) ||
-        !std::isfinite(at.height) || at.width < 0 || at.height < 0 ||
-        std::abs(at.left) + at.width > 1e9 || std::abs(at.top) + at.height > 1e9)
-        return std::nullopt;
-    return Box{std::lround(at.left), std::lround(at.top), std::lround(at.left + at.width),
-               std::lround(at.top + at.height)};
-}
 
 // Text as XML takes it: escaped, and without the control characters XML 1.0 cannot hold.
 std::string Xml(const std::u16string& text) {
@@ -40,40 +18,6 @@ std::string Xml(const std::u16string& text) {
     for (char16_t c : text)
         kept += c < 0x20 && c != u'\t' ? u' ' : c;
     return reply::HtmlEscaped(quillory::Utf16ToUtf8(kept));
-}
-
-struct Word {
-    std::u16string text;
-    std::optional<Box> box;
-};
-
-// The line's words and their shares of its box: along its width, or down a line taller than
-// wide (a column of vertical text).
-std::vector<Word> Words(const reply::ResultLine& line) {
-    const std::u16string& text = line.words;
-    const std::optional<Box> box = BoxOf(line);
-    std::vector<Word> words;
-    const double length = std::max<std::size_t>(1, text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        if (text[at] == u' ') {
-            ++at;
-            continue;
-        }
-        const std::size_t end = std::min(text.find(u' ', at), text.size());
-        Word word{text.substr(at, end - at), std::nullopt};
-        if (box) {
-            const bool down = box->bottom - box->top > box->right - box->left;
-            const long from = down ? box->top : box->left;
-            const long span = down ? box->bottom - box->top : box->right - box->left;
-            const long start = from + std::lround(span * (double(at) / length));
-            const long stop = from + std::lround(span * (double(end) / length));
-            word.box = down ? Box{box->left, start, box->right, stop}
-                            : Box{start, box->top, stop, box->bottom};
-        }
-        words.push_back(std::move(word));
-        at = end;
-    }
-    return words;
 }
 
 // The page's blocks in reading order, each its lines.
@@ -149,6 +93,28 @@ std::string AltoConfidence(const reply::ResultLine& line) {
     return std::string(" WC=\"") + text + "\"";
 }
 
+// A word's text, each character in an `ocrx_cinfo` span with its box where they are placed.
+std::string HocrCharacters(const Word& word) {
+    if (word.glyphs.empty())
+        return Xml(word.text);
+    std::string html;
+    for (const Glyph& glyph : word.glyphs)
+        html += "<span class=\"ocrx_cinfo\"" + Title({"x_bboxes" + Bbox(glyph.box).substr(4)}) +
+                ">" + Xml(glyph.text) + "</span>";
+    return html;
+}
+
+// The rest of a word's String element: its characters as Glyph elements where placed.
+std::string AltoGlyphs(const Word& word, const std::string& page, int& number) {
+    if (word.glyphs.empty())
+        return "/";
+    std::string xml = ">";
+    for (const Glyph& glyph : word.glyphs)
+        xml += "<Glyph ID=\"glyph_" + page + "_" + Number(++number) + "\" CONTENT=\"" +
+               Xml(glyph.text) + "\"" + AltoPosition(glyph.box) + "/>";
+    return xml + "</String";
+}
+
 }  // namespace
 
 std::string HocrHead() {
@@ -159,7 +125,7 @@ std::string HocrHead() {
            "<meta http-equiv=\"Content-Type\" content=\"text/html;charset=utf-8\" />\n"
            "<meta name=\"ocr-system\" content=\"quillory-ocr\" />\n"
            "<meta name=\"ocr-capabilities\" content=\"ocr_page ocr_carea ocr_par ocr_line "
-           "ocrx_word\" />\n</head>\n<body>\n";
+           "ocrx_word ocrx_cinfo\" />\n</head>\n<body>\n";
 }
 
 std::string HocrPage(const PageGeometry& page, const PictureResult& result) {
@@ -181,8 +147,8 @@ std::string HocrPage(const PageGeometry& page, const PictureResult& result) {
                     "\"" + Title({Bbox(BoxOf(line)), Confidence(line)}) + ">";
             for (const Word& word : Words(line)) {
                 html += "<span class=\"ocrx_word\" id=\"word_" + n + "_" + Number(++word_number) +
-                        "\"" + Title({Bbox(word.box), Confidence(line)}) + ">" + Xml(word.text) +
-                        "</span> ";
+                        "\"" + Title({Bbox(word.box), Confidence(line)}) + ">" +
+                        HocrCharacters(word) + "</span> ";
             }
             if (html.back() == ' ')
                 html.pop_back();
@@ -219,7 +185,7 @@ std::string AltoPage(const PageGeometry& page, const PictureResult& result) {
     std::string xml = "<Page ID=\"page_" + n + "\" PHYSICAL_IMG_NR=\"" + n + "\" WIDTH=\"" +
                       Number(whole.right) + "\" HEIGHT=\"" + Number(whole.bottom) + "\">\n" +
                       "<PrintSpace" + AltoPosition(whole) + ">\n";
-    int block_number = 0, line_number = 0, word_number = 0;
+    int block_number = 0, line_number = 0, word_number = 0, glyph_number = 0;
     for (const auto& block : Blocks(reading)) {
         std::string lines;
         for (std::size_t i : block) {
@@ -234,7 +200,7 @@ std::string AltoPage(const PageGeometry& page, const PictureResult& result) {
                     lines += "<SP/>";
                 lines += "<String ID=\"word_" + n + "_" + Number(++word_number) + "\"" +
                        AltoPosition(words[w].box) + " CONTENT=\"" + Xml(words[w].text) + "\"" +
-                       AltoConfidence(line) + "/>";
+                       AltoConfidence(line) + AltoGlyphs(words[w], n, glyph_number) + ">";
             }
             lines += "</TextLine>\n";
         }

@@ -1,8 +1,8 @@
 #pragma once
 // hOCR and ALTO: a page's text with its geometry, for archives, PDF tools and anything else
 // that reads the two. Each block of the reading (a paragraph, or a table's lines) holds its
-// lines, each line its words (split at spaces) with their boxes and confidences. The reply
-// gives boxes for lines only: a word's box is its share of its line's length.
+// lines, each line its words (split at spaces) with their boxes and confidences, and each
+// word its characters with their boxes where the reply placed them.
 
 #include <string>
 
@@ -18,12 +18,13 @@ struct PageGeometry {
     int width = 0, height = 0;
 };
 
-// An XHTML document of ocr_page, ocr_carea, ocr_par, ocr_line and ocrx_word elements.
+// An XHTML document of ocr_page, ocr_carea, ocr_par, ocr_line, ocrx_word and ocrx_cinfo
+// elements.
 std::string HocrHead();
 std::string HocrPage(const PageGeometry& page, const PictureResult& result);
 std::string HocrFoot();
 
-// An ALTO v4 document: its Description, then a Page of TextBlock, TextLine, String and SP.
+// An ALTO v4 document: its Description, then a Page of TextBlock, TextLine, String, Glyph and SP.
 std::string AltoHead(const std::string& image);
 std::string AltoPage(const PageGeometry& page, const PictureResult& result);
 std::string AltoFoot();

@@ -163,12 +163,16 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
     } catch (const soap::ESOAPHTTPException& e) {
         throw UsageError(e.Message());
     }
-    if (options.table) {
-        // The service reads the hint from its address's query, before any fragment.
-        const std::size_t fragment = std::min(options.endpoint.find('#'), options.endpoint.size());
-        const bool query = options.endpoint.find('?') < fragment;
-        options.endpoint.insert(fragment, query ? "&layout=table" : "?layout=table");
-    }
+    // The service reads what is asked of it from its address's query, before any fragment.
+    const auto ask = [&endpoint = options.endpoint](const char* item) {
+        const std::size_t fragment = std::min(endpoint.find('#'), endpoint.size());
+        endpoint.insert(fragment, (endpoint.find('?') < fragment ? "&" : "?") + std::string(item));
+    };
+    if (options.table)
+        ask("layout=table");
+    // The archive formats place each character where the service knows them.
+    if (options.format == Format::hocr || options.format == Format::alto)
+        ask("recognize_granularity=small");
     if (options.pictures.empty())
         throw UsageError("no picture given");
     if (options.format == Format::pdf && options.output.empty())

@@ -54,6 +54,12 @@ std::vector<ResultLine> ResultLines(const ReplyPtr& document) {
         line.words = StringMember(element, u"words");
         line.location = Location(Member(element.get(), u"location"));
         line.confidence = Number(Member(Member(element.get(), u"probability"), u"average"));
+        const ReplyPtr characters = ArrayMember(element, u"chars");
+        for (std::size_t k = 0, m = ElementCount(characters); k < m; ++k) {
+            const ReplyPtr c = ElementAt(characters, k);
+            if (const auto at = Location(Member(c.get(), u"location")))
+                line.characters.push_back({StringMember(c, u"char"), *at});
+        }
     }
     return lines;
 }

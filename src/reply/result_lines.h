@@ -18,10 +18,18 @@ struct LineLocation {
     double height = 0;
 };
 
+// A character of "chars", where the reply places each one.
+struct ResultCharacter {
+    std::u16string text;  // "char"
+    LineLocation location;
+};
+
 struct ResultLine {
     std::u16string words;                  // AsText of "words"; empty when missing
     std::optional<LineLocation> location;  // when "location" holds four numbers
     std::optional<double> confidence;      // "probability"."average", when a number
+    // "chars" in order, spaces left out; those without a place are not kept.
+    std::vector<ResultCharacter> characters = {};
 };
 
 // One entry per element of the document's "words_result" array, in order; none when the

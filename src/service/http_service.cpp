@@ -28,7 +28,6 @@ std::string ToLower(std::string text) {
     return text;
 }
 
-// "?WSDL" in any case, alone or among other parameters.
 // Whether the query holds `item`: a name ("wsdl") or a name and its value ("layout=table"),
 // in any case.
 bool QueryHas(std::string_view query, std::string_view item) {
@@ -201,7 +200,9 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
     }
     if (path == ocrgate::kServicePath) {
         if (request.method == "POST")
-            return ServeSoap(request, {.one_table = QueryHas(query, "layout=table")});
+            return ServeSoap(request,
+                             {.hints = {.one_table = QueryHas(query, "layout=table")},
+                              .characters = QueryHas(query, "recognize_granularity=small")});
         if (get && QueryHas(query, "wsdl"))
             return ServeWsdl();
         if (get)
@@ -213,7 +214,7 @@ HttpReply HttpService::Handle(const HttpRequest& request) {
     return FaultReply(404, "Nothing here: the service is at " + std::string(ocrgate::kServicePath));
 }
 
-HttpReply HttpService::ServeSoap(const HttpRequest& request, const ReadingHints& hints) {
+HttpReply HttpService::ServeSoap(const HttpRequest& request, const SoapAsks& asks) {
     if (!loaded_)
         return FaultReply(503, "The service is starting; send the request again shortly",
                           ocrgate::reason::kStarting);
@@ -221,7 +222,7 @@ HttpReply HttpService::ServeSoap(const HttpRequest& request, const ReadingHints&
         return FaultReply(415, "SOAP requests are text/xml, not multipart");
     DispatchResult result =
         dispatcher_->Dispatch(request.body, request.soap_action, request.peer, request.abandoned,
-                              hints);
+                              asks);
     // A small file can decode to a large picture: after every recognition, the
     // memory it freed goes back (a few milliseconds against hundreds).
     if (result.operation != "HelloWorld")

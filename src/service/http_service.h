@@ -73,8 +73,8 @@ class HttpService {
 
   private:
     HttpReply Handle(const HttpRequest& request);
-    // `hints` from the address's query: `?layout=table` says the picture is one table.
-    HttpReply ServeSoap(const HttpRequest& request, const ReadingHints& hints);
+    // `asks` from the address's query.
+    HttpReply ServeSoap(const HttpRequest& request, const SoapAsks& asks);
     std::string ListenUrl() const;
     HttpReply ServeWsdl() const;
     HttpReply ServeHealth() const;

@@ -35,18 +35,30 @@ TEST(ArchiveFormats, EachDocumentIsReadBackByItsReaders) {
     const std::vector<reply::ResultLine> english{
         {u"Archives keep the text", LineLocation{40, 40, 420, 36}, 0.97},
         {u"Page 7 of 12", LineLocation{40, 200, 220, 36}, 0.91}};
+    const LineLocation line{10, 10, 200, 30};
+    const std::vector<reply::ResultCharacter> placed{
+        {u"A", {10, 10, 20, 30}}, {u"b", {30, 10, 20, 30}}, {u"𠀀", {150, 12, 30, 28}}};
     const struct {
         const char* name;
         std::vector<reply::ResultLine> lines;
-        int width;  // 0: the lines' extent stands in for the page
+        int width;          // 0: the lines' extent stands in for the page
+        const char* hocr;   // what the hOCR page holds
+        const char* alto;   // what the ALTO page holds
     } cases[] = {
-        {"English", english, 900},
+        {"English", english, 900, "bbox 40 40 193 76", "<SP/>"},
         {"Chinese and a column", {{u"识别文字", LineLocation{10, 10, 160, 40}, 0.99},
-                                  {u"竖排一列", LineLocation{700, 60, 40, 160}, 0.95}}, 900},
+                                  {u"竖排一列", LineLocation{700, 60, 40, 160}, 0.95}}, 900,
+         "bbox 700 60 740 220", "VPOS=\"60\""},
         {"markup, control characters and no boxes",
          {{u"a<b & \"c\" \x01", std::nullopt, std::nullopt}, {u"   ", LineLocation{0, 0, 5, 5}, 1}},
-         0},
-        {"nothing read", {}, 900},
+         0, "a&lt;b", "a&lt;b"},
+        {"nothing read", {}, 900, "ocr_page", "<PrintSpace"},
+        // A word's box is around its characters, each of which has its own.
+        {"characters placed", {{u"Ab 𠀀", line, 0.9, placed}}, 900,
+         "bbox 10 10 50 40; x_wconf 90\"><span class=\"ocrx_cinfo\" title=\"x_bboxes 10 10 30 40\">A",
+         "<Glyph ID=\"glyph_1_3\" CONTENT=\"𠀀\" HPOS=\"150\""},
+        {"characters that are not the text's", {{u"Ab 𠀀", line, 0.9, {placed[0], placed[1]}}},
+         900, "bbox 10 10 90 40", "CONTENT=\"Ab\" WC=\"0.90\"/>"},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
@@ -60,6 +72,9 @@ TEST(ArchiveFormats, EachDocumentIsReadBackByItsReaders) {
         const auto valid = RunProgram("/usr/bin/xmllint",
                                       {"--noout", "--schema", QUILLORY_ALTO_SCHEMA, alto});
         EXPECT_EQ(valid.status, 0) << c.name << "\n" << valid.err;
+        EXPECT_NE(cli::AltoPage(page, result).find(c.alto), std::string::npos) << c.name;
+        EXPECT_NE(cli::HocrPage(page, result).find(c.hocr), std::string::npos)
+            << c.name << "\n" << cli::HocrPage(page, result);
         const std::string hocr = Write(
             dir, "page.hocr",
             cli::HocrHead() + cli::HocrPage(page, result) + cli::HocrPage(next, result) +

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -137,6 +138,23 @@ TEST_F(AgainstOcrgated, TableSaysThePictureIsOneTable) {
         const auto run = RunProgram(kProgram, args);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, c.out) << c.flags.size();
+    }
+}
+
+// The archive formats place each character where the service read it: one Glyph or
+// ocrx_cinfo per character, in order, along its line.
+TEST_F(AgainstOcrgated, ArchiveFormatsPlaceEachCharacter) {
+    const std::string picture = Picture("glyphs.png", {"QUILLORY READS TEXT"});
+    for (const auto& [format, mark] : {std::pair{"alto", "<Glyph "}, {"hocr", "ocrx_cinfo\" title"}}) {
+        const auto run = RunProgram(kProgram, {"--format", format, "--endpoint",
+                                               service_->Endpoint(), picture});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::vector<long> lefts;
+        const std::string left = format == std::string("alto") ? "HPOS=\"" : "x_bboxes ";
+        for (auto at = run.out.find(mark); at != std::string::npos; at = run.out.find(mark, at + 1))
+            lefts.push_back(std::stol(run.out.substr(run.out.find(left, at) + left.size())));
+        EXPECT_EQ(lefts.size(), 17u) << run.out;
+        EXPECT_TRUE(std::is_sorted(lefts.begin(), lefts.end())) << run.out;
     }
 }
 

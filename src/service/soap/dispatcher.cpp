@@ -87,7 +87,7 @@ SoapFault FaultFor(const ReadFailed& failure) {
 
 DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap_action,
                                     std::string_view peer, CancelFlag cancel,
-                                    ReadingHints hints) {
+                                    SoapAsks asks) {
     namespace reason = ocrgate::reason;
     DispatchResult result{200, {}, "-", "ok", {}, {}};
     try {
@@ -101,7 +101,7 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
         result.envelope = soap::WriteResponse(ocrgate::kNamespace, operation.name,
                                               Run(request.id, request.argument.value_or(""),
                                                   std::string(peer) + " " + result.operation,
-                                                  cancel, {true, true, hints}));
+                                                  cancel, asks));
     } catch (const SoapFault& fault) {
         const bool busy = fault.reason() == reason::kBusy;
         result = {busy ? 503 : 500,
@@ -123,7 +123,8 @@ DispatchResult Dispatcher::Dispatch(std::string_view body, std::string_view soap
 
 std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& argument,
                             const std::string& request, const CancelFlag& cancel,
-                            PageParts parts) {
+                            const SoapAsks& asks) {
+    const PageParts parts{true, true, asks.hints};
     namespace reason = ocrgate::reason;
     switch (operation) {
     case ocrgate::OperationId::HelloWorld:
@@ -135,7 +136,7 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
         if (picture->empty())
             throw ClientFault("The img parameter is empty: no picture was sent", reason::kEmpty);
         return Recognize({PageSource::Kind::Picture, std::move(*picture), {}, 1, 0, parts},
-                         request, cancel);
+                         request, cancel, asks.characters);
     }
     case ocrgate::OperationId::Quillory:
         break;
@@ -148,14 +149,16 @@ std::string Dispatcher::Run(ocrgate::OperationId operation, const std::string& a
         argument.substr(first, argument.find_last_not_of(" \t\r\n") - first + 1);
     if (url.size() > kMaxUrl)
         throw ClientFault("The address is longer than " + std::to_string(kMaxUrl) + " characters");
-    return Recognize({PageSource::Kind::Address, {}, url, 1, 0, parts}, request, cancel);
+    return Recognize({PageSource::Kind::Address, {}, url, 1, 0, parts}, request, cancel,
+                     asks.characters);
 }
 
 std::string Dispatcher::Recognize(PageSource source, const std::string& request,
-                                  const CancelFlag& cancel) {
+                                  const CancelFlag& cancel, bool characters) {
     try {
         const PageReading page = reader_.Read(std::move(source), request, cancel);
-        return WriteReplyJson(reader_.NextLogId(), page.lines, page.tables, page.codes);
+        return WriteReplyJson(reader_.NextLogId(), page.lines, page.tables, page.codes,
+                              characters);
     } catch (const ReadFailed& failure) {
         throw FaultFor(failure);
     }

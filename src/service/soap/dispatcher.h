@@ -20,23 +20,29 @@ struct DispatchResult {
     std::string reason;          // a fault's stable reason; empty for a result
 };
 
+// What the address's query asks of a recognition.
+struct SoapAsks {
+    ReadingHints hints;       // `layout=table`: the picture is one table
+    bool characters = false;  // `recognize_granularity=small`: each line's characters placed
+};
+
 class Dispatcher {
   public:
     explicit Dispatcher(PageReader& reader) : reader_(reader) {}
 
     // `soap_action` is the SOAPAction header as received (quoted or not), empty when absent;
     // `peer` names the client in the log lines the recognition writes. Once `cancel` is set
-    // (the client went away), the recognition stops at its engine's next check. `hints`
-    // tell the engine what the caller knows of its picture.
+    // (the client went away), the recognition stops at its engine's next check. `asks`
+    // are what the caller knows of its picture and wants of the reply.
     DispatchResult Dispatch(std::string_view body, std::string_view soap_action,
                             std::string_view peer = "-", CancelFlag cancel = nullptr,
-                            ReadingHints hints = {});
+                            SoapAsks asks = {});
 
   private:
     std::string Run(ocrgate::OperationId operation, const std::string& argument,
-                    const std::string& request, const CancelFlag& cancel, PageParts parts);
+                    const std::string& request, const CancelFlag& cancel, const SoapAsks& asks);
     std::string Recognize(PageSource source, const std::string& request,
-                          const CancelFlag& cancel);
+                          const CancelFlag& cancel, bool characters);
 
     PageReader& reader_;
 };

@@ -8,11 +8,11 @@ namespace ocrgated {
 
 std::string WriteReplyJson(std::uint64_t log_id, const std::vector<RecognizedLine>& lines,
                            const std::vector<RecognizedTable>& tables,
-                           const std::vector<RecognizedCode>& codes) {
+                           const std::vector<RecognizedCode>& codes, bool characters) {
     Json reply = {
         {"log_id", log_id},
         {"words_result_num", lines.size()},
-        {"words_result", WordsResult(lines, LineMembers{})},
+        {"words_result", WordsResult(lines, {.chars = characters})},
     };
     // Paragraphs and the page's turn, where the engine found them.
     if (std::any_of(lines.begin(), lines.end(), [](const auto& l) { return l.paragraph >= 0; })) {
