@@ -4,12 +4,14 @@
 // Usage: quillory_screenshot OUTPUT.png [result|busy|failure|capture|menu|small|small-web|drop|
 // table] (under a display, e.g. xvfb-run). `result` marks the second line and its box; `table`
 // reads a ruled price list, copies it with 复制为表格 and also saves the copied HTML as a
-// word processor or spreadsheet draws it, beside OUTPUT as OUTPUT-pasted.png.
+// word processor or spreadsheet draws it, beside OUTPUT as OUTPUT-pasted.png. A picture file
+// in place of the scene is read as the window reads any picture.
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
@@ -66,7 +68,7 @@ int main(int argc, char* argv[]) {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr,
                      "usage: %s OUTPUT.png "
-                     "[result|busy|failure|capture|menu|small|small-web|drop|table]\n",
+                     "[result|busy|failure|capture|menu|small|small-web|drop|table|PICTURE]\n",
                      argv[0]);
         return 2;
     }
@@ -95,8 +97,12 @@ int main(int argc, char* argv[]) {
         endpoint = QString::fromStdString(service.Endpoint());
     }
     QTemporaryDir dir;
-    const QString picture = dir.filePath(QStringLiteral("发票.png"));
-    if (scene == u"table")
+    const bool own = QFileInfo(scene).isFile();
+    const QString picture = own ? QFileInfo(scene).absoluteFilePath()
+                                : dir.filePath(QStringLiteral("发票.png"));
+    if (own)
+        std::printf("reading %s\n", qPrintable(picture));
+    else if (scene == u"table")
         PriceList().save(picture, "PNG");
     else
         testing_support::RenderText(

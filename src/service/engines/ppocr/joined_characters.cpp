@@ -19,7 +19,62 @@ cv::Rect2f BoundsOf(const TextBox& box) {
     return {left, top, right - left, bottom - top};
 }
 
+TextBox BoxAround(const cv::Rect2f& around, float score) {
+    return {{around.tl(), cv::Point2f(around.br().x, around.y), around.br(),
+             cv::Point2f(around.x, around.br().y)},
+            score};
+}
+
 }  // namespace
+
+std::vector<TextBox> JoinColumnPieces(const std::vector<TextBox>& boxes, float tall_ratio) {
+    std::vector<std::size_t> order;  // tall pieces and single characters, top to bottom
+    std::vector<cv::Rect2f> bounds;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        bounds.push_back(BoundsOf(boxes[i]));
+        if (bounds[i].height >= bounds[i].width * 0.8f)
+            order.push_back(i);
+    }
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return bounds[a].y < bounds[b].y; });
+    std::vector<bool> taken(boxes.size(), false);
+    std::vector<TextBox> joined;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (taken[order[k]])
+            continue;
+        std::vector<std::size_t> column{order[k]};
+        cv::Rect2f around = bounds[order[k]];
+        for (std::size_t m = k + 1; m < order.size(); ++m) {
+            const cv::Rect2f& next = bounds[order[m]];
+            const float width = std::max(around.width, next.width);
+            const float offset = std::abs((around.x + around.width / 2) - (next.x + next.width / 2));
+            // Within a column characters stand closer than half a character apart.
+            if (taken[order[m]] || offset > width / 4 ||
+                std::min(around.width, next.width) < width * 0.7f ||
+                next.y - around.br().y > width / 2)
+                continue;
+            column.push_back(order[m]);
+            around |= next;
+        }
+        const bool any_tall = std::any_of(column.begin(), column.end(),
+                                          [&](std::size_t i) { return IsTall(boxes[i], tall_ratio); });
+        if (column.size() < 2 || !any_tall)
+            continue;
+        float score = 0;
+        for (std::size_t i : column) {
+            taken[i] = true;
+            score = std::max(score, boxes[i].score);
+        }
+        joined.push_back(BoxAround(around, score));
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (!taken[i])
+            joined.push_back(boxes[i]);
+    // Only on a page set in columns: elsewhere a stack of short pieces is a list's numbers.
+    const auto tall = std::count_if(joined.begin(), joined.end(),
+                                    [&](const TextBox& box) { return IsTall(box, tall_ratio); });
+    return tall * 2 > std::ptrdiff_t(joined.size()) ? joined : boxes;
+}
 
 std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, float tall_ratio,
                                           const layout::LayoutOptions& options,
@@ -42,9 +97,7 @@ std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, flo
             score = std::max(score, boxes[group[k]].score);
         }
         if (stacked) {
-            joined.push_back({{around.tl(), cv::Point2f(around.br().x, around.y), around.br(),
-                               cv::Point2f(around.x, around.br().y)},
-                              score});
+            joined.push_back(BoxAround(around, score));
             any = true;
             for (std::size_t i : group)
                 pieces.push_back(boxes[i]);

@@ -85,8 +85,8 @@ struct PpOcrRecognizer::Impl {
         };
         for (const TextBox& box :
              options.layout.group_characters
-                 ? JoinCharacterColumns(boxes, options.tall_ratio, options.layout.page,
-                                        read_as_words)
+                 ? JoinCharacterColumns(JoinColumnPieces(boxes, options.tall_ratio),
+                                        options.tall_ratio, options.layout.page, read_as_words)
                  : boxes) {
             LineRecord record;
             record.box = box;

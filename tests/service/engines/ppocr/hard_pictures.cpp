@@ -38,9 +38,10 @@ Args Turned(const std::string& how) {
 }
 
 // Three columns of characters, each drawn top to bottom, placed right to left.
-Args Columns(const std::vector<std::string>& columns) {
-    Args args = {"-size", "300x420", "xc:#fbf7ee",         "-font", kSans, "-pointsize", "40",
-                 "-fill", "#1a1a1a", "-interline-spacing", "-14"};
+Args Columns(const std::vector<std::string>& columns, const std::string& font = kSans,
+             const std::string& spacing = "-14") {
+    Args args = {"-size", "300x420", "xc:#fbf7ee",         "-font", font, "-pointsize", "40",
+                 "-fill", "#1a1a1a", "-interline-spacing", spacing};
     int x = 300 - 80;
     for (const auto& column : columns) {
         std::string stacked;
@@ -123,6 +124,9 @@ std::vector<RenderedPicture> RenderHardSet() {
               "0,0 40,20  640,0 600,0  640,220 640,220  0,220 0,200"}));
     const std::vector<std::string> columns = {"床前明月光", "疑是地上霜", "举头望明月"};
     add("vertical", columns, Columns(columns));
+    // Set in a serif face, the detector finds each column in pieces, some a character alone.
+    add("vertical-serif", columns,
+        Columns(columns, "/usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc", "0"));
     const std::vector<std::string> paragraph = {"本产品适用于家庭及办公环境，请勿在潮湿处使用。",
                                                 "使用前请仔细阅读说明书，并妥善保管。",
                                                 "如有质量问题，请在七日内凭购物凭证办理退换。",
