@@ -8,12 +8,17 @@
 namespace ocrgated::ppocr {
 namespace {
 
-bool IsAsciiGlyph(const DecodedText& decoded, std::size_t i) {
+// The character at k when it is one byte (ASCII), else 0; 0 past either end.
+char Ascii(const DecodedText& decoded, std::size_t k) {
+    if (k >= decoded.bytes.size())
+        return 0;
     const std::size_t end =
-        i + 1 < decoded.bytes.size() ? decoded.bytes[i + 1] : decoded.text.size();
-    if (end - decoded.bytes[i] != 1)
-        return false;
-    const auto c = static_cast<unsigned char>(decoded.text[decoded.bytes[i]]);
+        k + 1 < decoded.bytes.size() ? decoded.bytes[k + 1] : decoded.text.size();
+    return end - decoded.bytes[k] == 1 ? decoded.text[decoded.bytes[k]] : 0;
+}
+
+bool IsAsciiGlyph(const DecodedText& decoded, std::size_t i) {
+    const auto c = static_cast<unsigned char>(Ascii(decoded, i));
     return c > ' ' && c < 0x7F;
 }
 
@@ -21,8 +26,39 @@ bool IsAsciiGlyph(const DecodedText& decoded, std::size_t i) {
 // own side bearing as much as any gap ("46.10", "Recall", "Item").
 bool IsNarrowGlyph(const DecodedText& decoded, std::size_t i) {
     return IsAsciiGlyph(decoded, i) &&
-           std::string_view("iIl1.,:;!|'").find(decoded.text[decoded.bytes[i]]) !=
-               std::string_view::npos;
+           std::string_view("iIl1.,:;!|'").find(Ascii(decoded, i)) != std::string_view::npos;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsPoint(char c) {
+    return c == '.';
+}
+
+// Whether characters a and b (a before b) meet at a decimal point between figures ("2.33").
+// In a monospaced face the point stands alone in a full advance, and a space beside it is
+// not meant. (A comma is: "1, 2, 3".)
+bool AtPoint(const DecodedText& decoded, std::size_t a, std::size_t b) {
+    const auto c = [&](std::size_t k) { return Ascii(decoded, k); };
+    return (IsPoint(c(a)) && IsDigit(c(a - 1)) && IsDigit(c(b))) ||
+           (IsPoint(c(b)) && IsDigit(c(a)) && IsDigit(c(b + 1)));
+}
+
+// The model's own space beside a point within a number ("4. 0" read from "4.0").
+void DropSpacesAtPoints(DecodedText& decoded) {
+    DecodedText kept;
+    for (std::size_t i = 0; i < decoded.bytes.size(); ++i) {
+        if (Ascii(decoded, i) == ' ' && i > 0 && AtPoint(decoded, i - 1, i + 1))
+            continue;
+        const std::size_t end =
+            i + 1 < decoded.bytes.size() ? decoded.bytes[i + 1] : decoded.text.size();
+        kept.bytes.push_back(kept.text.size());
+        kept.text += decoded.text.substr(decoded.bytes[i], end - decoded.bytes[i]);
+        kept.probabilities.push_back(decoded.probabilities[i]);
+        kept.steps.push_back(decoded.steps[i]);
+    }
+    decoded = std::move(kept);
 }
 
 // Per column: does it hold ink? Ink is whatever Otsu's threshold separates
@@ -55,6 +91,7 @@ int WidestGap(const std::vector<bool>& ink, int from, int to) {
 }  // namespace
 
 void RestoreWordSpaces(DecodedText& decoded, const cv::Mat& line, int step_width) {
+    DropSpacesAtPoints(decoded);
     const std::size_t count = decoded.bytes.size();
     if (count < 2 || line.empty())
         return;
@@ -83,7 +120,13 @@ void RestoreWordSpaces(DecodedText& decoded, const cv::Mat& line, int step_width
     DecodedText spaced;
     for (std::size_t i = 0; i < count; ++i) {
         const bool narrow = i > 0 && (IsNarrowGlyph(decoded, i - 1) || IsNarrowGlyph(decoded, i));
-        if (gaps[i] >= 0 && gaps[i] >= (narrow ? threshold * 3 / 2 : threshold)) {
+        // Figures are set on even advances: only a wide blank parts two of them.
+        const bool figures =
+            i > 0 && IsDigit(Ascii(decoded, i - 1)) && IsDigit(Ascii(decoded, i));
+        const int needed = figures  ? std::max(threshold * 3 / 2, line.rows / 4)
+                           : narrow ? threshold * 3 / 2
+                                    : threshold;
+        if (gaps[i] >= 0 && gaps[i] >= needed && !(i > 0 && AtPoint(decoded, i - 1, i))) {
             spaced.bytes.push_back(spaced.text.size());
             spaced.text += ' ';
             spaced.probabilities.push_back(decoded.probabilities[i]);

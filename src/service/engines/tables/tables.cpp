@@ -222,8 +222,17 @@ std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options
     };
     for (TableGrid& grid : tables) {
         for (GridCell& cell : grid.cells) {
-            for (std::size_t i : cell.lines)
-                cell.texts.push_back(page.lines[i].text);
+            for (std::size_t k = 0; k < cell.lines.size(); ++k) {
+                const std::size_t i = cell.lines[k];
+                // Pieces of a line cut where it had no space ("50." and "8" at a stroke
+                // taken for a rule) are one text again.
+                if (k > 0 && origin[i] == origin[cell.lines[k - 1]] &&
+                    whole.lines[origin[i]].text.find(cell.texts.back() + page.lines[i].text) !=
+                        std::string::npos)
+                    cell.texts.back() += page.lines[i].text;
+                else
+                    cell.texts.push_back(page.lines[i].text);
+            }
             for (std::size_t& i : cell.lines)
                 i = origin[i];
         }

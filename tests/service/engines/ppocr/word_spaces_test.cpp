@@ -57,11 +57,13 @@ TEST(WordSpaces, PutsSpacesWhereTheGapIsWideForTheLine) {
         {"short line, a quarter of its height apart", {"3", "m", "s"}, {0, 13, 4}, false, "3 ms"},
         {"one character", {"a"}, {0}, false, "a"},
         {"a narrow glyph's bearings", {"4", "6", ".", "1", "0"}, {0, 4, 4, 10, 4}, false, "46.10"},
-        {"a word gap beside a narrow glyph",
-         {"4", "6", ".", "1", "0"},
-         {0, 4, 4, 22, 4},
-         false,
-         "46. 10"},
+        {"a wide blank after a decimal point", {"4", "6", ".", "1", "0"}, {0, 4, 4, 22, 4},
+         false, "46.10"},
+        {"the model's own space at a decimal point", {"4", ".", " ", "0"}, {0, 4, 4, 4}, false,
+         "4.0"},
+        {"a comma keeps its space", {"1", ",", "2"}, {0, 4, 22}, false, "1, 2"},
+        {"a word gap beside a narrow glyph", {"a", "l", "m"}, {0, 4, 22}, false, "al m"},
+        {"figures on even advances", {"2", "0", "4", "7"}, {0, 4, 4, 9}, false, "2047"},
     };
     for (const auto& c : cases) {
         Line line = Draw(c.characters, c.gaps, c.dark);
