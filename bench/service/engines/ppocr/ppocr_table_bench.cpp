@@ -56,9 +56,11 @@ Score Scored(const ocrgated::PageReading& read, const TablePage& page, bool verb
 }  // namespace
 
 int main(int argc, char** argv) {
-    // `real [NAME]` reads the real tables alone, for working on them; with a name, only
-    // the tables whose name holds it, each misread cell shown.
+    // `real [NAME]` reads the real tables alone, `rendered [NAME]` the rendered ones, for
+    // working on them; with a name, only the tables whose name holds it, each misread cell
+    // shown.
     const bool real_only = argc > 1 && std::string_view(argv[1]) == "real";
+    const bool rendered_only = argc > 1 && std::string_view(argv[1]) == "rendered";
     const std::string_view only = argc > 2 ? argv[2] : "";
     ocrgated::LimitOpenMp(argv, 1);
     ocrgated::KeepNetworkBuffersInHeap();  // as ocrgated does at start
@@ -72,6 +74,8 @@ int main(int argc, char** argv) {
     int counted = 0, pages = 0, right_shapes = 0;  // counted: pages with a table
     for (const auto& page :
          real_only ? std::vector<TablePage>{} : quillory::testing::RenderTableSet()) {
+        if (page.kind.find(only) == std::string::npos)
+            continue;
         const auto read = tables.ReadPage(page.png);
         if (page.rows == 0) {
             std::printf("  %-22s %s\n", page.kind.c_str(),
@@ -103,6 +107,8 @@ int main(int argc, char** argv) {
         std::printf("ratio table_cell_f1=%.3f\n", f1_sum / counted);
         std::printf("ratio table_vs_lines_time=%.3f\n", with_stage / without_stage);
     }
+    if (rendered_only)
+        return 0;
 
     // Per kind: F1 sums and right shapes, said to be a table and found alone.
     struct Kind {

@@ -111,4 +111,34 @@ std::vector<GridCell> Cells(const TableGrid& grid,
     return cells;
 }
 
+void TakeRowLabels(TableGrid& grid, const Page& page) {
+    const float left = grid.column_edges.front();
+    const int rows = int(grid.row_edges.size()) - 1;
+    float from = left;
+    int labels = 0;
+    for (const TextLine& line : page.lines) {
+        const cv::Point2f c = Centre(line.box);
+        if (line.text.empty() || c.x >= left || c.y <= grid.row_edges.front() ||
+            c.y >= grid.row_edges.back())
+            continue;
+        from = std::min(from, line.box.x);
+        ++labels;
+    }
+    if (labels < 2 || 3 * labels < rows)
+        return;
+    grid.column_edges.insert(grid.column_edges.begin(), from);
+    for (GridCell& cell : grid.cells) {
+        ++cell.col_start;
+        ++cell.col_end;
+    }
+    for (int r = 0; r < rows; ++r) {
+        const float top = grid.row_edges[std::size_t(r)];
+        const float bottom = grid.row_edges[std::size_t(r + 1)];
+        grid.cells.push_back({r, r + 1, 0, 1, cv::Rect2f(from, top, left - from, bottom - top), {}, {}});
+    }
+    std::sort(grid.cells.begin(), grid.cells.end(), [](const GridCell& a, const GridCell& b) {
+        return std::pair(a.row_start, a.col_start) < std::pair(b.row_start, b.col_start);
+    });
+}
+
 }  // namespace ocrgated::layout

@@ -42,6 +42,10 @@ std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double na
 // right of (or below) base cell (r, c) is missing.
 std::vector<GridCell> Cells(const TableGrid& grid, const std::function<bool(int, int, bool)>& open);
 
+// Row labels set left of a grid ruled around its figures alone (a report's first column,
+// without rules) become the grid's first column, when there are a few at least.
+void TakeRowLabels(TableGrid& grid, const Page& page);
+
 // Grids of rules that meet each other (a cell spanning where an inner rule is missing),
 // with at least the rows and columns a table has; marks the horizontal rules they use.
 std::vector<TableGrid> RuledTables(const Rules& rules, double unit, const TableOptions& options,

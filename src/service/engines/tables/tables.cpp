@@ -54,17 +54,48 @@ Rules TableRules(const Page& page, double unit, const TableOptions& options) {
 }
 
 // The page without the vertical "rules" that are strokes of characters set one under the
-// other (a column of 1, l or [ on a small picture): both their ends stand in text, where
-// a drawn rule runs on to a border or past the lines it parts.
+// other (a column of 1, l or [ on a small picture, figures' stems aligned down a column):
+// both their ends stand in text, where a drawn rule runs on to a border or past the lines
+// it parts; or they run through the middle of the characters of the lines they cross, where
+// a rule runs between two, unless it runs the height of the horizontal rules (text set
+// touching a grid's rules).
 Page WithoutStrokeColumns(Page page) {
+    float top = 1e30f, bottom = -1e30f;
+    for (const Rule& r : page.rules.horizontal) {
+        top = std::min(top, r.from.y);
+        bottom = std::max(bottom, r.from.y);
+    }
+    const auto full_height = [&](const Rule& rule) {
+        return bottom > top && rule.to.y - rule.from.y >= 0.8f * (bottom - top);
+    };
     const auto in_text = [&](float x, float y) {
         return std::any_of(page.lines.begin(), page.lines.end(), [&](const TextLine& line) {
             const cv::Rect2f& b = line.box;
             return x > b.x && x < b.x + b.width && y > b.y && y < b.y + b.height;
         });
     };
+    const auto through_characters = [&](const Rule& rule) {
+        int crossed = 0, through = 0;
+        for (const TextLine& line : page.lines) {
+            const float y = Centre(line.box).y;
+            const cv::Rect2f& b = line.box;
+            if (y < rule.from.y || y > rule.to.y || rule.from.x <= b.x ||
+                rule.from.x >= b.x + b.width || line.glyphs.empty())
+                continue;
+            ++crossed;
+            // A drawn rule across a line runs on past it, between two characters.
+            const auto in_character = [&](const std::pair<float, float>& g) {
+                const float quarter = (g.second - g.first) / 4;
+                return rule.from.x > g.first + quarter && rule.from.x < g.second - quarter;
+            };
+            through += rule.to.y - rule.from.y < 2 * b.height ||
+                       std::any_of(line.glyphs.begin(), line.glyphs.end(), in_character);
+        }
+        return through > 0 && 4 * through >= crossed;
+    };
     std::erase_if(page.rules.vertical, [&](const Rule& rule) {
-        return in_text(rule.from.x, rule.from.y + 1) && in_text(rule.to.x, rule.to.y - 1);
+        return (in_text(rule.from.x, rule.from.y + 1) && in_text(rule.to.x, rule.to.y - 1)) ||
+               (through_characters(rule) && !full_height(rule));
     });
     return page;
 }
@@ -134,6 +165,7 @@ void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, double unit,
         [&](const TableGrid& a, const TableGrid& b) { return held(a) < held(b); });
     if (most != tables.end() && 2 * held(*most) >= std::ptrdiff_t(page.lines.size())) {
         TableGrid kept = std::move(*most);
+        TakeRowLabels(kept, page);
         tables = {std::move(kept)};
         return;
     }
