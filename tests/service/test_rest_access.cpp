@@ -111,6 +111,10 @@ TEST(RestAccess, ATokenHoldsOnEveryInstanceWithTheKeyFileAndAcrossRestarts) {
         EXPECT_EQ(CallWith(issuer, token), 0);
         EXPECT_EQ(CallWith(other, token), 0);
     }
+    // The expiry's last digit turned to another (never to itself).
+    const std::size_t expiry_end = token.rfind('.') - 1;
+    std::string later = token;
+    later[expiry_end] = later[expiry_end] == '9' ? '8' : '9';
     KeyFile without_a(0600, "client-b secret-b\n", "rest-keys-b-");
     KeyFile other_secret(0600, "client-a another\n", "rest-keys-c-");
     const struct {
@@ -122,8 +126,7 @@ TEST(RestAccess, ATokenHoldsOnEveryInstanceWithTheKeyFileAndAcrossRestarts) {
         {"after a restart", keys, token, 0},
         {"its key gone from the file", without_a, token, 110},
         {"its key's secret changed", other_secret, token, 110},
-        {"its expiry changed", keys, token.substr(0, token.rfind('.') - 1) + "9" +
-                                         token.substr(token.rfind('.')), 110},
+        {"its expiry changed", keys, later, 110},
         {"its signature changed", keys, token.substr(0, token.size() - 1) +
                                             (token.back() == '0' ? "1" : "0"), 110},
     };
