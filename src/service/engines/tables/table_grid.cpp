@@ -37,7 +37,41 @@ std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes) {
     return rows;
 }
 
-std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows) {
+namespace {
+
+// Whether the rows `above` and `row` each have a piece with nothing across from it in the
+// other, while some piece of `row` stands under one above (a label centred beside a cell's
+// two lines stands under nothing).
+bool EachStandsAlone(const std::vector<cv::Rect2f>& boxes, std::pair<float, float> above,
+                     std::pair<float, float> row) {
+    std::vector<cv::Rect2f> a, b;
+    for (const cv::Rect2f& box : boxes) {
+        const float y = Centre(box).y;
+        if (y >= above.first && y <= above.second)
+            a.push_back(box);
+        else if (y >= row.first && y <= row.second)
+            b.push_back(box);
+    }
+    const auto across = [](const cv::Rect2f& p, const std::vector<cv::Rect2f>& those) {
+        return std::any_of(those.begin(), those.end(), [&](const cv::Rect2f& q) {
+            return p.x < q.x + q.width && q.x < p.x + p.width;
+        });
+    };
+    const auto alone = [&](const std::vector<cv::Rect2f>& these,
+                           const std::vector<cv::Rect2f>& those) {
+        return std::any_of(these.begin(), these.end(),
+                           [&](const cv::Rect2f& p) { return !across(p, those); });
+    };
+    const bool under = std::any_of(b.begin(), b.end(), [&](const cv::Rect2f& p) {
+        return across(p, a);
+    });
+    return under && alone(a, b) && alone(b, a);
+}
+
+}  // namespace
+
+std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows,
+                                                     const std::vector<cv::Rect2f>* boxes) {
     if (rows.size() < 3)
         return rows;
     std::vector<float> gaps;
@@ -55,7 +89,8 @@ std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float
         return rows;
     std::vector<std::pair<float, float>> joined{rows.front()};
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        if (rows[i].first - joined.back().second < usual / 2)
+        if (rows[i].first - joined.back().second < usual / 2 &&
+            !(boxes && EachStandsAlone(*boxes, joined.back(), rows[i])))
             joined.back().second = std::max(joined.back().second, rows[i].second);
         else
             joined.push_back(rows[i]);

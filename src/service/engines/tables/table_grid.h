@@ -33,7 +33,10 @@ std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes);
 
 // Rows whose blank above is under half the usual blank between rows joined to the row
 // above: the second line of a cell's text is closer to its first than rows are apart.
-std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows);
+// With the rows' `boxes`, a row stays apart when it and the rows above each have a piece
+// where the other has none: a header's second row under a label set beside both.
+std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows,
+                                                     const std::vector<cv::Rect2f>* boxes = nullptr);
 
 // The middles of blank channels that no box crosses, right of `left`; `narrowest` wide at least.
 std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double narrowest);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace ocrgated::layout {
 namespace {
@@ -18,9 +19,11 @@ std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
         right = std::max(right, line->box.x + line->box.width);
     }
     const int width = std::max(1, int(std::ceil(right - left)));
-    // For each pixel column, the rows that have ink there.
+    // For each pixel column, the rows that have ink there. The top row of a table of a few is
+    // its header, free to stand over the channels: its columns are the body's.
+    const bool headed = rows.size() > 2;
     std::vector<int> crossed(std::size_t(width) + 1, 0);
-    for (const auto& [top, bottom] : rows) {
+    for (const auto& [top, bottom] : std::span(rows).subspan(headed ? 1 : 0)) {
         std::vector<bool> inked(crossed.size(), false);
         for (const TextLine* line : lines) {
             const float y = Centre(line->box).y;
@@ -46,12 +49,15 @@ std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
     const int allowed = rows.size() < 3 ? 0 : std::max(1, int(rows.size()) / 6);
     std::vector<float> edges{left};
     // A run that few rows cross is a channel, unless pieces stand wholly inside it: a column
-    // with an entry or two (a flag, a note), whose own blank sides are the channels.
+    // with an entry or two (a flag, a note), whose own blank sides are the channels. A piece
+    // of the top row alone is a header set apart from its column (centred over entries set
+    // flush left), not a column of its own.
+    const float header_bottom = headed ? rows.front().second : -1e30f;
     const auto channel = [&](int from, int to) {
         std::vector<std::pair<float, float>> inside;
         for (const TextLine* line : lines) {
             const float x0 = line->box.x - left, x1 = x0 + line->box.width;
-            if (x0 >= float(from) && x1 <= float(to))
+            if (x0 >= float(from) && x1 <= float(to) && Centre(line->box).y > header_bottom)
                 inside.emplace_back(x0, x1);
         }
         std::sort(inside.begin(), inside.end());
@@ -93,7 +99,7 @@ TextRows RowsOfText(const Page& page) {
             text.lines.push_back(&line);
             boxes.push_back(line.box);
         }
-    text.rows = JoinWrappedRows(Rows(boxes));
+    text.rows = JoinWrappedRows(Rows(boxes), &boxes);
     return text;
 }
 

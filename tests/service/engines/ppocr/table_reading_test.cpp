@@ -78,7 +78,8 @@ TEST(PpOcrTables, APictureSaidToBeATableIsReadAsOne) {
         {"02-quarterly-totals", 0.95}, {"22-fuel-savings", 0.95},
         {"28-zh-land-use-coefficients", 0.75}, {"29-zh-blood-test", 0.75},
         {"04-retail-outlets", 0.95},   // figures' stems aligned down a ruled column
-        {"17-cost-allocation", 0.9}};  // row labels left of a grid ruled around the figures
+        {"17-cost-allocation", 0.9},   // row labels left of a grid ruled around the figures
+        {"25-wildlife-criterion", 0.95}};  // a header over two rows, a label beside both
     for (auto& page : LoadRealTables())
         for (const auto& [name, least] : real)
             if (page.kind.ends_with("/" + name))
