@@ -159,7 +159,7 @@ void TakeRowLabels(TableGrid& grid, const Page& page) {
         from = std::min(from, line.box.x);
         ++labels;
     }
-    if (labels < 2 || 3 * labels < rows)
+    if (labels < 2 || 4 * labels < rows)
         return;
     grid.column_edges.insert(grid.column_edges.begin(), from);
     for (GridCell& cell : grid.cells) {

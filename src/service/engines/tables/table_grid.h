@@ -46,7 +46,8 @@ std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double na
 std::vector<GridCell> Cells(const TableGrid& grid, const std::function<bool(int, int, bool)>& open);
 
 // Row labels set left of a grid ruled around its figures alone (a report's first column,
-// without rules) become the grid's first column, when there are a few at least.
+// without rules, or one beside each group of rows) become the grid's first column, when there
+// are a few at least.
 void TakeRowLabels(TableGrid& grid, const Page& page);
 
 // Grids of rules that meet each other (a cell spanning where an inner rule is missing),
