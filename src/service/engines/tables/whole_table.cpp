@@ -103,6 +103,33 @@ TextRows RowsOfText(const Page& page) {
     return text;
 }
 
+// Where rows stand well apart and the lines within them close, a line with nothing in the
+// first column (left of `first_edge`) continues the row above: a cell's text wrapped over
+// lines. The header's row takes none.
+std::vector<std::pair<float, float>> WithWrappedCells(std::vector<std::pair<float, float>> rows,
+                                                      const std::vector<const TextLine*>& lines,
+                                                      float first_edge) {
+    if (rows.size() < 3)
+        return rows;
+    float widest = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        widest = std::max(widest, rows[i].first - rows[i - 1].second);
+    const auto labelled = [&](const std::pair<float, float>& row) {
+        return std::any_of(lines.begin(), lines.end(), [&](const TextLine* line) {
+            const cv::Point2f c = Centre(line->box);
+            return c.y >= row.first && c.y <= row.second && c.x < first_edge;
+        });
+    };
+    std::vector<std::pair<float, float>> joined{rows[0], rows[1]};
+    for (std::size_t i = 2; i < rows.size(); ++i) {
+        if (rows[i].first - joined.back().second < widest / 3 && !labelled(rows[i]))
+            joined.back().second = std::max(joined.back().second, rows[i].second);
+        else
+            joined.push_back(rows[i]);
+    }
+    return joined;
+}
+
 }  // namespace
 
 std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOptions& options) {
@@ -115,11 +142,11 @@ std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOp
 std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options) {
     const TextRows text = RowsOfText(page);
     const auto& lines = text.lines;
-    const auto& rows = text.rows;
     if (lines.empty())
         return std::nullopt;
     TableGrid grid;
-    grid.column_edges = ColumnEdges(lines, rows, unit, options, true);
+    grid.column_edges = ColumnEdges(lines, text.rows, unit, options, true);
+    const auto rows = WithWrappedCells(text.rows, lines, grid.column_edges[1]);
     grid.row_edges.push_back(rows.front().first);
     for (std::size_t i = 1; i < rows.size(); ++i)
         grid.row_edges.push_back((rows[i - 1].second + rows[i].first) / 2);
