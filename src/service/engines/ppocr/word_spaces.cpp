@@ -123,9 +123,11 @@ void RestoreWordSpaces(DecodedText& decoded, const cv::Mat& line, int step_width
         // Figures are set on even advances: only a wide blank parts two of them.
         const bool figures =
             i > 0 && IsDigit(Ascii(decoded, i - 1)) && IsDigit(Ascii(decoded, i));
-        const int needed = figures  ? std::max(threshold * 3 / 2, line.rows / 4)
-                           : narrow ? threshold * 3 / 2
-                                    : threshold;
+        // A 1 is a thin stem in a figure's full advance ("11,000").
+        const int needed = figures && narrow ? std::max(threshold * 2, line.rows * 2 / 5)
+                           : figures         ? std::max(threshold * 3 / 2, line.rows / 4)
+                           : narrow          ? threshold * 3 / 2
+                                             : threshold;
         if (gaps[i] >= 0 && gaps[i] >= needed && !(i > 0 && AtPoint(decoded, i - 1, i))) {
             spaced.bytes.push_back(spaced.text.size());
             spaced.text += ' ';

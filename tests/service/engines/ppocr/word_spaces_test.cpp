@@ -64,6 +64,9 @@ TEST(WordSpaces, PutsSpacesWhereTheGapIsWideForTheLine) {
         {"a comma keeps its space", {"1", ",", "2"}, {0, 4, 22}, false, "1, 2"},
         {"a word gap beside a narrow glyph", {"a", "l", "m"}, {0, 4, 22}, false, "al m"},
         {"figures on even advances", {"2", "0", "4", "7"}, {0, 4, 4, 9}, false, "2047"},
+        {"a 1 beside a figure", {"1", "1", ",", "0", "0", "0"}, {0, 13, 4, 4, 4, 4}, false,
+         "11,000"},
+        {"figures a word apart", {"1", "1"}, {0, 24}, false, "1 1"},
     };
     for (const auto& c : cases) {
         Line line = Draw(c.characters, c.gaps, c.dark);
