@@ -150,7 +150,9 @@ TEST(Probe, HoldsUnderHostileLoad) {
             recognised += status == 200;
             busy += status == 503;
         }
-        EXPECT_GE(recognised, 10);  // the workers and the queue
+        // The queue's eight at least: the workers take theirs from it, and on a busy machine
+        // a burst can fill it before a worker wakes.
+        EXPECT_GE(recognised, 8);
         EXPECT_EQ(recognised + busy, 40);
     }
     {
