@@ -8,7 +8,7 @@
 // `ratio real_table_found_cell_f1=<the same, the stage deciding alone>`.
 
 #include "engine_timing.h"
-#include "real_tables.h"
+#include "real_sets.h"
 #include "service/common/memory.h"
 #include "service/engines/cores.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"

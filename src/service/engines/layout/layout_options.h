@@ -22,6 +22,15 @@ struct RegionOptions {
     float rule_slack = 0.3f;        // how far a rule may stray into the text it separates
 };
 
+// A blank inside one detected line that is a gutter between columns: the lines around it
+// stop on either side of it instead of running through.
+struct GutterOptions {
+    float min_blank = 0.8f;     // blank between two characters beyond the line's usual pitch
+    float reach = 5.f;          // lines this far above and below (centre to centre) witness it
+    int min_side_lines = 2;     // witnesses that stop at it, on each side
+    float max_crossing = 0.3f;  // share of the witnesses that may run through it
+};
+
 struct ParagraphOptions {
     float size_change = 1.3f;  // ratio of line thicknesses that starts a paragraph
     float extra_gap = 0.6f;    // a gap this much beyond the region's usual one starts one
@@ -44,6 +53,7 @@ struct CharacterOptions {
 // Character sizes are the unit of CharacterOptions; line thicknesses of the others.
 struct LayoutOptions {
     RegionOptions regions;
+    GutterOptions gutters;
     ParagraphOptions paragraphs;
     CharacterOptions characters;
 };

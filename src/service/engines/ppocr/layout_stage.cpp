@@ -1,6 +1,7 @@
 #include "service/engines/ppocr/layout_stage.h"
 
 #include "base/line_join.h"
+#include "service/engines/layout/gutter_split.h"
 #include "service/engines/layout/page_layout.h"
 #include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/character_boxes.h"
@@ -91,6 +92,68 @@ std::vector<PicturePoint> OnPicture(const cv::Rect2f& r, double angle, cv::Size 
     return corners;
 }
 
+// The characters' extents along the line in the layout's frame: where a line is cut at
+// a gutter or a table's rule.
+std::vector<std::pair<float, float>> Glyphs(const RecognizedLine& line, cv::Size size,
+                                            QuarterTurns turns, double angle) {
+    std::vector<std::pair<float, float>> glyphs;
+    for (const PlacedCharacter& c : line.characters) {
+        const cv::Point2f tl(float(c.left), float(c.top));
+        const cv::Point2f br(float(c.left + c.width), float(c.top + c.height));
+        const TextBox box{{tl, cv::Point2f(br.x, tl.y), br, cv::Point2f(tl.x, br.y)}};
+        const cv::Rect2f r = Deskewed(IntoReadingFrame(box, size, turns), angle);
+        glyphs.emplace_back(r.x, r.x + r.width);
+    }
+    return glyphs;
+}
+
+// The recognised lines of `split`, the page cut into pieces (`origin` their lines in
+// `whole`): each piece keeps its characters and is bounded by them, its corners starting
+// where its line's do.
+std::vector<RecognizedLine> Pieces(const std::vector<RecognizedLine>& lines,
+                                   const layout::Page& whole, const layout::Page& split,
+                                   const std::vector<std::size_t>& origin) {
+    std::vector<RecognizedLine> pieces;
+    for (std::size_t j = 0; j < split.lines.size(); ++j) {
+        const RecognizedLine& line = lines[origin[j]];
+        RecognizedLine piece = line;
+        piece.words = split.lines[j].text;
+        const auto& glyphs = whole.lines[origin[j]].glyphs;
+        const auto& own = split.lines[j].glyphs;
+        const auto first = own.empty() ? glyphs.end()
+                                       : std::find(glyphs.begin(), glyphs.end(), own.front());
+        if (first != glyphs.end() && own.size() <= std::size_t(glyphs.end() - first)) {
+            const auto at = first - glyphs.begin();
+            piece.characters.assign(line.characters.begin() + at,
+                                    line.characters.begin() + at + std::ptrdiff_t(own.size()));
+            cv::Rect bounds;
+            for (const PlacedCharacter& c : piece.characters)
+                bounds |= cv::Rect(c.left, c.top, c.width, c.height);
+            piece.left = bounds.x;
+            piece.top = bounds.y;
+            piece.width = bounds.width;
+            piece.height = bounds.height;
+            const std::vector<PicturePoint> square{{bounds.x, bounds.y},
+                                                   {bounds.br().x - 1, bounds.y},
+                                                   {bounds.br().x - 1, bounds.br().y - 1},
+                                                   {bounds.x, bounds.br().y - 1}};
+            // The corner the line's reading starts at: the square's nearest to its first.
+            std::size_t start = 0;
+            if (!line.corners.empty()) {
+                const cv::Point2f centre(line.left + line.width / 2.f, line.top + line.height / 2.f);
+                const cv::Point2f from(float(line.corners[0].x) - centre.x,
+                                       float(line.corners[0].y) - centre.y);
+                start = from.y < 0 ? (from.x < 0 ? 0 : 1) : (from.x < 0 ? 3 : 2);
+            }
+            piece.corners.clear();
+            for (std::size_t k = 0; k < 4; ++k)
+                piece.corners.push_back(square[(start + k) % 4]);
+        }
+        pieces.push_back(std::move(piece));
+    }
+    return pieces;
+}
+
 // The page's tables, their cells holding the laid-out lines (`position` maps a line of the
 // page to its place among them).
 std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, QuarterTurns turns,
@@ -165,7 +228,16 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
     const double angle = TextAngle(upright);
     layout::Page page;
     for (std::size_t i = 0; i < kept.size(); ++i)
-        page.lines.push_back({Deskewed(upright[i], angle), kept[i].words, {}});
+        page.lines.push_back({Deskewed(upright[i], angle), kept[i].words,
+                              Glyphs(kept[i], picture.size(), turns, angle)});
+    {
+        std::vector<std::size_t> origin;
+        layout::Page split = layout::SplitAtGutters(page, options.page.gutters, origin);
+        if (split.lines.size() != page.lines.size()) {
+            kept = Pieces(kept, page, split, origin);
+            page = std::move(split);
+        }
+    }
     // Rules only matter where there are lines to set apart.
     if (options.find_rules && kept.size() > 1)
         page.rules = RulesInFrame(picture, turns, angle, options.rules);
@@ -176,15 +248,6 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
         for (std::size_t position : laid.paragraphs[k])
             lines[position].paragraph = static_cast<int>(k);
     if (options.find_tables && (kept.size() > 1 || options.tables.one_table)) {
-        // The characters' places, for cutting a line that a table's rule runs through.
-        for (std::size_t i = 0; i < kept.size(); ++i)
-            for (const PlacedCharacter& c : kept[i].characters) {
-                const cv::Point2f tl(float(c.left), float(c.top));
-                const cv::Point2f br(float(c.left + c.width), float(c.top + c.height));
-                const TextBox box{{tl, cv::Point2f(br.x, tl.y), br, cv::Point2f(tl.x, br.y)}};
-                const cv::Rect2f r = Deskewed(IntoReadingFrame(box, picture.size(), turns), angle);
-                page.lines[i].glyphs.emplace_back(r.x, r.x + r.width);
-            }
         std::vector<std::size_t> position(kept.size());
         for (std::size_t at = 0; at < laid.order.size(); ++at)
             position[laid.order[at]] = at;

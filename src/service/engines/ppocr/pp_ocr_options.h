@@ -23,6 +23,12 @@ struct DetectionOptions {
     // Upscaling beyond this only blurs: text that small has too few pixels to gain from it.
     double max_upscale = 4.0;
     float max_aspect = 6;  // thinner pictures are padded with their background to this
+    // A large page of small print shows the network text a few pixels tall at that long
+    // side, too small to find: text found under this height (or none) is looked for again
+    // at the scale that makes it `text_height` tall, in bands of `band_rows` network rows.
+    double min_text_height = 10;
+    double text_height = 20;
+    int band_rows = 960;
     // The network was trained on ImageNet-normalised channels, in BGR order here.
     cv::Scalar mean{0.485, 0.456, 0.406};
     cv::Scalar deviation{0.229, 0.224, 0.225};

@@ -1,5 +1,6 @@
 #include "service/engines/ppocr/text_detector.h"
 
+#include "service/common/recognition_context.h"
 #include "service/engines/ppocr/line_geometry.h"
 
 #include <opencv2/imgproc.hpp>
@@ -12,6 +13,19 @@ namespace {
 
 int RoundTo32(double length) {
     return std::max(32, static_cast<int>(std::lround(length / 32.0)) * 32);
+}
+
+// The median of the boxes' thinner sides: the height of the text, whichever way it runs.
+double MedianTextHeight(const std::vector<TextBox>& boxes) {
+    if (boxes.empty())
+        return 0;
+    std::vector<double> heights;
+    for (const TextBox& box : boxes)
+        heights.push_back(std::min(cv::norm(box.corners[0] - box.corners[1]),
+                                   cv::norm(box.corners[1] - box.corners[2])));
+    std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
+                     heights.end());
+    return heights[heights.size() / 2];
 }
 
 }  // namespace
@@ -44,6 +58,54 @@ TextDetector::TextDetector(const std::string& model, const DetectionOptions& opt
 
 std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
     const DetectionLayout layout = PlanDetection(picture.size(), options_);
+    std::vector<TextBox> boxes = DetectAt(picture, layout);
+    const double shown = static_cast<double>(std::max(layout.input.width, layout.input.height)) /
+                         std::max(layout.canvas.width, layout.canvas.height);
+    if (shown >= 0.75)
+        return boxes;  // seen at near its own size: nothing to gain closer
+    const double height = MedianTextHeight(boxes);
+    if (!boxes.empty() && height * shown >= options_.min_text_height)
+        return boxes;
+    // Nothing found at all: look at the picture's own size.
+    const double scale =
+        boxes.empty() ? 1.0 : std::min(1.0, options_.text_height / std::max(height, 1.0));
+    if (scale < shown * 1.25)
+        return boxes;
+    const int overlap = static_cast<int>(std::ceil(boxes.empty() ? 0.1 * options_.band_rows / scale
+                                                                 : 4 * height));
+    return DetectInBands(picture, scale, overlap);
+}
+
+std::vector<TextBox> TextDetector::DetectInBands(const cv::Mat& picture, double scale,
+                                                 int overlap) {
+    const int rows = std::max(2 * overlap, static_cast<int>(options_.band_rows / scale));
+    std::vector<TextBox> found;
+    for (int top = 0; top < picture.rows; top += rows - overlap) {
+        CheckDeadline();
+        const int bottom = std::min(picture.rows, top + rows);
+        const cv::Mat band = picture.rowRange(top, bottom);
+        DetectionOptions at = options_;
+        at.max_long_side = static_cast<int>(std::ceil(std::max(band.cols, band.rows) * scale));
+        // A line belongs to the band that holds its middle away from the band's edges.
+        const float from = top == 0 ? 0.f : static_cast<float>(top + overlap / 2);
+        const float to = bottom == picture.rows ? static_cast<float>(bottom)
+                                                : static_cast<float>(bottom - overlap / 2);
+        for (TextBox& box : DetectAt(band, PlanDetection(band.size(), at))) {
+            float middle = 0;
+            for (cv::Point2f& p : box.corners) {
+                p.y += static_cast<float>(top);
+                middle += p.y / 4;
+            }
+            if (middle >= from && middle < to)
+                found.push_back(std::move(box));
+        }
+        if (bottom == picture.rows)
+            break;
+    }
+    return found;
+}
+
+std::vector<TextBox> TextDetector::DetectAt(const cv::Mat& picture, const DetectionLayout& layout) {
     // Scaled first and padded after, so a thin picture never costs a huge canvas.
     const double sx = static_cast<double>(layout.input.width) / layout.canvas.width;
     const double sy = static_cast<double>(layout.input.height) / layout.canvas.height;

@@ -27,10 +27,15 @@ class TextDetector {
   public:
     TextDetector(const std::string& model, const DetectionOptions& options);
     // picture: 8-bit BGR. Boxes are in the picture's own coordinates. One network
-    // serves every input size: it sets itself up again when the size changes.
+    // serves every input size: it sets itself up again when the size changes. A large
+    // picture whose text comes out too small to find is looked at again closer.
     std::vector<TextBox> Detect(const cv::Mat& picture);
 
   private:
+    std::vector<TextBox> DetectAt(const cv::Mat& picture, const DetectionLayout& layout);
+    // The picture at `scale`, in bands across it that overlap by `overlap` of its rows.
+    std::vector<TextBox> DetectInBands(const cv::Mat& picture, double scale, int overlap);
+
     DetectionOptions options_;
     cv::dnn::Net net_;
 };

@@ -133,3 +133,32 @@ std::vector<LayoutPage> RenderLayoutSet() {
 }
 
 }  // namespace quillory::testing
+
+namespace quillory::testing {
+
+LayoutPage RenderDensePage() {
+    static const char* const kWords[] = {
+        "river",  "market", "winter", "garden", "letter",  "window", "silver", "number",
+        "simple", "yellow", "forest", "travel", "bridge",  "corner", "button", "little",
+        "orange", "planet", "summer", "engine", "harbour", "pocket", "candle", "mirror",
+        "signal", "timber", "valley", "ticket", "salmon",  "copper", "basket", "shadow"};
+    unsigned seed = 7;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % 32;
+    };
+    LayoutPage page{"dense-5250x6280", {}, 3, {}};
+    std::vector<Text> texts;
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 30; ++row) {
+            std::string line;
+            while (line.size() < 72)
+                line += (line.empty() ? "" : " ") + std::string(kWords[next()]);
+            page.lines.push_back(line);
+            texts.push_back({150 + 1700 * column, 250 + 110 * row, line});
+        }
+    page.png = RenderPng(Drawn("5250x6280", 34, texts));
+    return page;
+}
+
+}  // namespace quillory::testing

@@ -19,4 +19,8 @@ struct LayoutPage {
 
 std::vector<LayoutPage> RenderLayoutSet();
 
+// A 5250 x 6280 page of small print: three columns of 30 lines, the text 34 px tall, a few
+// pixels at the size the detector first looks at a page.
+LayoutPage RenderDensePage();
+
 }  // namespace quillory::testing

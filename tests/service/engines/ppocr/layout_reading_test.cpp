@@ -25,5 +25,17 @@ TEST(PpOcrLayout, ReadsEveryKindOfPageInReadingOrder) {
     }
 }
 
+// The detector first sees this page with its text 5 px tall: every line must come back.
+TEST(PpOcrLayout, ReadsEveryLineOfALargePageOfSmallPrint) {
+    QUILLORY_REQUIRE_PPOCR(engine);
+    const LayoutPage page = RenderDensePage();
+    std::vector<std::string> read;
+    for (const auto& line : engine->Recognize(page.png))
+        read.push_back(line.words);
+    ErrorCount errors;
+    errors.Add(page.lines, read);
+    EXPECT_LE(errors.Rate(), 0.01) << Joined(read);
+}
+
 }  // namespace
 }  // namespace quillory::testing

@@ -4,7 +4,7 @@
 #include "engine_fixture.h"
 #include "hard_pictures.h"
 #include "layout_pages.h"
-#include "real_tables.h"
+#include "real_sets.h"
 #include "rendered_pictures.h"
 #include "table_pages.h"
 

@@ -1,4 +1,4 @@
-#include "real_tables.h"
+#include "real_sets.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -35,24 +35,50 @@ std::map<std::string, std::string> Kinds(const std::string& sources) {
     return kinds;
 }
 
-}  // namespace
-
-std::vector<TablePage> LoadRealTables() {
-    const std::filesystem::path folder = REAL_TABLES_DIR;
+// The folder's truth files of `extension` by name, each with its kind.
+std::vector<std::pair<std::filesystem::path, std::string>> Truths(
+    const std::filesystem::path& folder, const std::string& extension) {
     const auto kinds = Kinds(Slurp(folder / "SOURCES.md"));
-    std::vector<std::filesystem::path> truths;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().extension() == ".tsv")
-            truths.push_back(entry.path());
-    std::sort(truths.begin(), truths.end());
-    std::vector<TablePage> tables;
-    for (const auto& truth : truths) {
-        const std::string name = truth.stem().string();
+    std::vector<std::pair<std::filesystem::path, std::string>> truths;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != extension)
+            continue;
+        const std::string name = entry.path().stem().string();
         const auto kind = kinds.find(name);
         if (kind == kinds.end())
             throw std::runtime_error(name + " has no row in SOURCES.md");
+        truths.emplace_back(entry.path(), kind->second + "/" + name);
+    }
+    std::sort(truths.begin(), truths.end());
+    return truths;
+}
+
+std::vector<std::uint8_t> Picture(std::filesystem::path truth) {
+    const std::string png = Slurp(truth.replace_extension(".png"));
+    return {png.begin(), png.end()};
+}
+
+}  // namespace
+
+std::vector<LayoutPage> LoadRealPages() {
+    std::vector<LayoutPage> pages;
+    for (const auto& [truth, kind] : Truths(REAL_PAGES_DIR, ".txt")) {
+        LayoutPage& page = pages.emplace_back();
+        page.kind = kind;
+        std::istringstream lines(Slurp(truth));
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty())
+                page.lines.push_back(line);
+        page.png = Picture(truth);
+    }
+    return pages;
+}
+
+std::vector<TablePage> LoadRealTables() {
+    std::vector<TablePage> tables;
+    for (const auto& [truth, kind] : Truths(REAL_TABLES_DIR, ".tsv")) {
         TablePage& table = tables.emplace_back();
-        table.kind = kind->second + "/" + name;
+        table.kind = kind;
         std::istringstream rows(Slurp(truth));
         for (std::string row; std::getline(rows, row);) {
             std::istringstream cells(row);
@@ -63,8 +89,7 @@ std::vector<TablePage> LoadRealTables() {
             table.columns = std::max(table.columns, column + (row.ends_with('\t') ? 1 : 0));
             ++table.rows;
         }
-        const std::string png = Slurp(std::filesystem::path(truth).replace_extension(".png"));
-        table.png.assign(png.begin(), png.end());
+        table.png = Picture(truth);
     }
     return tables;
 }
