@@ -196,7 +196,7 @@ std::vector<std::vector<std::size_t>> GroupCharacterColumns(const std::vector<cv
         cv::Rect2f span = boxes[group.front()];
         for (std::size_t i : group)
             span |= boxes[i];
-        page.lines.push_back({span, {}, {}});
+        page.lines.push_back({span, {}, {}, {}});
     }
     std::vector<std::vector<std::size_t>> ordered;
     for (std::size_t g : LayOut(page, options).order)

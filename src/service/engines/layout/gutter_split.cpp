@@ -14,13 +14,20 @@ struct Blank {
     float middle() const { return (from + to) / 2; }
 };
 
-// The line's blanks wider than `least` beyond its usual character pitch, where its text
-// has a space: the only places a gutter can run through it.
-std::vector<Blank> WideBlanks(const TextLine& line, float least) {
+// The places a gutter can run through the line: its measured gaps at least `least_gap`
+// wide or, unmeasured, its blanks wider than `least` beyond its usual character pitch where
+// its text has a space.
+std::vector<Blank> WideBlanks(const TextLine& line, float least, float least_gap) {
     const auto& glyphs = line.glyphs;
     std::vector<Blank> blanks;
     if (glyphs.size() < 2 || glyphs.size() != NonSpaceCharacters(line.text))
         return blanks;
+    if (!line.gaps.empty()) {
+        for (const auto& [from, to] : line.gaps)
+            if (to - from >= least_gap)
+                blanks.push_back({from, to});
+        return blanks;
+    }
     std::vector<float> centres, steps;
     for (const auto& [from, to] : glyphs)
         centres.push_back((from + to) / 2);
@@ -60,6 +67,23 @@ bool IsGutter(const Page& page, std::size_t line, float x, const std::vector<std
            crossing <= options.max_crossing * (left + right + crossing);
 }
 
+// A line whose characters all stand on one side of a gutter, its box reaching over it to
+// ink it did not read: the box ends at the gutter.
+void KeepReadSide(TextLine& line, const Blank& blank) {
+    const auto& glyphs = line.glyphs;
+    const auto left_of = [&](const auto& g) { return (g.first + g.second) / 2 < blank.middle(); };
+    float left = line.box.x, right = line.box.br().x;
+    if (!glyphs.empty() && std::all_of(glyphs.begin(), glyphs.end(), left_of))
+        right = blank.from;
+    else if (std::none_of(glyphs.begin(), glyphs.end(), left_of))
+        left = blank.to;
+    if (right > left) {
+        line.box.x = left;
+        line.box.width = right - left;
+        std::erase_if(line.gaps, [&](const auto& gap) { return gap.first < left || gap.second > right; });
+    }
+}
+
 }  // namespace
 
 Page SplitAtGutters(const Page& page, const GutterOptions& options,
@@ -75,7 +99,8 @@ Page SplitAtGutters(const Page& page, const GutterOptions& options,
     const double unit = MedianHeight(boxes);
     std::vector<std::vector<Blank>> blanks;
     for (const TextLine& line : page.lines)
-        blanks.push_back(WideBlanks(line, float(options.min_blank * unit)));
+        blanks.push_back(
+            WideBlanks(line, float(options.min_blank * unit), float(options.min_gap * unit)));
 
     Page split = page;
     for (std::size_t i = 0; i < page.lines.size(); ++i) {
@@ -89,6 +114,8 @@ Page SplitAtGutters(const Page& page, const GutterOptions& options,
                 split.lines.push_back(std::move(pieces->second));
                 origin.push_back(i);
                 at = split.lines.size() - 1;
+            } else {
+                KeepReadSide(split.lines[at], blank);
             }
         }
     }

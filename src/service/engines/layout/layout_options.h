@@ -5,7 +5,7 @@
 namespace ocrgated::layout {
 
 struct RegionOptions {
-    float min_gutter = 0.8f;        // narrowest gap between columns that no rule marks
+    float min_gutter = 0.7f;        // narrowest gap between columns that no rule marks
     int min_column_lines = 2;       // lines each side of a gutter needs
     int min_shared_lines = 3;       // ...when lines on both sides share rows (aligned baselines)
     float min_column_width = 3.f;   // narrowest column beside shared rows: keeps list numbers
@@ -26,6 +26,7 @@ struct RegionOptions {
 // stop on either side of it instead of running through.
 struct GutterOptions {
     float min_blank = 0.8f;     // blank between two characters beyond the line's usual pitch
+    float min_gap = 0.5f;       // or, measured on the picture, blank between ink
     float reach = 5.f;          // lines this far above and below (centre to centre) witness it
     int min_side_lines = 2;     // witnesses that stop at it, on each side
     float max_crossing = 0.3f;  // share of the witnesses that may run through it

@@ -29,12 +29,24 @@ std::optional<std::pair<TextLine, TextLine>> CutLine(const TextLine& line, float
     const std::size_t byte = ByteOfNonSpace(line.text, k);
     TextLine left{line.box,
                   Trimmed(std::string_view(line.text).substr(0, byte)),
-                  {glyphs.begin(), glyphs.begin() + left_of}};
+                  {glyphs.begin(), glyphs.begin() + left_of},
+                  {}};
     TextLine right{line.box,
                    Trimmed(std::string_view(line.text).substr(byte)),
-                   {glyphs.begin() + left_of, glyphs.end()}};
-    left.box.width = std::min(x, glyphs[k - 1].second) - line.box.x;
-    right.box.x = std::max(x, glyphs[k].first);
+                   {glyphs.begin() + left_of, glyphs.end()},
+                   {}};
+    // Each piece ends at its ink where the line's blank at x was measured.
+    float left_end = std::min(x, glyphs[k - 1].second), right_start = std::max(x, glyphs[k].first);
+    for (const auto& gap : line.gaps) {
+        if (gap.first <= x && x <= gap.second) {
+            left_end = gap.first;
+            right_start = gap.second;
+        } else {
+            (gap.second <= x ? left : right).gaps.push_back(gap);
+        }
+    }
+    left.box.width = left_end - line.box.x;
+    right.box.x = right_start;
     right.box.width = line.box.x + line.box.width - right.box.x;
     if (left.box.width <= 0 || right.box.width <= 0)
         return std::nullopt;

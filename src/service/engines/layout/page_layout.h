@@ -20,6 +20,9 @@ struct TextLine {
     // Each character's extent along the line in that frame, spaces left out; empty when
     // the engine does not place them. Tables cut a line a rule runs through by them.
     std::vector<std::pair<float, float>> glyphs;
+    // Blank stretches inside the line, wider than a word's space, in that frame; empty when
+    // the engine does not measure them. A gutter the detector ran the line over is one.
+    std::vector<std::pair<float, float>> gaps;
 };
 
 struct Page {

@@ -59,7 +59,7 @@ class Cutter {
         // A rule under a header or over a footer, or a wide blank band, ends a region.
         std::vector<std::size_t> ends;
         for (std::size_t k = 0; k + 1 < strips.size(); ++k)
-            if (Break(strips[k], strips[k + 1], extent))
+            if (Break(strips[k], strips[k + 1], extent, all))
                 ends.push_back(k + 1);
         if (!ends.empty()) {
             ends.push_back(strips.size());
@@ -162,8 +162,22 @@ class Cutter {
         return {left, right};
     }
 
-    bool Break(const Strip& above, const Strip& below, std::pair<double, double> extent) const {
-        if (below.top - above.bottom >= options_.wide_gap * frame_.unit)
+    // Both strips stand in one column of the block, with boxes of the block wholly to one
+    // side of them: a column beside a figure (whose ink has no boxes) or beside a column that
+    // ends early. A blank band there parts that column's paragraphs, not the page.
+    bool InOneColumn(const Strip& above, const Strip& below,
+                     const std::vector<std::size_t>& block) const {
+        const auto [left, right] = Extent(Gather({above, below}, 0, 2));
+        const double gutter = options_.min_gutter * frame_.unit;
+        return std::any_of(block.begin(), block.end(), [&](std::size_t i) {
+            return frame_.boxes[i].br().x <= left - gutter || frame_.boxes[i].x >= right + gutter;
+        });
+    }
+
+    bool Break(const Strip& above, const Strip& below, std::pair<double, double> extent,
+               const std::vector<std::size_t>& block) const {
+        if (below.top - above.bottom >= options_.wide_gap * frame_.unit &&
+            !InOneColumn(above, below, block))
             return true;
         const auto [left, right] = extent;
         const double slack = options_.rule_slack * frame_.unit;
@@ -232,9 +246,11 @@ class Cutter {
                     end ? std::vector<Gap>{} : Intersect(blank, blanks[last + 1]);
                 std::optional<Gap> widest;
                 for (const Gap& gap : blank) {
-                    const bool reaches_on = std::any_of(
-                        next.begin(), next.end(),
-                        [&](const Gap& g) { return g.from >= gap.from && g.to <= gap.to; });
+                    // Narrowed below a gutter's width (a page number set in it), it ends here.
+                    const bool reaches_on =
+                        std::any_of(next.begin(), next.end(), [&](const Gap& g) {
+                            return g.from >= gap.from && g.to <= gap.to && !Hopeless(g);
+                        });
                     if (!reaches_on && (!best || boxes > best->boxes) && gap.from > left &&
                         gap.to < right && !Hopeless(gap) &&
                         (!widest || gap.to - gap.from > widest->to - widest->from) &&

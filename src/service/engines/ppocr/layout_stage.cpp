@@ -5,6 +5,7 @@
 #include "service/engines/layout/page_layout.h"
 #include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/character_boxes.h"
+#include "service/engines/ppocr/page_pieces.h"
 #include "service/engines/ppocr/picture_input.h"
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/single_line.h"
@@ -107,53 +108,6 @@ std::vector<std::pair<float, float>> Glyphs(const RecognizedLine& line, cv::Size
     return glyphs;
 }
 
-// The recognised lines of `split`, the page cut into pieces (`origin` their lines in
-// `whole`): each piece keeps its characters and is bounded by them, its corners starting
-// where its line's do.
-std::vector<RecognizedLine> Pieces(const std::vector<RecognizedLine>& lines,
-                                   const layout::Page& whole, const layout::Page& split,
-                                   const std::vector<std::size_t>& origin) {
-    std::vector<RecognizedLine> pieces;
-    for (std::size_t j = 0; j < split.lines.size(); ++j) {
-        const RecognizedLine& line = lines[origin[j]];
-        RecognizedLine piece = line;
-        piece.words = split.lines[j].text;
-        const auto& glyphs = whole.lines[origin[j]].glyphs;
-        const auto& own = split.lines[j].glyphs;
-        const auto first = own.empty() ? glyphs.end()
-                                       : std::find(glyphs.begin(), glyphs.end(), own.front());
-        if (first != glyphs.end() && own.size() <= std::size_t(glyphs.end() - first)) {
-            const auto at = first - glyphs.begin();
-            piece.characters.assign(line.characters.begin() + at,
-                                    line.characters.begin() + at + std::ptrdiff_t(own.size()));
-            cv::Rect bounds;
-            for (const PlacedCharacter& c : piece.characters)
-                bounds |= cv::Rect(c.left, c.top, c.width, c.height);
-            piece.left = bounds.x;
-            piece.top = bounds.y;
-            piece.width = bounds.width;
-            piece.height = bounds.height;
-            const std::vector<PicturePoint> square{{bounds.x, bounds.y},
-                                                   {bounds.br().x - 1, bounds.y},
-                                                   {bounds.br().x - 1, bounds.br().y - 1},
-                                                   {bounds.x, bounds.br().y - 1}};
-            // The corner the line's reading starts at: the square's nearest to its first.
-            std::size_t start = 0;
-            if (!line.corners.empty()) {
-                const cv::Point2f centre(line.left + line.width / 2.f, line.top + line.height / 2.f);
-                const cv::Point2f from(float(line.corners[0].x) - centre.x,
-                                       float(line.corners[0].y) - centre.y);
-                start = from.y < 0 ? (from.x < 0 ? 0 : 1) : (from.x < 0 ? 3 : 2);
-            }
-            piece.corners.clear();
-            for (std::size_t k = 0; k < 4; ++k)
-                piece.corners.push_back(square[(start + k) % 4]);
-        }
-        pieces.push_back(std::move(piece));
-    }
-    return pieces;
-}
-
 // The page's tables, their cells holding the laid-out lines (`position` maps a line of the
 // page to its place among them).
 std::vector<RecognizedTable> Tables(layout::Page page, const cv::Mat& picture, QuarterTurns turns,
@@ -229,28 +183,30 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
     layout::Page page;
     for (std::size_t i = 0; i < kept.size(); ++i)
         page.lines.push_back({Deskewed(upright[i], angle), kept[i].words,
-                              Glyphs(kept[i], picture.size(), turns, angle)});
-    {
-        std::vector<std::size_t> origin;
-        layout::Page split = layout::SplitAtGutters(page, options.page.gutters, origin);
-        if (split.lines.size() != page.lines.size()) {
-            kept = Pieces(kept, page, split, origin);
-            page = std::move(split);
-        }
-    }
+                              Glyphs(kept[i], picture.size(), turns, angle), {}});
     // Rules only matter where there are lines to set apart.
     if (options.find_rules && kept.size() > 1)
         page.rules = RulesInFrame(picture, turns, angle, options.rules);
-    const layout::PageLayout laid = layout::LayOut(page, options.page);
+    // Ordered bounded by their ink and cut at gutters; tables are found on the lines as
+    // detected, for which their cells are measured.
+    layout::Page ordered = page;
+    if (turns == 0 && std::abs(angle) < kLeastSkew)
+        BoundByInk(ordered, kept, picture);
+    std::vector<std::size_t> origin;
+    ordered = layout::SplitAtGutters(ordered, options.page.gutters, origin);
+    const std::vector<RecognizedLine> pieces =
+        origin.size() == kept.size() ? kept : Pieces(kept, page, ordered, origin);
+    const layout::PageLayout laid = layout::LayOut(ordered, options.page);
     for (std::size_t i : laid.order)
-        lines.push_back(kept[i]);
+        lines.push_back(pieces[i]);
     for (std::size_t k = 0; k < laid.paragraphs.size(); ++k)
         for (std::size_t position : laid.paragraphs[k])
             lines[position].paragraph = static_cast<int>(k);
     if (options.find_tables && (kept.size() > 1 || options.tables.one_table)) {
-        std::vector<std::size_t> position(kept.size());
+        // A line cut in pieces stands where its first piece does.
+        std::vector<std::size_t> position(kept.size(), lines.size());
         for (std::size_t at = 0; at < laid.order.size(); ++at)
-            position[laid.order[at]] = at;
+            position[origin[laid.order[at]]] = std::min(position[origin[laid.order[at]]], at);
         reading.tables = Tables(page, picture, turns, angle, position, lines, options);
     }
     return reading;

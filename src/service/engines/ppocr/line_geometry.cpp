@@ -67,3 +67,31 @@ cv::Mat CropLine(const cv::Mat& picture, const TextBox& box, float tall_ratio) {
 }
 
 }  // namespace ocrgated::ppocr
+
+namespace ocrgated::ppocr {
+
+std::vector<std::pair<int, int>> InkRuns(const cv::Mat& grey, cv::Rect area, int least_gap) {
+    area &= cv::Rect({}, grey.size());
+    if (area.empty())
+        return {};
+    cv::Mat ink;
+    cv::threshold(grey(area), ink, 0, 1, cv::THRESH_BINARY_INV | cv::THRESH_OTSU);
+    if (2 * std::size_t(cv::countNonZero(ink)) > ink.total())
+        ink = 1 - ink;  // light text on a dark ground
+    cv::Mat columns;
+    cv::reduce(ink, columns, 0, cv::REDUCE_SUM, CV_32S);
+    const int* count = columns.ptr<int>();
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < area.width; ++x) {
+        if (count[x] < 2)
+            continue;
+        if (runs.empty() || x - runs.back().second >= least_gap)
+            runs.emplace_back(x, x + 1);
+        runs.back().second = x + 1;
+    }
+    if (runs.empty())
+        runs.emplace_back(0, area.width);
+    return runs;
+}
+
+}  // namespace ocrgated::ppocr

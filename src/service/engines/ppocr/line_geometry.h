@@ -5,6 +5,9 @@
 
 #include <opencv2/core.hpp>
 
+#include <utility>
+#include <vector>
+
 namespace ocrgated::ppocr {
 
 // The box's content straightened into an upright rectangle, as it lies in the picture.
@@ -16,6 +19,13 @@ cv::Mat CropLine(const cv::Mat& picture, const TextBox& box, float tall_ratio = 
 
 // The median colour of the picture's border: what padding should look like.
 cv::Scalar BorderColour(const cv::Mat& picture);
+
+// The stretches of `area`'s columns (within the grey picture) that hold ink, parted by
+// blanks at least `least_gap` wide, counted from the area's left edge: the detector's boxes
+// reach past their text by a margin, which on a page with narrow gutters is most of the
+// gutter, and run over a gutter that is narrower still. Ink is the lesser of the two
+// shades Otsu's threshold parts; the whole width when nothing stands out.
+std::vector<std::pair<int, int>> InkRuns(const cv::Mat& grey, cv::Rect area, int least_gap);
 
 // Whether a box is that much taller than wide.
 bool IsTall(const TextBox& box, float tall_ratio);

@@ -16,9 +16,12 @@ struct Piece {
     float x;
 };
 
-TextLine Line(const std::vector<Piece>& pieces, float y) {
+// `measured`: the blanks between pieces are given as the engine measures them on the picture.
+TextLine Line(const std::vector<Piece>& pieces, float y, bool measured = false) {
     TextLine line;
     for (const Piece& piece : pieces) {
+        if (measured && !line.glyphs.empty())
+            line.gaps.emplace_back(line.glyphs.back().second, piece.x);
         line.text += (line.text.empty() ? "" : " ") + piece.text;
         float x = piece.x;
         for (char c : piece.text) {
@@ -35,13 +38,24 @@ TextLine Line(const std::vector<Piece>& pieces, float y) {
 TEST(SplitAtGutters, CutsOnlyWhereTheLinesAroundStopOnBothSides) {
     const std::vector<Piece> left{{"left col text", 20}}, right{{"right col text", 220}};
     const std::vector<Piece> bridged{{"left col text", 20}, {"right col text", 220}};
+    // A gutter as narrow as a word's step: only its measure on the picture tells it apart.
+    const std::vector<Piece> narrow_left{{"left col text", 20}}, narrow_right{{"right col", 165}};
+    const std::vector<Piece> narrow{{"left col text", 20}, {"right col", 165}};
     const std::vector<Piece> spaced{{"one wide line with", 20}, {"a blank in it", 220}};
     const std::vector<Piece> full{{"a line of the single column runs on", 20}};
     struct Case {
         const char* name;
         std::vector<std::vector<std::vector<Piece>>> rows;  // each row: its lines
         std::size_t lines;                                  // after the cuts
+        bool measured = false;
     } cases[] = {
+        {"a narrow gutter measured",
+         {{narrow_left, narrow_right}, {narrow}, {narrow_left, narrow_right}, {narrow}},
+         8,
+         true},
+        {"the same gutter unmeasured",
+         {{narrow_left, narrow_right}, {narrow}, {narrow_left, narrow_right}, {narrow}},
+         6},
         {"a line of two columns bridged",
          {{left, right}, {left, right}, {bridged}, {left, right}, {left, right}},
          10},
@@ -59,7 +73,7 @@ TEST(SplitAtGutters, CutsOnlyWhereTheLinesAroundStopOnBothSides) {
         float y = 20;
         for (const auto& row : c.rows) {
             for (const auto& line : row)
-                page.lines.push_back(Line(line, y));
+                page.lines.push_back(Line(line, y, c.measured));
             y += 30;
         }
         std::vector<std::size_t> origin;
