@@ -1,5 +1,7 @@
 #include "service/common/recognition_context.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -17,7 +19,7 @@ constexpr int kMessagesPerRecognition = 5;
 
 struct Current {
     RecognitionLimits limits;
-    Clock::time_point deadline;
+    Clock::time_point start, deadline;
     std::string request;
     int messages = 0;
     CancelFlag cancel;
@@ -75,8 +77,9 @@ thread_local std::string LinesToLog::pending_;
 
 RecognitionScope::RecognitionScope(const RecognitionLimits& limits, std::string request,
                                    CancelFlag cancel) {
+    const auto now = Clock::now();
     current.emplace(
-        Current{limits, Clock::now() + limits.max_time, std::move(request), 0, std::move(cancel)});
+        Current{limits, now, now + limits.max_time, std::move(request), 0, std::move(cancel)});
 }
 
 RecognitionScope::~RecognitionScope() {
@@ -96,10 +99,19 @@ void CheckDeadline() {
         throw RecognitionCancelled("the client went away before the result was ready");
     if (!DeadlinePassed())
         return;
-    const auto seconds = std::chrono::duration<double>(current->limits.max_time).count();
+    const auto seconds = std::chrono::duration<double>(current->deadline - current->start).count();
     char limit[32];
     std::snprintf(limit, sizeof limit, "%g s", seconds);
     throw RecognitionTimedOut(std::string("it took longer than the limit of ") + limit);
+}
+
+void StretchDeadline(double share) {
+    if (!current)
+        return;
+    const auto stretched =
+        current->start + std::chrono::duration_cast<Clock::duration>(
+                             current->limits.max_time * std::clamp(share, 1.0, 3.0));
+    current->deadline = std::max(current->deadline, stretched);
 }
 
 StopSignal CurrentStopSignal() {

@@ -49,6 +49,11 @@ bool DeadlinePassed();
 // Throws RecognitionCancelled once the calling thread's recognition was called off, and
 // RecognitionTimedOut once it has run past its limit.
 void CheckDeadline();
+// A page holding more text than the limit was set for has `share` (above 1) times the
+// limit from its start, up to three times: its reading takes time in proportion to its
+// text, and a legitimate dense page must not end as a time-out. The client's own wait
+// (two minutes) stays longer than that. Does nothing outside a recognition.
+void StretchDeadline(double share);
 // The calling thread's deadline and cancel flag, for helper threads of its recognition to
 // look at (the scope itself belongs to one thread). Never raised outside a recognition.
 class StopSignal {

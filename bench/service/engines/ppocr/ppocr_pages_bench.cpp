@@ -5,7 +5,7 @@
 // the time of both. Each page's reading is printed to be looked at. Prints
 // `ratio real_pages_cer_vs_tesseract=<mean of kinds, ours / Tesseract's>` and
 // `ratio real_pages_time_vs_tesseract=<ours / Tesseract's>`. `ppocr_pages_bench NAME` reads
-// the pages whose name holds NAME only.
+// the pages whose name holds NAME only, and prints their whole reading.
 
 #include "character_error_rate.h"
 #include "real_sets.h"
@@ -67,9 +67,11 @@ int main(int argc, char** argv) {
         ++tally.pages;
         our_time += mine.seconds;
         tesseract_time += peer.seconds;
-        std::printf("  %-40s %6.2f%% (tesseract %6.2f%%)  %6.2f s / %6.2f s\n    %.400s\n",
+        // The whole reading when pages were picked, its start otherwise.
+        std::printf("  %-40s %6.2f%% (tesseract %6.2f%%)  %6.2f s / %6.2f s\n    %.*s\n",
                     page.kind.c_str(), 100 * errors.Rate(), 100 * peer_errors.Rate(),
-                    mine.seconds, peer.seconds, quillory::testing::Joined(mine.lines).c_str());
+                    mine.seconds, peer.seconds, argc > 1 ? 1 << 20 : 400,
+                    quillory::testing::Joined(mine.lines).c_str());
     }
     double our_mean = 0, peer_mean = 0;
     for (const auto& [kind, tally] : kinds) {

@@ -58,6 +58,10 @@ struct ReadingOptions {
     // many times the column's ink width.
     double column_character_span = 1.15;
     std::size_t lines_per_deadline_check = 16;
+    // The text the time limit is set for, in characters (a line's length over its height):
+    // a page holding more has its limit stretched in proportion. A quiet machine reads
+    // about 400 a second, a busy one a quarter of that.
+    double characters_per_limit = 3000;
 };
 
 struct LayoutStageOptions {

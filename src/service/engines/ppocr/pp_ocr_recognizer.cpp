@@ -35,6 +35,17 @@ int Lanes(int wanted) {
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 }
 
+// About how many characters the boxes hold: each line's length over its height.
+double Characters(const std::vector<TextBox>& boxes) {
+    double characters = 0;
+    for (const TextBox& box : boxes) {
+        const double a = cv::norm(box.corners[0] - box.corners[1]);
+        const double b = cv::norm(box.corners[1] - box.corners[2]);
+        characters += std::max(a, b) / std::max(1.0, std::min(a, b));
+    }
+    return characters;
+}
+
 }  // namespace
 
 struct PpOcrRecognizer::Impl {
@@ -231,6 +242,7 @@ PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given, const ReadingHints& 
             const StageTimer timer(impl_->times, Stage::kDetect);
             return impl_->detector.Detect(picture);
         }();
+        StretchDeadline(Characters(boxes) / impl_->options.reading.characters_per_limit);
         CheckDeadline();
         std::vector<LineRecord> records = impl_->Records(picture, boxes);
         const QuarterTurns turns = impl_->Read(picture, records);
