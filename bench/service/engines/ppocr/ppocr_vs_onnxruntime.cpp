@@ -13,10 +13,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -30,15 +32,21 @@ std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Milliseconds our engine spent in each stage over the timed runs.
+using Stages = std::array<double, 7>;
+
 // Our side reads the file too, as the peer does.
 double TimeOurs(ocrgated::ppocr::PpOcrRecognizer& engine, const fs::path& picture,
-                std::size_t* lines = nullptr) {
+                std::size_t* lines = nullptr, Stages* stages = nullptr) {
     const auto start = std::chrono::steady_clock::now();
     const auto read = engine.Recognize(ReadBytes(picture));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (lines)
         *lines = read.size();
+    for (std::size_t stage = 1; stages && stage < stages->size(); ++stage)
+        (*stages)[stage] +=
+            engine.LastStageTimes().Milliseconds(static_cast<ocrgated::ppocr::Stage>(stage));
     return seconds;
 }
 
@@ -78,6 +86,7 @@ int main() {
     // that both read the pictures.
     std::vector<std::size_t> our_lines(pictures.size()), peer_lines(pictures.size());
     std::vector<std::vector<double>> our_times(pictures.size()), peer_times(pictures.size());
+    Stages stages{};
     const std::string load_before = LoadAverage();
     try {
         for (std::size_t i = 0; i < pictures.size(); ++i) {
@@ -90,11 +99,11 @@ int main() {
                 // Who goes first alternates too.
                 const bool ours_first = (run + i) % 2 == 0;
                 if (ours_first)
-                    our_times[i].push_back(TimeOurs(ours, pictures[i].path));
+                    our_times[i].push_back(TimeOurs(ours, pictures[i].path, nullptr, &stages));
                 if (peer)
                     peer_times[i].push_back(peer->Read(pictures[i].path).seconds);
                 if (!ours_first)
-                    our_times[i].push_back(TimeOurs(ours, pictures[i].path));
+                    our_times[i].push_back(TimeOurs(ours, pictures[i].path, nullptr, &stages));
             }
         }
     } catch (const bench::PeerUnavailable& e) {
@@ -121,6 +130,12 @@ int main() {
     const long our_kib = bench::ResidentKib();
     std::printf("medians of %d warm runs; load average %s before, %s after\n", kRuns,
                 load_before.c_str(), LoadAverage().c_str());
+    const double staged = std::accumulate(stages.begin(), stages.end(), 0.0);
+    std::printf("our stages' shares of a page's time:");
+    for (std::size_t stage = 1; stage < stages.size(); ++stage)
+        std::printf(" %s %.1f%%", ocrgated::ppocr::StageName(static_cast<ocrgated::ppocr::Stage>(stage)),
+                    100 * stages[stage] / std::max(staged, 1e-9));
+    std::printf("\n");
     std::printf("total: ours %.3f s", our_total);
     if (!peer) {
         std::printf("; resident %.1f MiB with one engine\n", our_kib / 1024.0);

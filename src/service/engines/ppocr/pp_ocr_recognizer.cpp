@@ -182,7 +182,7 @@ struct PpOcrRecognizer::Impl {
     TextDetector detector;
     std::optional<DirectionClassifier> classifier;
     TextRecognizer reader;
-    StageTimes times;
+    StageTimes times, last_times;
 };
 
 PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOcrOptions options) {
@@ -194,6 +194,10 @@ PpOcrRecognizer::PpOcrRecognizer(std::shared_ptr<const PpOcrModels> models, PpOc
 }
 
 PpOcrRecognizer::~PpOcrRecognizer() = default;
+
+const StageTimes& PpOcrRecognizer::LastStageTimes() const {
+    return impl_->last_times;
+}
 
 std::vector<RecognizedLine> PpOcrRecognizer::Recognize(std::span<const std::uint8_t> picture) {
     return ReadPage(picture).lines;
@@ -228,8 +232,13 @@ PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given, const ReadingHints& 
     // Each recognition's times start from zero, whichever way it ends.
     const struct Restart {
         StageTimes& times;
-        ~Restart() { times.Reset(); }
-    } restart{impl_->times};
+        StageTimes& last;
+        ~Restart() {
+            last = times;
+            last.Switch(Stage::kNone);  // stops the clock of the stage that was running
+            times.Reset();
+        }
+    } restart{impl_->times, impl_->last_times};
     try {
         // What the page shows with the seals' ink lifted: the text under them reads, their
         // rings and stars are no lines.

@@ -4,6 +4,7 @@
 
 #include "service/engines/ppocr/pp_ocr_models.h"
 #include "service/engines/ppocr/pp_ocr_options.h"
+#include "service/engines/ppocr/stage_times.h"
 #include "service/engines/recognizer.h"
 
 #include <memory>
@@ -28,6 +29,8 @@ class PpOcrRecognizer final : public Recognizer {
     std::vector<RecognizedLine> Recognize(const cv::Mat& picture);
     PageReading ReadPage(const cv::Mat& picture, const ReadingHints& hints = {});
     std::string Name() const override { return "ppocr"; }
+    // Where the last picture's reading spent its time, stage by stage.
+    const StageTimes& LastStageTimes() const;
 
   private:
     struct Impl;

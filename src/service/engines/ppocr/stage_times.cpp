@@ -46,6 +46,10 @@ std::string StageTimes::Summary() const {
     return summary + part;
 }
 
+const char* StageName(Stage stage) {
+    return kNames[static_cast<std::size_t>(stage)];
+}
+
 bool StageTimesWanted() {
     static const bool wanted = [] {
         const char* value = std::getenv("OCRGATED_STAGE_TIMES");

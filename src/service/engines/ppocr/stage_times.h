@@ -43,6 +43,9 @@ class StageTimer {
     Stage outer_;
 };
 
+// "decode", "detect", …: how Summary() names the stage.
+const char* StageName(Stage stage);
+
 // Whether OCRGATED_STAGE_TIMES asks for the log line.
 bool StageTimesWanted();
 
