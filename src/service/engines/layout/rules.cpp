@@ -102,11 +102,29 @@ std::vector<Piece> Joined(std::vector<Piece> pieces, double gap) {
     return rules;
 }
 
+// The share of ink in the band beside the piece, `side` -1 above (left of) it, 1 below.
+double InkBeside(const cv::Mat& ink, const Piece& p, bool horizontal, int side) {
+    const int reach = std::max(4, int(std::lround(3 * p.thickness)));
+    const int from = int(std::lround(p.at + side * (p.thickness / 2 + 2))) - (side < 0 ? reach : 0);
+    cv::Rect band = horizontal ? cv::Rect(int(p.start), from, int(p.end - p.start), reach)
+                               : cv::Rect(from, int(p.start), reach, int(p.end - p.start));
+    band &= cv::Rect({}, ink.size());
+    return band.empty() ? 0.0 : double(cv::countNonZero(ink(band))) / double(band.area());
+}
+
+// A picture's edge: a photograph's texture along one side, paper along the other. A rule
+// has paper on both sides but for the text set close to it.
+bool EdgeOfPicture(const cv::Mat& ink, const Piece& p, bool horizontal) {
+    const double before = InkBeside(ink, p, horizontal, -1), after = InkBeside(ink, p, horizontal, 1);
+    return std::max(before, after) > 0.4 && std::min(before, after) < 0.1;
+}
+
 std::vector<Rule> Found(const cv::Mat& ink, bool horizontal, const RuleOptions& options) {
     const double along = horizontal ? ink.cols : ink.rows;
     std::vector<Rule> rules;
     for (const Piece& p : Joined(Pieces(ink, horizontal, options), along * options.join_gap)) {
-        if (p.end - p.start < along * options.min_length)
+        if (p.end - p.start < along * options.min_length ||
+            (!options.picture_edges && EdgeOfPicture(ink, p, horizontal)))
             continue;
         const auto at = static_cast<float>(p.at);
         const auto start = static_cast<float>(p.start), end = static_cast<float>(p.end);

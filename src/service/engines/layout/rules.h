@@ -27,6 +27,10 @@ struct RuleOptions {
     double max_thickness = 0.02;  // thickest, as a share of the page's shorter side
     double join_gap = 0.02;       // collinear pieces this close (share of the side) are one rule
     int bridge = 0;  // breaks this long (pixels) in a rule's ink, a photograph's noise, are closed
+    // Whether the edge of a picture (a photograph's texture along one side, paper along the
+    // other) counts as a rule: a page's regions are not cut at a figure's edge, but a
+    // table's shaded rows end at theirs.
+    bool picture_edges = false;
 };
 
 // grey: 8-bit, one channel, dark ink on a light ground.

@@ -74,7 +74,8 @@ struct LayoutStageOptions {
     layout::RuleOptions rules;
     // Tables: their inner rules are as short as a few rows or a column's width.
     bool find_tables = true;
-    layout::RuleOptions table_rules{.kernel = 0.02, .min_length = 0.04, .bridge = 4};
+    layout::RuleOptions table_rules{
+        .kernel = 0.02, .min_length = 0.04, .bridge = 4, .picture_edges = true};
     layout::TableOptions tables;
 };
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace ocrgated::layout {
@@ -50,6 +52,30 @@ TEST(FindRules, LongRulesButNotText) {
             EXPECT_LE(cv::norm(rule.from - e.rules[k].from), 3) << Describe(*e.found);
             EXPECT_LE(cv::norm(rule.to - e.rules[k].to), 3) << Describe(*e.found);
         }
+    }
+}
+
+// A photograph's edges are no rules for the page (its regions), but a table's shaded rows end
+// at theirs: without the case that finds them, the page's case would prove nothing.
+TEST(FindRules, APhotographsEdgesOnlyWhenAsked) {
+    cv::Mat page(300, 400, CV_8UC1, cv::Scalar(235));
+    cv::Mat photo = page(cv::Rect(60, 60, 280, 140));
+    cv::theRNG().state = 7;
+    cv::randu(photo, cv::Scalar(0), cv::Scalar(160));
+    cv::line(page, {20, 250}, {380, 250}, cv::Scalar(30), 2);
+    const struct Case {
+        bool edges;
+        std::size_t least, most;  // horizontal rules found
+    } cases[] = {{false, 1, 1}, {true, 2, 10}};
+    for (const Case& c : cases) {
+        RuleOptions options;
+        options.picture_edges = c.edges;
+        const Rules rules = FindRules(page, options);
+        EXPECT_GE(rules.horizontal.size(), c.least) << c.edges << Describe(rules.horizontal);
+        EXPECT_LE(rules.horizontal.size(), c.most) << c.edges << Describe(rules.horizontal);
+        EXPECT_TRUE(std::any_of(rules.horizontal.begin(), rules.horizontal.end(),
+                                [](const Rule& r) { return std::abs(r.from.y - 250) < 3; }))
+            << c.edges << Describe(rules.horizontal);
     }
 }
 
