@@ -86,7 +86,7 @@ RecognitionScope::~RecognitionScope() {
     const int dropped = current->messages - kMessagesPerRecognition;
     if (dropped > 0)
         Log("ocrgated: " + current->request + ": " + std::to_string(dropped) +
-                     " more decoder messages not shown");
+            " more decoder messages not shown");
     current.reset();
 }
 
@@ -109,8 +109,8 @@ void StretchDeadline(double share) {
     if (!current)
         return;
     const auto stretched =
-        current->start + std::chrono::duration_cast<Clock::duration>(
-                             current->limits.max_time * std::clamp(share, 1.0, 3.0));
+        current->start + std::chrono::duration_cast<Clock::duration>(current->limits.max_time *
+                                                                     std::clamp(share, 1.0, 3.0));
     current->deadline = std::max(current->deadline, stretched);
 }
 

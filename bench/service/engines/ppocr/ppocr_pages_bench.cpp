@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
         tesseract_time += peer.seconds;
         // The whole reading when pages were picked, its start otherwise.
         std::printf("  %-40s %6.2f%% (tesseract %6.2f%%)  %6.2f s / %6.2f s\n    %.*s\n",
-                    page.kind.c_str(), 100 * errors.Rate(), 100 * peer_errors.Rate(),
-                    mine.seconds, peer.seconds, argc > 1 ? 1 << 20 : 400,
+                    page.kind.c_str(), 100 * errors.Rate(), 100 * peer_errors.Rate(), mine.seconds,
+                    peer.seconds, argc > 1 ? 1 << 20 : 400,
                     quillory::testing::Joined(mine.lines).c_str());
     }
     double our_mean = 0, peer_mean = 0;

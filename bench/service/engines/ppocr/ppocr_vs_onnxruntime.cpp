@@ -133,7 +133,8 @@ int main() {
     const double staged = std::accumulate(stages.begin(), stages.end(), 0.0);
     std::printf("our stages' shares of a page's time:");
     for (std::size_t stage = 1; stage < stages.size(); ++stage)
-        std::printf(" %s %.1f%%", ocrgated::ppocr::StageName(static_cast<ocrgated::ppocr::Stage>(stage)),
+        std::printf(" %s %.1f%%",
+                    ocrgated::ppocr::StageName(static_cast<ocrgated::ppocr::Stage>(stage)),
                     100 * stages[stage] / std::max(staged, 1e-9));
     std::printf("\n");
     std::printf("total: ours %.3f s", our_total);

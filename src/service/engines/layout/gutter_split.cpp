@@ -44,8 +44,9 @@ std::vector<Blank> WideBlanks(const TextLine& line, float least, float least_gap
 }
 
 // Whether the lines near `line` stop on both sides of x rather than run through it.
-bool IsGutter(const Page& page, std::size_t line, float x, const std::vector<std::vector<Blank>>& blanks,
-              double unit, const GutterOptions& options) {
+bool IsGutter(const Page& page, std::size_t line, float x,
+              const std::vector<std::vector<Blank>>& blanks, double unit,
+              const GutterOptions& options) {
     const cv::Rect2f& box = page.lines[line].box;
     const float centre = box.y + box.height / 2;
     int left = 0, right = 0, crossing = 0;
@@ -80,7 +81,8 @@ void KeepReadSide(TextLine& line, const Blank& blank) {
     if (right > left) {
         line.box.x = left;
         line.box.width = right - left;
-        std::erase_if(line.gaps, [&](const auto& gap) { return gap.first < left || gap.second > right; });
+        std::erase_if(line.gaps,
+                      [&](const auto& gap) { return gap.first < left || gap.second > right; });
     }
 }
 

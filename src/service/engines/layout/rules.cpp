@@ -115,7 +115,8 @@ double InkBeside(const cv::Mat& ink, const Piece& p, bool horizontal, int side) 
 // A picture's edge: a photograph's texture along one side, paper along the other. A rule
 // has paper on both sides but for the text set close to it.
 bool EdgeOfPicture(const cv::Mat& ink, const Piece& p, bool horizontal) {
-    const double before = InkBeside(ink, p, horizontal, -1), after = InkBeside(ink, p, horizontal, 1);
+    const double before = InkBeside(ink, p, horizontal, -1),
+                 after = InkBeside(ink, p, horizontal, 1);
     return std::max(before, after) > 0.4 && std::min(before, after) < 0.1;
 }
 

@@ -3,12 +3,12 @@
 #include "base/line_join.h"
 #include "service/engines/layout/gutter_split.h"
 #include "service/engines/layout/page_layout.h"
-#include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/character_boxes.h"
 #include "service/engines/ppocr/page_pieces.h"
 #include "service/engines/ppocr/picture_input.h"
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/single_line.h"
+#include "service/engines/tables/tables.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -182,8 +182,10 @@ PageReading LayOutLines(const std::vector<LineRecord>& records, const cv::Mat& p
     const double angle = TextAngle(upright);
     layout::Page page;
     for (std::size_t i = 0; i < kept.size(); ++i)
-        page.lines.push_back({Deskewed(upright[i], angle), kept[i].words,
-                              Glyphs(kept[i], picture.size(), turns, angle), {}});
+        page.lines.push_back({Deskewed(upright[i], angle),
+                              kept[i].words,
+                              Glyphs(kept[i], picture.size(), turns, angle),
+                              {}});
     // Rules only matter where there are lines to set apart.
     if (options.find_rules && kept.size() > 1)
         page.rules = RulesInFrame(picture, turns, angle, options.rules);

@@ -45,8 +45,8 @@ std::vector<RecognizedLine> Pieces(const std::vector<RecognizedLine>& lines,
         piece.words = split.lines[j].text;
         const auto& glyphs = whole.lines[origin[j]].glyphs;
         const auto& own = split.lines[j].glyphs;
-        const auto first = own.empty() ? glyphs.end()
-                                       : std::find(glyphs.begin(), glyphs.end(), own.front());
+        const auto first =
+            own.empty() ? glyphs.end() : std::find(glyphs.begin(), glyphs.end(), own.front());
         if (first != glyphs.end() && own.size() <= std::size_t(glyphs.end() - first)) {
             const auto at = first - glyphs.begin();
             piece.characters.assign(line.characters.begin() + at,
@@ -65,7 +65,8 @@ std::vector<RecognizedLine> Pieces(const std::vector<RecognizedLine>& lines,
             // The corner the line's reading starts at: the square's nearest to its first.
             std::size_t start = 0;
             if (!line.corners.empty()) {
-                const cv::Point2f centre(line.left + line.width / 2.f, line.top + line.height / 2.f);
+                const cv::Point2f centre(line.left + line.width / 2.f,
+                                         line.top + line.height / 2.f);
                 const cv::Point2f from(float(line.corners[0].x) - centre.x,
                                        float(line.corners[0].y) - centre.y);
                 start = from.y < 0 ? (from.x < 0 ? 0 : 1) : (from.x < 0 ? 3 : 2);

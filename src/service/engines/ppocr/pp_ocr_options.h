@@ -4,9 +4,9 @@
 
 #include "service/engines/layout/layout_options.h"
 #include "service/engines/layout/rules.h"
-#include "service/engines/tables/tables.h"
 #include "service/engines/ppocr/db_postprocess.h"
 #include "service/engines/ppocr/seal_removal.h"
+#include "service/engines/tables/tables.h"
 #include "service/pictures/picture_decoder.h"
 
 #include <opencv2/core.hpp>

@@ -71,8 +71,8 @@ std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
         boxes.empty() ? 1.0 : std::min(1.0, options_.text_height / std::max(height, 1.0));
     if (scale < shown * 1.25)
         return boxes;
-    const int overlap = static_cast<int>(std::ceil(boxes.empty() ? 0.1 * options_.band_rows / scale
-                                                                 : 4 * height));
+    const int overlap =
+        static_cast<int>(std::ceil(boxes.empty() ? 0.1 * options_.band_rows / scale : 4 * height));
     return DetectInBands(picture, scale, overlap);
 }
 
