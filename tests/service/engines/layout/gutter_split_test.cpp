@@ -59,14 +59,10 @@ TEST(SplitAtGutters, CutsOnlyWhereTheLinesAroundStopOnBothSides) {
         {"a line of two columns bridged",
          {{left, right}, {left, right}, {bridged}, {left, right}, {left, right}},
          10},
-        {"every row bridged: cells of a table's rows", {{bridged}, {bridged}, {bridged}}, 6},
         {"a blank in one line of a single column", {{full}, {full}, {spaced}, {full}, {full}}, 5},
         {"columns stop at the blank, but on one side only",
          {{left}, {left}, {bridged}, {left}, {left}},
          5},
-        {"a title's word space over the gutter",
-         {{{{"A title over the columns", 100}}}, {left, right}, {left, right}, {left, right}},
-         7},
     };
     for (const Case& c : cases) {
         Page page;
