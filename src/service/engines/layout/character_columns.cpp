@@ -118,7 +118,9 @@ class Columns {
         }
         if (horizontal > options_.max_spacing * size_)
             horizontal = kFar;
-        return vertical <= options_.max_gap * size_ && vertical < horizontal;
+        // Set as clearly closer down than across: a grid spaced alike both ways is rows.
+        return vertical <= options_.max_gap * size_ &&
+               vertical + size_ < options_.max_pitch * (horizontal + size_);
     }
 
     // A column ends where the step to the next character is much longer than its usual one.

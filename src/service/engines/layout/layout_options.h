@@ -45,7 +45,8 @@ struct ParagraphOptions {
 struct CharacterOptions {
     float squareness = 1.5f;   // longest over shortest side of a box holding one character
     float max_offset = 0.3f;   // centres in one column or row differ by at most this much
-    float max_gap = 1.2f;      // widest gap between neighbours of one column
+    float max_gap = 1.6f;      // widest gap between neighbours of one column
+    float max_pitch = 0.92f;   // a column's pitch over the pitch across it, at most
     float max_spacing = 4.f;   // neighbours farther apart than this do not count at all
     float size_ratio = 1.5f;   // neighbours' sizes differ by at most this ratio
     float pitch_break = 1.6f;  // a step this many times the column's usual one ends it

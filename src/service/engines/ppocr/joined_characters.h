@@ -24,8 +24,8 @@ std::vector<TextBox> JoinCharacterColumns(const std::vector<TextBox>& boxes, flo
                                           const layout::LayoutOptions& options,
                                           const PiecesReadAsWords& read_as_words);
 
-// A column the detector found in pieces (runs of characters and characters alone, less than
-// half a character apart) becomes one box, on a page set mostly in columns. Pieces join when
+// A column the detector found in pieces (runs of characters and characters alone, at most
+// a character apart) becomes one box, on a page set mostly in columns. Pieces join when
 // their widths are alike, their centres line up and one of them is a tall run; any other
 // page's boxes come back as they were.
 std::vector<TextBox> JoinColumnPieces(const std::vector<TextBox>& boxes, float tall_ratio);

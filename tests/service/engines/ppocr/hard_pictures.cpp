@@ -127,6 +127,8 @@ std::vector<RenderedPicture> RenderHardSet() {
     // Set in a serif face, the detector finds each column in pieces, some a character alone.
     add("vertical-serif", columns,
         Columns(columns, "/usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc", "0"));
+    // Characters set apart down the column: the detector finds them one by one or as rows.
+    add("vertical-spaced", columns, Columns(columns, kSans, "14"));
     const std::vector<std::string> paragraph = {"本产品适用于家庭及办公环境，请勿在潮湿处使用。",
                                                 "使用前请仔细阅读说明书，并妥善保管。",
                                                 "如有质量问题，请在七日内凭购物凭证办理退换。",
