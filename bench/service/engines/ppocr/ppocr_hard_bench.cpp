@@ -6,45 +6,12 @@
 #include "hard_pictures.h"
 #include "service/common/memory.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
-
-#include <unistd.h>
+#include "tesseract_cli.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <memory>
-#include <sstream>
-#include <stdexcept>
-
-namespace {
-
-std::vector<std::string> TesseractCli(const std::vector<std::uint8_t>& picture) {
-    char path[] = "/tmp/quillory-hard-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0)
-        throw std::runtime_error("cannot make a temporary file");
-    close(fd);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(picture.data()),
-               static_cast<std::streamsize>(picture.size()));
-    const std::string command = std::string("tesseract ") + path + " - -l chi_sim+eng 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        text.append(buffer, n);
-    pipe.reset();
-    unlink(path);
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (line.find_first_not_of(" \f") != std::string::npos)
-            lines.push_back(line);
-    return lines;
-}
-
-}  // namespace
 
 // With a folder argument, each picture is also written there to be looked at.
 int main(int argc, char** argv) {
@@ -62,7 +29,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> ours;
         for (const auto& line : ppocr.Recognize(picture.png))
             ours.push_back(line.words);
-        const auto theirs = TesseractCli(picture.png);
+        const auto theirs = bench::TesseractCli(picture.png, "-l chi_sim+eng");
         by_kind[picture.style].first.Add(picture.lines, ours);
         by_kind[picture.style].second.Add(picture.lines, theirs);
         ours_total.Add(picture.lines, ours);

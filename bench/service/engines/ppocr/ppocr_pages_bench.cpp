@@ -1,11 +1,14 @@
 // Real pages of published documents (papers in two columns, pages in three, reports,
-// Chinese reports and pages in columns) read by the PP-OCR engine beside Tesseract's own
-// page layout analysis (`--psm 3`, our Tesseract engine's mode; English pages in `eng`,
+// Chinese reports and pages in columns) read by the PP-OCR engine beside the tesseract
+// command line with its own page layout analysis (`--psm 3`; English pages in `eng`,
 // Chinese ones in `chi_sim+eng`): the character error rate in reading order per kind, and
 // the time of both. Each page's reading is printed to be looked at. Prints
-// `ratio real_pages_cer_vs_tesseract=<mean of kinds, ours / Tesseract's>` and
-// `ratio real_pages_time_vs_tesseract=<ours / Tesseract's>`. `ppocr_pages_bench NAME` reads
-// the pages whose name holds NAME only, and prints their whole reading.
+// `ratio real_pages_cer_vs_tesseract=<mean of kinds, ours / the command line's>` and
+// `ratio real_pages_time_vs_tesseract=<ours / the command line's>`, and both again against
+// Tesseract's library in process (`..._in_process`), which reads these pages better than
+// its command line (our Tesseract engine's settings) and loads no models per page.
+// `ppocr_pages_bench NAME` reads the pages whose name holds NAME only, and prints their
+// whole reading.
 
 #include "character_error_rate.h"
 #include "real_sets.h"
@@ -13,6 +16,7 @@
 #include "service/engines/cores.h"
 #include "service/engines/ppocr/pp_ocr_recognizer.h"
 #include "service/engines/tesseract/tesseract_recognizer.h"
+#include "tesseract_cli.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,18 +30,32 @@ struct Reading {
     double seconds = 0;
 };
 
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 Reading Read(ocrgated::Recognizer& engine, const std::vector<std::uint8_t>& png) {
     const auto start = std::chrono::steady_clock::now();
     Reading reading;
     for (const auto& line : engine.Recognize(png))
         reading.lines.push_back(line.words);
-    reading.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    reading.seconds = SecondsSince(start);
     return reading;
 }
 
+Reading ReadCli(const std::vector<std::uint8_t>& png, const std::string& languages) {
+    const auto start = std::chrono::steady_clock::now();
+    Reading reading{bench::TesseractCli(png, "--psm 3 -l " + languages), 0};
+    reading.seconds = SecondsSince(start);
+    return reading;
+}
+
+// Ours, the command line's and the library's: errors per kind and time.
+constexpr int kReaders = 3;
+const char* const kReaderNames[kReaders] = {"ours", "tesseract", "in process"};
+
 struct Tally {
-    quillory::testing::ErrorCount ours, tesseract;
+    quillory::testing::ErrorCount errors[kReaders];
     int pages = 0;
 };
 
@@ -51,39 +69,47 @@ int main(int argc, char** argv) {
     ocrgated::TesseractRecognizer english("eng"), chinese("chi_sim+eng");
 
     std::map<std::string, Tally> kinds;
-    double our_time = 0, tesseract_time = 0;
+    double seconds[kReaders] = {};
     for (const auto& page : quillory::testing::LoadRealPages()) {
         if (argc > 1 && page.kind.find(argv[1]) == std::string::npos)
             continue;
         const std::string kind = page.kind.substr(0, page.kind.find('/'));
-        const Reading mine = Read(ours, page.png);
-        const Reading peer = Read(kind.starts_with("zh") ? chinese : english, page.png);
-        quillory::testing::ErrorCount errors, peer_errors;
-        errors.Add(page.lines, mine.lines);
-        peer_errors.Add(page.lines, peer.lines);
+        const bool zh = kind.starts_with("zh");
+        const Reading readings[kReaders] = {Read(ours, page.png),
+                                            ReadCli(page.png, zh ? "chi_sim+eng" : "eng"),
+                                            Read(zh ? chinese : english, page.png)};
         Tally& tally = kinds[kind];
-        tally.ours.Add(page.lines, mine.lines);
-        tally.tesseract.Add(page.lines, peer.lines);
         ++tally.pages;
-        our_time += mine.seconds;
-        tesseract_time += peer.seconds;
+        std::printf("  %-40s", page.kind.c_str());
+        for (int r = 0; r < kReaders; ++r) {
+            quillory::testing::ErrorCount errors;
+            errors.Add(page.lines, readings[r].lines);
+            tally.errors[r].Add(page.lines, readings[r].lines);
+            seconds[r] += readings[r].seconds;
+            std::printf("  %s %6.2f%% %5.2f s", kReaderNames[r], 100 * errors.Rate(),
+                        readings[r].seconds);
+        }
         // The whole reading when pages were picked, its start otherwise.
-        std::printf("  %-40s %6.2f%% (tesseract %6.2f%%)  %6.2f s / %6.2f s\n    %.*s\n",
-                    page.kind.c_str(), 100 * errors.Rate(), 100 * peer_errors.Rate(), mine.seconds,
-                    peer.seconds, argc > 1 ? 1 << 20 : 400,
-                    quillory::testing::Joined(mine.lines).c_str());
-    }
-    double our_mean = 0, peer_mean = 0;
-    for (const auto& [kind, tally] : kinds) {
-        std::printf("%-12s %2d pages  ours %6.2f%%  tesseract %6.2f%%\n", kind.c_str(), tally.pages,
-                    100 * tally.ours.Rate(), 100 * tally.tesseract.Rate());
-        our_mean += tally.ours.Rate() / double(kinds.size());
-        peer_mean += tally.tesseract.Rate() / double(kinds.size());
+        std::printf("\n    %.*s\n", argc > 1 ? 1 << 20 : 400,
+                    quillory::testing::Joined(readings[0].lines).c_str());
     }
     if (kinds.empty())
         return 0;
-    std::printf("real_pages_cer=%.4f tesseract_real_pages_cer=%.4f (mean of kinds)\n", our_mean,
-                peer_mean);
-    std::printf("ratio real_pages_cer_vs_tesseract=%.3f\n", our_mean / std::max(peer_mean, 1e-9));
-    std::printf("ratio real_pages_time_vs_tesseract=%.3f\n", our_time / tesseract_time);
+    double means[kReaders] = {};
+    for (const auto& [kind, tally] : kinds) {
+        std::printf("%-12s %2d pages", kind.c_str(), tally.pages);
+        for (int r = 0; r < kReaders; ++r) {
+            std::printf("  %s %6.2f%%", kReaderNames[r], 100 * tally.errors[r].Rate());
+            means[r] += tally.errors[r].Rate() / double(kinds.size());
+        }
+        std::printf("\n");
+    }
+    std::printf(
+        "real_pages_cer=%.4f tesseract_real_pages_cer=%.4f in process %.4f (mean of kinds)\n",
+        means[0], means[1], means[2]);
+    std::printf("ratio real_pages_cer_vs_tesseract=%.3f\n", means[0] / std::max(means[1], 1e-9));
+    std::printf("ratio real_pages_cer_vs_tesseract_in_process=%.3f\n",
+                means[0] / std::max(means[2], 1e-9));
+    std::printf("ratio real_pages_time_vs_tesseract=%.3f\n", seconds[0] / seconds[1]);
+    std::printf("ratio real_pages_time_vs_tesseract_in_process=%.3f\n", seconds[0] / seconds[2]);
 }
