@@ -92,12 +92,18 @@ bool SeparatesColumns(const Frame& frame, const std::vector<Row>& rows, Gap gap,
     if (std::min(left_lines, right_lines) < options.min_shared_lines ||
         narrower < options.min_column_width * frame.unit)
         return false;
-    // Pieces side by side in every row are a table's rows, unless they are as long as lines
-    // of text: columns hold lines, a table holds short cells.
-    if (shared < static_cast<int>(rows.size()))
-        return true;
+    // Pieces side by side in (nearly) every row a side has are a table's rows or a
+    // receipt's items and amounts, unless they are as long as lines of text: columns hold
+    // lines, a table holds short cells.
     const double line = options.min_line_length * frame.unit;
-    return MedianWidth(frame, left) >= line && MedianWidth(frame, right) >= line;
+    if (MedianWidth(frame, left) >= line && MedianWidth(frame, right) >= line)
+        return true;
+    if (shared == static_cast<int>(rows.size()))
+        return false;
+    // A narrow side of short pieces nearly all beside the other's: amounts or page numbers.
+    const Side& narrow = left.right - left.left < right.right - right.left ? left : right;
+    return narrower >= 2 * line || MedianWidth(frame, narrow) >= line ||
+           shared < options.min_shared_share * std::min(left_lines, right_lines);
 }
 
 }  // namespace ocrgated::layout

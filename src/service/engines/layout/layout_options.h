@@ -12,6 +12,7 @@ struct RegionOptions {
                                     // and short table cells with their rows
     float min_line_length = 6.f;    // median piece on each side of a gutter that every row
                                     // crosses: shorter pieces are a table's cells in rows
+    float min_shared_share = 0.8f;  // ...or that this share of one side's rows cross
     float gutter_intrusion = 0.5f;  // share of a gutter a line alone on its side may cover and
                                     // still belong to the columns beside it
     float min_side_overlap = 0.5f;  // the two sides overlap by this share of the shorter one

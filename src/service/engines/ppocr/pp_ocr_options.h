@@ -5,6 +5,7 @@
 #include "service/engines/layout/layout_options.h"
 #include "service/engines/layout/rules.h"
 #include "service/engines/ppocr/db_postprocess.h"
+#include "service/engines/ppocr/faint_lines.h"
 #include "service/engines/ppocr/seal_removal.h"
 #include "service/engines/tables/tables.h"
 #include "service/pictures/picture_decoder.h"
@@ -88,6 +89,9 @@ struct PpOcrOptions {
     SingleLineOptions single_line;
     ReadingOptions reading;
     LayoutStageOptions layout;
+    // Lines printed faintly behind the page's text (a receipt roll's notes) are not read.
+    bool drop_faint_lines = true;
+    FaintOptions faint;
     // Red and blue seals over text have their ink lifted before detection; none when off.
     bool lift_seals = true;
     SealOptions seals;

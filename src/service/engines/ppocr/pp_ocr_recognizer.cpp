@@ -249,7 +249,10 @@ PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given, const ReadingHints& 
         CheckDeadline();
         const std::vector<TextBox> boxes = [&] {
             const StageTimer timer(impl_->times, Stage::kDetect);
-            return impl_->detector.Detect(picture);
+            std::vector<TextBox> found = impl_->detector.Detect(picture);
+            return impl_->options.drop_faint_lines
+                       ? WithoutFaintLines(picture, std::move(found), impl_->options.faint)
+                       : found;
         }();
         StretchDeadline(Characters(boxes) / impl_->options.reading.characters_per_limit);
         CheckDeadline();

@@ -1,4 +1,5 @@
 #include "service/engines/ppocr/line_geometry.h"
+#include "service/engines/ppocr/faint_lines.h"
 #include "service/engines/ppocr/pp_ocr_options.h"
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/vertical_text.h"
@@ -93,6 +94,45 @@ TEST(ColumnAsLine, SetsTheCharactersOfAColumnSideBySide) {
     for (int cell = 0; cell < 3; ++cell) {
         const cv::Mat ink = line(cv::Rect(cell * 30, 0, 30, 30)) < 128;
         EXPECT_GT(cv::countNonZero(ink.reshape(1)), 3 * 200) << cell;
+    }
+}
+
+// Lines drawn on white paper in the given grey levels, each in its own box; which stay.
+TEST(FaintLines, OnlyPrintFarFainterThanThePagesGoes) {
+    struct Case {
+        const char* name;
+        std::vector<int> greys;  // ink of each line, 0 black; a negative one is a thin dash
+        std::vector<bool> kept;
+    } cases[] = {
+        {"notes printed faintly behind black text", {0, 0, 215, 0, 220}, {1, 1, 0, 1, 0}},
+        {"grey text beside black stays", {0, 0, 140, 0}, {1, 1, 1, 1}},
+        {"a page printed light all over", {170, 175, 215, 170}, {1, 1, 1, 1}},
+        {"a thin dash in a box of its own", {0, 0, -1, 0}, {1, 1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        cv::Mat page(60 * static_cast<int>(c.greys.size()) + 20, 400, CV_8UC3,
+                     cv::Scalar::all(255));
+        std::vector<TextBox> boxes;
+        for (std::size_t i = 0; i < c.greys.size(); ++i) {
+            const int y = 20 + 60 * static_cast<int>(i);
+            const int grey = std::abs(c.greys[i]);
+            if (c.greys[i] < 0)
+                cv::line(page, {14, y + 18}, {26, y + 18}, cv::Scalar::all(0), 2);
+            else
+                cv::putText(page, "Faint or not 1,25", {10, y + 28}, cv::FONT_HERSHEY_SIMPLEX, 0.9,
+                            cv::Scalar::all(grey), 2);
+            const float right = c.greys[i] < 0 ? 40.f : 320.f;
+            boxes.push_back({{cv::Point2f(5, y), cv::Point2f(right, y), cv::Point2f(right, y + 36),
+                              cv::Point2f(5, y + 36)},
+                             1});
+        }
+        const auto kept = WithoutFaintLines(page, boxes, {});
+        std::vector<bool> which;
+        for (const TextBox& box : boxes)
+            which.push_back(std::any_of(kept.begin(), kept.end(), [&](const TextBox& k) {
+                return k.corners[0] == box.corners[0];
+            }));
+        EXPECT_EQ(which, c.kept) << c.name;
     }
 }
 

@@ -53,9 +53,13 @@ std::vector<std::pair<std::filesystem::path, std::string>> Truths(
     return truths;
 }
 
+// The picture beside a truth file: a PNG, or the JPEG a scan came as.
 std::vector<std::uint8_t> Picture(std::filesystem::path truth) {
-    const std::string png = Slurp(truth.replace_extension(".png"));
-    return {png.begin(), png.end()};
+    truth.replace_extension(".png");
+    if (!std::filesystem::exists(truth))
+        truth.replace_extension(".jpg");
+    const std::string bytes = Slurp(truth);
+    return {bytes.begin(), bytes.end()};
 }
 
 }  // namespace
