@@ -53,28 +53,28 @@ float UsualGap(const Group& column, const std::vector<cv::Rect2f>& bounds) {
 // heading stands farther from the columns than their characters from each other; a piece
 // that covers no column and fills no narrow blank is text of its own and stays.
 void AbsorbStrayPieces(std::vector<Group>& groups, const std::vector<cv::Rect2f>& bounds) {
-    std::vector<float> widths;
-    cv::Rect2f grid;
+    // The columns across the page, left to right; the grid they make; a character's size.
+    std::vector<cv::Rect2f> columns;
     for (const Group& group : groups)
-        if (group.column) {
-            widths.push_back(group.around.width);
-            grid = widths.size() == 1 ? group.around : (grid | group.around);
-        }
-    if (widths.size() < 2)
+        if (group.column)
+            columns.push_back(group.around);
+    if (columns.size() < 2)
         return;
+    std::sort(columns.begin(), columns.end(),
+              [](const cv::Rect2f& a, const cv::Rect2f& b) { return a.x < b.x; });
+    cv::Rect2f grid = columns.front();
+    std::vector<float> widths;
+    for (const cv::Rect2f& column : columns) {
+        grid |= column;
+        widths.push_back(column.width);
+    }
     std::nth_element(widths.begin(), widths.begin() + std::ptrdiff_t(widths.size() / 2),
                      widths.end());
     const float size = widths[widths.size() / 2];
     const auto covers = [&](const Group& column, std::size_t i) {
         return column.column && Overlap(column.around, bounds[i]) >= column.around.width / 2;
     };
-    // Where the columns stand across the page, the narrow blanks between neighbours filled.
-    std::vector<cv::Rect2f> columns;
-    for (const Group& group : groups)
-        if (group.column)
-            columns.push_back(group.around);
-    std::sort(columns.begin(), columns.end(),
-              [](const cv::Rect2f& a, const cv::Rect2f& b) { return a.x < b.x; });
+    // Where the columns stand, the narrow blanks between neighbours filled.
     std::vector<std::pair<float, float>> spans;
     for (const cv::Rect2f& column : columns) {
         if (!spans.empty() && column.x - spans.back().second <= 1.5f * size)
