@@ -254,19 +254,20 @@ void ToPictureScale(std::vector<RecognizedLine>& lines, double scale) {
     if (scale == 1.0)
         return;
     const auto back = [scale](int value) { return int(std::lround(value / scale)); };
+    // Edges are scaled, not sizes, so that what lay inside a box still does.
+    const auto box = [&back](int& left, int& top, int& width, int& height) {
+        const int right = back(left + width), bottom = back(top + height);
+        left = back(left);
+        top = back(top);
+        width = right - left;
+        height = bottom - top;
+    };
     for (RecognizedLine& line : lines) {
-        line.left = back(line.left);
-        line.top = back(line.top);
-        line.width = back(line.width);
-        line.height = back(line.height);
+        box(line.left, line.top, line.width, line.height);
         for (PicturePoint& corner : line.corners)
             corner = {back(corner.x), back(corner.y)};
-        for (PlacedCharacter& c : line.characters) {
-            c.left = back(c.left);
-            c.top = back(c.top);
-            c.width = back(c.width);
-            c.height = back(c.height);
-        }
+        for (PlacedCharacter& c : line.characters)
+            box(c.left, c.top, c.width, c.height);
     }
 }
 

@@ -36,6 +36,23 @@ struct DetectionOptions {
     DbOptions db;
 };
 
+// Small print (a table cropped from a page shown on a screen): the detector runs lines and
+// cells together and the layout's measures have too few pixels to tell a column from a
+// space, so a picture whose lines come out under `min_height` high is read enlarged until
+// they are `height` high, at most `max_scale` times and to `max_long_side`; a gain under
+// `min_scale` is not worth a second look. The detector looks again at the enlargement
+// where its lines are `detection_height` high: closer reads small print no better and
+// costs the square. A page already that long is read as it is: the detector looks closer
+// at a large page of small print itself.
+struct SmallTextOptions {
+    double min_height = 20;
+    double height = 40;
+    double detection_height = 24;
+    double max_scale = 4;
+    double min_scale = 1.25;
+    int max_long_side = 2000;
+};
+
 // When a thin picture is read whole as one line: the detector finds the ends of a long
 // screenshot line better than its middle.
 struct SingleLineOptions {
@@ -87,6 +104,7 @@ struct PpOcrOptions {
     float tall_ratio = 1.5f;              // boxes this much taller than wide are vertical
     float min_line_confidence = 0.5f;     // lines read with less are dropped as noise
     SingleLineOptions single_line;
+    SmallTextOptions small_text;
     ReadingOptions reading;
     LayoutStageOptions layout;
     // Lines printed faintly behind the page's text (a receipt roll's notes) are not read.

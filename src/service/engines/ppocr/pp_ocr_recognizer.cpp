@@ -178,6 +178,64 @@ struct PpOcrRecognizer::Impl {
         return 1;  // columns right to left read like a page turned back anticlockwise
     }
 
+    // Reads the picture as given, or enlarged when its print is small. A picture that is
+    // itself an enlargement has `detection_scale` set: the detector sees it reduced by that,
+    // where it finds small print best, and it is not enlarged again.
+    PageReading ReadPicture(const cv::Mat& given, const ReadingHints& hints,
+                            double detection_scale = 0) {
+        // What the page shows with the seals' ink lifted: the text under them reads, their
+        // rings and stars are no lines.
+        const cv::Mat picture = [&] {
+            const StageTimer timer(times, Stage::kDecode);
+            return options.lift_seals ? WithoutSeals(given, options.seals) : given;
+        }();
+        CheckDeadline();
+        const std::vector<TextBox> boxes = [&] {
+            const StageTimer timer(times, Stage::kDetect);
+            std::vector<TextBox> found = detection_scale > 0
+                                             ? detector.Detect(picture, detection_scale)
+                                             : detector.Detect(picture);
+            return options.drop_faint_lines
+                       ? WithoutFaintLines(picture, std::move(found), options.faint)
+                       : found;
+        }();
+        const double height = MedianTextHeight(boxes);
+        if (const double scale = detection_scale > 0 ? 1 : Enlargement(given.size(), height);
+            scale > 1) {
+            cv::Mat enlarged;
+            {
+                const StageTimer timer(times, Stage::kDecode);
+                cv::resize(given, enlarged, {}, scale, scale, cv::INTER_CUBIC);
+            }
+            PageReading page = ReadPicture(
+                enlarged, hints,
+                std::min(1.0, options.small_text.detection_height / (height * scale)));
+            ToPictureScale(page, scale);
+            return page;
+        }
+        StretchDeadline(Characters(boxes) / options.reading.characters_per_limit);
+        CheckDeadline();
+        std::vector<LineRecord> records = Records(picture, boxes);
+        const QuarterTurns turns = Read(picture, records);
+        PageReading page = LayOut(picture, records, turns, hints);
+        if (StageTimesWanted())
+            Log("ppocr " + std::to_string(picture.cols) + "x" + std::to_string(picture.rows) +
+                ", " + std::to_string(page.lines.size()) + " lines, " +
+                std::to_string(page.tables.size()) + " tables: " + times.Summary());
+        return page;
+    }
+
+    // How much to enlarge a picture whose lines came out `height` high; 1 leaves it.
+    double Enlargement(cv::Size size, double height) const {
+        const SmallTextOptions& small = options.small_text;
+        if (height <= 0 || height >= small.min_height)
+            return 1;
+        const double scale =
+            std::min({small.height / height, small.max_scale,
+                      small.max_long_side / double(std::max(size.width, size.height))});
+        return scale >= small.min_scale ? scale : 1;
+    }
+
     PpOcrOptions options;
     TextDetector detector;
     std::optional<DirectionClassifier> classifier;
@@ -240,30 +298,7 @@ PageReading PpOcrRecognizer::ReadPage(const cv::Mat& given, const ReadingHints& 
         }
     } restart{impl_->times, impl_->last_times};
     try {
-        // What the page shows with the seals' ink lifted: the text under them reads, their
-        // rings and stars are no lines.
-        const cv::Mat picture = [&] {
-            const StageTimer timer(impl_->times, Stage::kDecode);
-            return impl_->options.lift_seals ? WithoutSeals(given, impl_->options.seals) : given;
-        }();
-        CheckDeadline();
-        const std::vector<TextBox> boxes = [&] {
-            const StageTimer timer(impl_->times, Stage::kDetect);
-            std::vector<TextBox> found = impl_->detector.Detect(picture);
-            return impl_->options.drop_faint_lines
-                       ? WithoutFaintLines(picture, std::move(found), impl_->options.faint)
-                       : found;
-        }();
-        StretchDeadline(Characters(boxes) / impl_->options.reading.characters_per_limit);
-        CheckDeadline();
-        std::vector<LineRecord> records = impl_->Records(picture, boxes);
-        const QuarterTurns turns = impl_->Read(picture, records);
-        PageReading page = impl_->LayOut(picture, records, turns, hints);
-        if (StageTimesWanted())
-            Log("ppocr " + std::to_string(picture.cols) + "x" + std::to_string(picture.rows) +
-                ", " + std::to_string(page.lines.size()) + " lines, " +
-                std::to_string(page.tables.size()) + " tables: " + impl_->times.Summary());
-        return page;
+        return impl_->ReadPicture(given, hints);
     } catch (const cv::Exception& e) {
         throw std::runtime_error(std::string("PP-OCR engine failed: ") + e.err);
     }

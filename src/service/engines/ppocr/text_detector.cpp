@@ -15,7 +15,8 @@ int RoundTo32(double length) {
     return std::max(32, static_cast<int>(std::lround(length / 32.0)) * 32);
 }
 
-// The median of the boxes' thinner sides: the height of the text, whichever way it runs.
+}  // namespace
+
 double MedianTextHeight(const std::vector<TextBox>& boxes) {
     if (boxes.empty())
         return 0;
@@ -27,8 +28,6 @@ double MedianTextHeight(const std::vector<TextBox>& boxes) {
                      heights.end());
     return heights[heights.size() / 2];
 }
-
-}  // namespace
 
 DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options) {
     DetectionLayout layout;
@@ -74,6 +73,14 @@ std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture) {
     const int overlap =
         static_cast<int>(std::ceil(boxes.empty() ? 0.1 * options_.band_rows / scale : 4 * height));
     return DetectInBands(picture, scale, overlap);
+}
+
+std::vector<TextBox> TextDetector::Detect(const cv::Mat& picture, double scale) {
+    DetectionOptions at = options_;
+    at.max_long_side = std::min(
+        options_.max_long_side,
+        static_cast<int>(std::ceil(std::max(picture.cols, picture.rows) * scale)));
+    return DetectAt(picture, PlanDetection(picture.size(), at));
 }
 
 std::vector<TextBox> TextDetector::DetectInBands(const cv::Mat& picture, double scale,

@@ -23,6 +23,10 @@ struct DetectionLayout {
 // that small print reaches the size the network was trained on; large ones scaled down.
 DetectionLayout PlanDetection(cv::Size picture, const DetectionOptions& options);
 
+// The median of the boxes' thinner sides: the height of the text, whichever way it runs;
+// 0 without boxes.
+double MedianTextHeight(const std::vector<TextBox>& boxes);
+
 class TextDetector {
   public:
     TextDetector(const std::string& model, const DetectionOptions& options);
@@ -30,6 +34,8 @@ class TextDetector {
     // serves every input size: it sets itself up again when the size changes. A large
     // picture whose text comes out too small to find is looked at again closer.
     std::vector<TextBox> Detect(const cv::Mat& picture);
+    // The picture seen at `scale` of its size, or at the network's long side if smaller.
+    std::vector<TextBox> Detect(const cv::Mat& picture, double scale);
 
   private:
     std::vector<TextBox> DetectAt(const cv::Mat& picture, const DetectionLayout& layout);

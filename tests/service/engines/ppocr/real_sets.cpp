@@ -1,5 +1,8 @@
 #include "real_sets.h"
 
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -96,6 +99,17 @@ std::vector<TablePage> LoadRealTables() {
         table.png = Picture(truth);
     }
     return tables;
+}
+
+TablePage Shrunk(TablePage table, double scale) {
+    if (scale >= 1)
+        return table;
+    table.kind += " at " + std::to_string(scale).substr(0, 4);
+    cv::Mat shrunk;
+    cv::resize(cv::imdecode(table.png, cv::IMREAD_UNCHANGED), shrunk, {}, scale, scale,
+               cv::INTER_AREA);
+    cv::imencode(".png", shrunk, table.png);
+    return table;
 }
 
 }  // namespace quillory::testing

@@ -15,6 +15,10 @@ namespace quillory::testing {
 // unreadable.
 std::vector<TablePage> LoadRealTables();
 
+// The table as a crop from a page shown at lower resolution shows it: its picture shrunk
+// to `scale` of its size, pixels averaged, and " at <scale>" after its kind.
+TablePage Shrunk(TablePage table, double scale);
+
 // Every page of the folder, `kind` as "<kind>/<name>" (paper-2col/01-…); no paragraph count.
 std::vector<LayoutPage> LoadRealPages();
 
