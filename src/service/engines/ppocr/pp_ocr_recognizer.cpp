@@ -13,6 +13,7 @@
 #include "service/engines/ppocr/reading_order.h"
 #include "service/engines/ppocr/seal_removal.h"
 #include "service/engines/ppocr/single_line.h"
+#include "service/engines/ppocr/small_print.h"
 #include "service/engines/ppocr/stage_times.h"
 #include "service/engines/ppocr/text_detector.h"
 #include "service/engines/ppocr/text_recognizer.h"
@@ -200,8 +201,9 @@ struct PpOcrRecognizer::Impl {
                        : found;
         }();
         const double height = MedianTextHeight(boxes);
-        if (const double scale = detection_scale > 0 ? 1 : Enlargement(given.size(), height);
-            scale > 1) {
+        const double scale =
+            detection_scale > 0 ? 1 : Enlargement(given.size(), height, options.small_text);
+        if (scale > 1) {
             cv::Mat enlarged;
             {
                 const StageTimer timer(times, Stage::kDecode);
@@ -223,17 +225,6 @@ struct PpOcrRecognizer::Impl {
                 ", " + std::to_string(page.lines.size()) + " lines, " +
                 std::to_string(page.tables.size()) + " tables: " + times.Summary());
         return page;
-    }
-
-    // How much to enlarge a picture whose lines came out `height` high; 1 leaves it.
-    double Enlargement(cv::Size size, double height) const {
-        const SmallTextOptions& small = options.small_text;
-        if (height <= 0 || height >= small.min_height)
-            return 1;
-        const double scale =
-            std::min({small.height / height, small.max_scale,
-                      small.max_long_side / double(std::max(size.width, size.height))});
-        return scale >= small.min_scale ? scale : 1;
     }
 
     PpOcrOptions options;
