@@ -141,8 +141,9 @@ int main(int argc, char** argv) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const Score found = Scored(tables.ReadPage(page.png), page, false);
-        const Score small = Scored(
-            tables.ReadPage(SmallPrint(page, lines).png, {.one_table = true}), page, false);
+        const TablePage shrunk = SmallPrint(page, lines);
+        const Score small =
+            Scored(tables.ReadPage(shrunk.png, {.one_table = true}), shrunk, !only.empty());
         std::printf("  %-34s %2dx%-2d %.3f %-5s | %.3f %-5s %.2f s | %.3f %s\n",
                     page.kind.c_str(), page.rows, page.columns, said.f1,
                     said.shape ? "right" : "wrong", found.f1, found.shape ? "right" : "wrong",

@@ -65,10 +65,30 @@ std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>
 std::vector<TableGrid> OpenTables(const Page& page, const std::vector<TableGrid>& found,
                                   double unit, const TableOptions& options);
 
-// All of the page's lines as one table, for a picture its caller says is one: rows from
+// The rule under a header set over several lines: the highest rule across all the boxes
+// with some of them above it, fewer than below, and rows below; where the header ends.
+std::optional<float> HeaderRule(const std::vector<Rule>& rules, const std::vector<cv::Rect2f>& boxes,
+                                double unit);
+
+// A header of labels stacked over the body's columns above `rule`: a label over others
+// (underlined as far as the columns it names run) a level above them, a label standing alone
+// the levels down to the rule. Its rows' edges, top to the rule, and which label holds each
+// of its base cells (-1 none). None when the labels do not stack into levels.
+struct StackedHeader {
+    std::vector<float> row_edges;
+    std::vector<std::vector<int>> owner;  // [row][column]
+};
+std::optional<StackedHeader> StackHeader(std::vector<cv::Rect2f> head,
+                                         const std::vector<cv::Rect2f>& body,
+                                         const std::vector<Rule>& rules,
+                                         const std::vector<float>& column_edges, float rule,
+                                         double unit);
+
+// All of the page's lines as one table (`rules`: those that part cells), for a picture its caller says is one: rows from
 // the lines' places (a cell's wrapped line joins its row), columns from the blank channels
 // most rows leave, a piece over a channel spanning the columns on either side.
-std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options);
+std::optional<TableGrid> WholeTable(const Page& page, const Rules& rules, double unit,
+                                     const TableOptions& options);
 // The column edges such a table has, from its characters' places: left edge, the channels'
 // middles, right edge.
 std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOptions& options);

@@ -34,8 +34,11 @@ Rules TableRules(const Page& page, double unit, const TableOptions& options) {
             const float b_end = horizontal ? b.x + b.width : b.y + b.height;
             const float overlap = std::min(end, b_end) - std::max(start, b_start);
             // Through the middle of a line, or along its glyphs' tops or feet without
-            // reaching past its ends (a row of figures has flat tops).
-            const bool middle = at > lo + size * 0.2f && at < lo + size * 0.8f &&
+            // reaching past its ends (a row of figures has flat tops). A rule running
+            // well past the line is drawn, unless it strikes the line's very middle: the box
+            // of a line set close to it, found on an enlarged picture, reaches over it.
+            const float reach = end - start > 2 * (b_end - b_start) + 2 * unit ? 0.3f : 0.2f;
+            const bool middle = at > lo + size * reach && at < lo + size * (1 - reach) &&
                                 overlap > 0.5f * std::min(end - start, b_end - b_start);
             const bool along = at > lo + size * 0.05f && at < lo + size * 0.95f &&
                                start >= b_start - unit / 2 && end <= b_end + unit / 2;
@@ -47,6 +50,7 @@ Rules TableRules(const Page& page, double unit, const TableOptions& options) {
     for (const Rule& r : page.rules.horizontal)
         if (r.to.x - r.from.x >= shortest && !through_text(r, true))
             kept.horizontal.push_back(r);
+
     for (const Rule& r : page.rules.vertical)
         if (r.to.y - r.from.y >= shortest && !through_text(r, false))
             kept.vertical.push_back(r);
@@ -141,8 +145,8 @@ void PlaceInOrder(TableGrid& grid, const Page& page) {
 // table when none holds half of them. Tables found by their channels alone are left for
 // the whole: a label standing beside several rows, or a header over two lines, ends them
 // before the picture does.
-void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, double unit,
-                  const TableOptions& options) {
+void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, const Rules& rules,
+                  double unit, const TableOptions& options) {
     const auto held = [&](const TableGrid& grid) {
         return std::count_if(page.lines.begin(), page.lines.end(), [&](const TextLine& line) {
             return grid.box().contains(Centre(line.box));
@@ -170,7 +174,7 @@ void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, double unit,
         return;
     }
     tables.clear();
-    if (auto whole = WholeTable(page, unit, options))
+    if (auto whole = WholeTable(page, rules, unit, options))
         tables.push_back(std::move(*whole));
 }
 
@@ -201,7 +205,7 @@ std::vector<TableGrid> FindTables(const Page& whole, const TableOptions& options
     for (TableGrid& grid : OpenTables(page, tables, unit, options))
         tables.push_back(std::move(grid));
     if (options.one_table)
-        KeepOneTable(tables, page, unit, options);
+        KeepOneTable(tables, page, rules, unit, options);
     // Each line to the cell its centre stands in, in reading order within it.
     std::vector<std::size_t> order(page.lines.size());
     std::iota(order.begin(), order.end(), 0);

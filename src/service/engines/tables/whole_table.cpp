@@ -12,7 +12,7 @@ namespace {
 // crosses a channel in one row or two; the channel stays.
 std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
                                const std::vector<std::pair<float, float>>& rows, double unit,
-                               const TableOptions& options, bool by_glyphs) {
+                               const TableOptions& options, bool by_glyphs, bool header_row = true) {
     float left = 1e30f, right = -1e30f;
     for (const TextLine* line : lines) {
         left = std::min(left, line->box.x);
@@ -21,7 +21,7 @@ std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
     const int width = std::max(1, int(std::ceil(right - left)));
     // For each pixel column, the rows that have ink there. The top row of a table of a few is
     // its header, free to stand over the channels: its columns are the body's.
-    const bool headed = rows.size() > 2;
+    const bool headed = header_row && rows.size() > 2;
     std::vector<int> crossed(std::size_t(width) + 1, 0);
     for (const auto& [top, bottom] : std::span(rows).subspan(headed ? 1 : 0)) {
         std::vector<bool> inked(crossed.size(), false);
@@ -91,16 +91,43 @@ struct TextRows {
     std::vector<std::pair<float, float>> rows;
 };
 
-TextRows RowsOfText(const Page& page) {
-    TextRows text;
+std::vector<cv::Rect2f> Boxes(const std::vector<const TextLine*>& lines) {
     std::vector<cv::Rect2f> boxes;
+    for (const TextLine* line : lines)
+        boxes.push_back(line->box);
+    return boxes;
+}
+
+TextRows RowsOf(std::vector<const TextLine*> lines) {
+    const std::vector<cv::Rect2f> boxes = Boxes(lines);
+    return {std::move(lines), JoinWrappedRows(Rows(boxes), &boxes)};
+}
+
+TextRows RowsOfText(const Page& page) {
+    std::vector<const TextLine*> lines;
     for (const TextLine& line : page.lines)
-        if (!line.text.empty()) {
-            text.lines.push_back(&line);
-            boxes.push_back(line.box);
-        }
-    text.rows = JoinWrappedRows(Rows(boxes), &boxes);
-    return text;
+        if (!line.text.empty())
+            lines.push_back(&line);
+    return RowsOf(std::move(lines));
+}
+
+// A piece standing well over the inner edge right of base cell (r, c) joins the cells on
+// either side: a header over the columns it names.
+bool Spans(const std::vector<const TextLine*>& lines, const TableGrid& grid, double unit, int r,
+           int c) {
+    const float edge = grid.column_edges[std::size_t(c + 1)];
+    const float top = grid.row_edges[std::size_t(r)], bottom = grid.row_edges[std::size_t(r + 1)];
+    return std::any_of(lines.begin(), lines.end(), [&](const TextLine* line) {
+        const cv::Rect2f& b = line->box;
+        const float y = Centre(b).y;
+        return y > top && y < bottom && b.x < edge - unit / 4 && b.x + b.width > edge + unit / 4;
+    });
+}
+
+void AddBodyRows(TableGrid& grid, const std::vector<std::pair<float, float>>& rows) {
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        grid.row_edges.push_back((rows[i - 1].second + rows[i].first) / 2);
+    grid.row_edges.push_back(rows.back().second);
 }
 
 // Where rows stand well apart and the lines within them close, a line with nothing in the
@@ -130,6 +157,42 @@ std::vector<std::pair<float, float>> WithWrappedCells(std::vector<std::pair<floa
     return joined;
 }
 
+// A paper's table: a header of labels stacked over several lines above a rule across the
+// table, the body's columns from the body alone.
+std::optional<TableGrid> UnderStackedHeader(const std::vector<Rule>& rules, const TextRows& text,
+                                            double unit, const TableOptions& options) {
+    const auto rule = HeaderRule(rules, Boxes(text.lines), unit);
+    if (!rule)
+        return std::nullopt;
+    std::vector<const TextLine*> head, body;
+    for (const TextLine* line : text.lines)
+        (Centre(line->box).y < *rule ? head : body).push_back(line);
+    const TextRows below = RowsOf(body);
+    TableGrid grid;
+    grid.column_edges = ColumnEdges(body, below.rows, unit, options, true, false);
+    for (const TextLine* line : head) {
+        grid.column_edges.front() = std::min(grid.column_edges.front(), line->box.x);
+        grid.column_edges.back() = std::max(grid.column_edges.back(), line->box.br().x);
+    }
+    const auto header = StackHeader(Boxes(head), Boxes(body), rules,
+                                    grid.column_edges, *rule, unit);
+    if (!header)
+        return std::nullopt;
+    grid.row_edges = header->row_edges;
+    const int levels = int(header->owner.size());
+    AddBodyRows(grid, WithWrappedCells(below.rows, body, grid.column_edges[1]));
+    grid.cells = Cells(grid, [&](int r, int c, bool right) {
+        if (r >= levels)
+            return right && Spans(body, grid, unit, r, c);
+        const int holder = header->owner[std::size_t(r)][std::size_t(c)];
+        if (right)
+            return holder >= 0 && holder == header->owner[std::size_t(r)][std::size_t(c + 1)];
+        return holder >= 0 && r + 1 < levels &&
+               holder == header->owner[std::size_t(r + 1)][std::size_t(c)];
+    });
+    return grid;
+}
+
 }  // namespace
 
 std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOptions& options) {
@@ -139,33 +202,22 @@ std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOp
     return ColumnEdges(text.lines, text.rows, unit, options, true);
 }
 
-std::optional<TableGrid> WholeTable(const Page& page, double unit, const TableOptions& options) {
+std::optional<TableGrid> WholeTable(const Page& page, const Rules& rules, double unit,
+                                     const TableOptions& options) {
     const TextRows text = RowsOfText(page);
     const auto& lines = text.lines;
     if (lines.empty())
         return std::nullopt;
+    if (auto headed = UnderStackedHeader(rules.horizontal, text, unit, options))
+        return headed;
     TableGrid grid;
     grid.column_edges = ColumnEdges(lines, text.rows, unit, options, true);
     const auto rows = WithWrappedCells(text.rows, lines, grid.column_edges[1]);
     grid.row_edges.push_back(rows.front().first);
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        grid.row_edges.push_back((rows[i - 1].second + rows[i].first) / 2);
-    grid.row_edges.push_back(rows.back().second);
-    // A piece standing well over an inner edge joins the cells on either side: a header
-    // over the columns it names.
-    const auto spans = [&](int r, int c, bool right) {
-        if (!right)
-            return false;
-        const float edge = grid.column_edges[std::size_t(c + 1)];
-        const float top = grid.row_edges[std::size_t(r)], bottom = grid.row_edges[std::size_t(r + 1)];
-        return std::any_of(lines.begin(), lines.end(), [&](const TextLine* line) {
-            const cv::Rect2f& b = line->box;
-            const float y = Centre(b).y;
-            return y > top && y < bottom && b.x < edge - unit / 4 &&
-                   b.x + b.width > edge + unit / 4;
-        });
-    };
-    grid.cells = Cells(grid, spans);
+    AddBodyRows(grid, rows);
+    grid.cells = Cells(grid, [&](int r, int c, bool right) {
+        return right && Spans(lines, grid, unit, r, c);
+    });
     return grid;
 }
 

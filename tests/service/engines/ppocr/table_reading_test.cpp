@@ -85,6 +85,10 @@ TEST(PpOcrTables, APictureSaidToBeATableIsReadAsOne) {
         {"17-cost-allocation", 0.9},   // row labels left of a grid ruled around the figures
         {"25-wildlife-criterion", 0.95},  // a header over two rows, a label beside both
         {"23-air-toxics-sources", 0.8},   // cells' text wrapped over lines, rows set apart
+        {"24-postnatal-weights", 0.95},  // labels stacked over lines above a rule, each over
+                                         // the columns its underline spans
+        {"10-sampling-by-year", 0.9},    // labels centred over two columns, no underline
+        {"18-ayp-exceptions", 0.95},     // rules the boxes of lines set close reach over
         {"04-retail-outlets", 0.95, 0.5}, {"08-training-participants", 0.95, 0.4}};
     for (auto& page : LoadRealTables())
         for (const auto& [name, least, scale] : real)
