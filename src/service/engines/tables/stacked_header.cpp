@@ -18,7 +18,7 @@ struct Label {
 // The header's lines gathered into labels, each over the columns it names.
 std::vector<Label> Labels(std::vector<cv::Rect2f> head, const std::vector<cv::Rect2f>& body,
                           const std::vector<Rule>& rules, const std::vector<float>& column_edges,
-                          double unit) {
+                          float rule, double unit) {
     const int columns = int(column_edges.size()) - 1;
     const auto column_of = [&](float x) {
         const auto at = std::upper_bound(column_edges.begin() + 1, column_edges.end() - 1, x);
@@ -31,24 +31,23 @@ std::vector<Label> Labels(std::vector<cv::Rect2f> head, const std::vector<cv::Re
         from = std::min(from, b.x);
         to = std::max(to, b.x + b.width);
     }
-    const float width = column_edges.back() - column_edges.front();
     std::sort(head.begin(), head.end(), [](const auto& a, const auto& b) { return a.y < b.y; });
     std::vector<Label> labels;
     for (const cv::Rect2f& b : head) {
         Label line{b.y, b.y + b.height, b.x, b.x + b.width};
         // A label over several columns is underlined as far as they run, up to the labels
-        // beside it (underlines set close may be found as one).
+        // beside it, halfway (underlines set close may be found as one).
         float left = -1e30f, right = 1e30f;
         for (const cv::Rect2f& other : head)
             if (std::min(b.br().y, other.br().y) - std::max(b.y, other.y) > b.height / 2) {
                 if (other.br().x <= b.x)
-                    left = std::max(left, other.br().x);
+                    left = std::max(left, (other.br().x + b.x) / 2);
                 else if (other.x >= b.br().x)
-                    right = std::min(right, other.x);
+                    right = std::min(right, (b.br().x + other.x) / 2);
             }
         for (const Rule& r : rules)
             if (r.from.y > line.bottom - b.height / 4 && r.from.y < line.bottom + unit &&
-                r.from.x < line.x1 && r.to.x > line.x0 && r.to.x - r.from.x < 0.8f * width) {
+                r.from.x < line.x1 && r.to.x > line.x0 && r.from.y < rule - unit / 2) {
                 line.x0 = std::min(line.x0, std::max(r.from.x, left));
                 line.x1 = std::max(line.x1, std::min(r.to.x, right));
             }
@@ -168,7 +167,7 @@ std::optional<StackedHeader> StackHeader(std::vector<cv::Rect2f> head,
     const int columns = int(column_edges.size()) - 1;
     if (head.empty() || columns < 2)
         return std::nullopt;
-    std::vector<Label> labels = Labels(std::move(head), body, rules, column_edges, unit);
+    std::vector<Label> labels = Labels(std::move(head), body, rules, column_edges, rule, unit);
     const std::vector<int> parent = Parents(labels, unit);
     // The first column's head is one label, however many levels the others have: a label
     // under another there is a body row above a rule between rows.

@@ -88,6 +88,7 @@ TEST(PpOcrTables, APictureSaidToBeATableIsReadAsOne) {
         {"24-postnatal-weights", 0.95},  // labels stacked over lines above a rule, each over
                                          // the columns its underline spans
         {"10-sampling-by-year", 0.9},    // labels centred over two columns, no underline
+        {"15-disability-rates", 0.85},   // a ruled header over a body without rules
         {"18-ayp-exceptions", 0.95},     // rules the boxes of lines set close reach over
         {"04-retail-outlets", 0.95, 0.5}, {"08-training-participants", 0.95, 0.4}};
     for (auto& page : LoadRealTables())
