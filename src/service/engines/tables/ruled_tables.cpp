@@ -151,9 +151,15 @@ std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>
         for (float middle : Channels(body, left, options.min_channel * unit))
             grid.column_edges.push_back(middle);
         grid.column_edges.push_back(right);
+        // A header of labels stacked over several lines; else each line of it a row.
+        const auto stacked = StackHeader(head, body, free, grid.column_edges, header.from.y, unit);
         const auto head_rows = Rows(head), body_rows = JoinWrappedRows(Rows(body));
         grid.row_edges.push_back(top.from.y);
-        AddRowEdges(head_rows, grid.row_edges);
+        if (stacked)
+            grid.row_edges.insert(grid.row_edges.end(), stacked->row_edges.begin() + 1,
+                                  stacked->row_edges.end() - 1);
+        else
+            AddRowEdges(head_rows, grid.row_edges);
         grid.row_edges.push_back(header.from.y);
         AddRowEdges(body_rows, grid.row_edges);
         grid.row_edges.push_back(bottom.from.y);
@@ -161,13 +167,15 @@ std::vector<TableGrid> ThreeRuleTables(const Page& page, const std::vector<Rule>
             int(grid.column_edges.size()) - 1 < options.min_columns)
             continue;
         // A header over several columns spans them: it crosses their channels.
-        const int header_rows = int(head_rows.size());
+        const int header_rows = stacked ? int(stacked->owner.size()) : int(head_rows.size());
         const auto in_row = [&](const cv::Rect2f& box, int r) {
             const float y = Centre(box).y;
             return y > grid.row_edges[std::size_t(r)] && y < grid.row_edges[std::size_t(r + 1)];
         };
         const int columns = int(grid.column_edges.size()) - 1;
         grid.cells = Cells(grid, [&](int r, int c, bool right_edge) {
+            if (stacked && r < header_rows)
+                return stacked->Joins(r, c, right_edge);
             if (!right_edge || r >= header_rows ||
                 std::count_if(head.begin(), head.end(),
                               [&](const auto& b) { return in_row(b, r); }) >= columns)

@@ -60,11 +60,14 @@ std::vector<Label> Labels(std::vector<cv::Rect2f> head, const std::vector<cv::Re
                 line.last = std::max(line.last, c);
             }
         }
-        // The next line of a label stands close under it, over the same columns.
+        // The next line of a label stands close under it, over the same columns, set on
+        // the same axis: centred, flush left or flush right.
         const auto same = std::find_if(labels.begin(), labels.end(), [&](const Label& l) {
+            const bool aligned = std::abs(l.x0 + l.x1 - b.x - b.br().x) < unit ||
+                                 std::abs(l.x0 - b.x) < unit / 4 ||
+                                 std::abs(l.x1 - b.br().x) < unit / 4;
             return l.first == line.first && l.last == line.last &&
-                   line.top - l.bottom < 0.7f * b.height && line.top > l.top &&
-                   line.x0 < l.x1 && l.x0 < line.x1;
+                   line.top - l.bottom < 0.7f * b.height && line.top > l.top && aligned;
         });
         if (same == labels.end()) {
             labels.push_back(line);
@@ -126,6 +129,14 @@ std::vector<int> Parents(std::vector<Label>& labels, double unit) {
 }
 
 }  // namespace
+
+bool StackedHeader::Joins(int r, int c, bool right) const {
+    const int holder = owner[std::size_t(r)][std::size_t(c)];
+    if (right)
+        return holder >= 0 && c + 1 < int(owner[0].size()) &&
+               holder == owner[std::size_t(r)][std::size_t(c + 1)];
+    return holder >= 0 && r + 1 < int(owner.size()) && holder == owner[std::size_t(r + 1)][std::size_t(c)];
+}
 
 std::optional<float> HeaderRule(const std::vector<Rule>& rules, const std::vector<cv::Rect2f>& boxes,
                                 double unit) {
@@ -202,11 +213,19 @@ std::optional<StackedHeader> StackHeader(std::vector<cv::Rect2f> head,
         header.row_edges.push_back((upper + lower) / 2);
     }
     header.row_edges.push_back(rule);
-    // A label standing alone takes the rows below it down to the rule.
+    // A label standing alone takes the rows down to the rule from the one it is centred
+    // beside them from: all of them, or the last alone when it is set on the last's line.
     header.owner.assign(std::size_t(levels), std::vector<int>(std::size_t(columns), -1));
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const Label& label = labels[i];
-        for (int r = label.depth; r < (label.leaf ? levels : label.depth + 1); ++r)
+        int from = label.depth;
+        const auto off = [&](int r) {
+            return std::abs(label.top + label.bottom - header.row_edges[std::size_t(r)] - rule);
+        };
+        for (int r = from + 1; label.leaf && r < levels; ++r)
+            if (off(r) < off(from))
+                from = r;
+        for (int r = from; r < (label.leaf ? levels : label.depth + 1); ++r)
             for (int c = label.first; c <= label.last; ++c) {
                 int& owner = header.owner[std::size_t(r)][std::size_t(c)];
                 if (owner >= 0)

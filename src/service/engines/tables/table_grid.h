@@ -77,6 +77,8 @@ std::optional<float> HeaderRule(const std::vector<Rule>& rules, const std::vecto
 struct StackedHeader {
     std::vector<float> row_edges;
     std::vector<std::vector<int>> owner;  // [row][column]
+    // Whether one label holds base cell (r, c) and the one right of it (or below it).
+    bool Joins(int r, int c, bool right) const;
 };
 std::optional<StackedHeader> StackHeader(std::vector<cv::Rect2f> head,
                                          const std::vector<cv::Rect2f>& body,

@@ -22,7 +22,7 @@ struct TableOptions {
     float rule_reach = 0.6f;   // how far past a crossing a rule may stop and still meet it
     float edge_merge = 0.6f;   // rules this close across are one edge of the grid
     float min_channel = 0.8f;  // narrowest blank channel that separates two columns
-    float header_rows = 3.f;   // a three-rule table's header is at most this many lines tall
+    float header_rows = 6.f;   // a three-rule table's header is at most this many lines tall
     int min_rows = 2;          // a table has at least this many rows and columns
     int min_columns = 2;
     // A three-rule table's cells are short: lines that fill most of the table's width

@@ -184,11 +184,7 @@ std::optional<TableGrid> UnderStackedHeader(const std::vector<Rule>& rules, cons
     grid.cells = Cells(grid, [&](int r, int c, bool right) {
         if (r >= levels)
             return right && Spans(body, grid, unit, r, c);
-        const int holder = header->owner[std::size_t(r)][std::size_t(c)];
-        if (right)
-            return holder >= 0 && holder == header->owner[std::size_t(r)][std::size_t(c + 1)];
-        return holder >= 0 && r + 1 < levels &&
-               holder == header->owner[std::size_t(r + 1)][std::size_t(c)];
+        return header->Joins(r, c, right);
     });
     return grid;
 }

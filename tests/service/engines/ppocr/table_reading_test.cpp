@@ -8,6 +8,9 @@
 #include "rendered_pictures.h"
 #include "table_pages.h"
 
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
 namespace quillory::testing {
 namespace {
 
@@ -111,6 +114,27 @@ TEST(PpOcrTables, APictureSaidToBeATableIsReadAsOne) {
                 return f.row == want.row && f.column == want.column && f.columns == want.columns;
             })) << c.page.kind << ": " << want.words << Described(found);
     }
+}
+
+// A paper's table found without being said to be one: a header stacked over six lines
+// between the top rule and the rule under it. The crop stops above the bottom rule, which
+// is drawn back.
+TEST(PpOcrTables, FindAPapersTableWithAHeaderStackedOverLines) {
+    QUILLORY_REQUIRE_PPOCR(ppocr);
+    auto tables = LoadRealTables();
+    std::erase_if(tables, [](const TablePage& t) { return !t.kind.ends_with("/24-postnatal-weights"); });
+    ASSERT_EQ(tables.size(), 1u);
+    TablePage& page = tables.front();
+    cv::Mat picture = cv::imdecode(page.png, cv::IMREAD_GRAYSCALE);
+    cv::copyMakeBorder(picture, picture, 0, 20, 0, 0, cv::BORDER_CONSTANT, 255);
+    cv::line(picture, {14, picture.rows - 25}, {picture.cols - 14, picture.rows - 25}, 0);
+    cv::imencode(".png", picture, page.png);
+    const auto read = ppocr->ReadPage(page.png);
+    ASSERT_EQ(read.tables.size(), 1u);
+    const auto found = Found(read.tables.front());
+    EXPECT_EQ(read.tables.front().rows, page.rows) << Described(found);
+    EXPECT_EQ(read.tables.front().columns, page.columns) << Described(found);
+    EXPECT_GE(CellF1(page.cells, found), 0.95) << Described(found);
 }
 
 TEST(PpOcrTables, NoneWhereThereAreNone) {
