@@ -36,12 +36,6 @@ bool SameExtent(const Rule& a, const Rule& b, double slack) {
     return std::abs(a.from.x - b.from.x) <= slack && std::abs(a.to.x - b.to.x) <= slack;
 }
 
-// The boundaries between rows: the middle of the blank between one and the next.
-void AddRowEdges(const std::vector<std::pair<float, float>>& rows, std::vector<float>& edges) {
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        edges.push_back((rows[i - 1].second + rows[i].first) / 2);
-}
-
 }  // namespace
 
 // Grids of rules that meet each other, with at least the rows and columns a table has.

@@ -20,14 +20,10 @@ std::vector<Label> Labels(std::vector<cv::Rect2f> head, const std::vector<cv::Re
                           const std::vector<Rule>& rules, const std::vector<float>& column_edges,
                           float rule, double unit) {
     const int columns = int(column_edges.size()) - 1;
-    const auto column_of = [&](float x) {
-        const auto at = std::upper_bound(column_edges.begin() + 1, column_edges.end() - 1, x);
-        return int(at - column_edges.begin()) - 1;
-    };
     // What the body sets in each column, from its left to its right.
     std::vector<std::pair<float, float>> content(std::size_t(columns), {1e30f, -1e30f});
     for (const cv::Rect2f& b : body) {
-        auto& [from, to] = content[std::size_t(column_of(Centre(b).x))];
+        auto& [from, to] = content[std::size_t(ColumnOf(column_edges, Centre(b).x))];
         from = std::min(from, b.x);
         to = std::max(to, b.x + b.width);
     }
@@ -52,7 +48,7 @@ std::vector<Label> Labels(std::vector<cv::Rect2f> head, const std::vector<cv::Re
                 line.x1 = std::max(line.x1, std::min(r.to.x, right));
             }
         // It names the columns whose figures it stands over, at least the one of its centre.
-        line.first = line.last = column_of((line.x0 + line.x1) / 2);
+        line.first = line.last = ColumnOf(column_edges, (line.x0 + line.x1) / 2);
         for (int c = 0; c < columns; ++c) {
             const auto [from, to] = content[std::size_t(c)];
             if (from < to && std::min(line.x1, to) - std::max(line.x0, from) >= (to - from) / 2) {
@@ -83,7 +79,8 @@ std::vector<Label> Labels(std::vector<cv::Rect2f> head, const std::vector<cv::Re
 // Each label's parent: the label a level above it (-1 none).
 std::vector<int> Parents(std::vector<Label>& labels, double unit) {
     // A label under one that names its columns and more is a level below it.
-    std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) { return a.top < b.top; });
+    std::sort(labels.begin(), labels.end(),
+              [](const auto& a, const auto& b) { return a.top < b.top; });
     std::vector<int> parent(labels.size(), -1);
     for (std::size_t i = 0; i < labels.size(); ++i)
         for (std::size_t j = 0; j < labels.size(); ++j) {
@@ -135,11 +132,12 @@ bool StackedHeader::Joins(int r, int c, bool right) const {
     if (right)
         return holder >= 0 && c + 1 < int(owner[0].size()) &&
                holder == owner[std::size_t(r)][std::size_t(c + 1)];
-    return holder >= 0 && r + 1 < int(owner.size()) && holder == owner[std::size_t(r + 1)][std::size_t(c)];
+    return holder >= 0 && r + 1 < int(owner.size()) &&
+           holder == owner[std::size_t(r + 1)][std::size_t(c)];
 }
 
-std::optional<float> HeaderRule(const std::vector<Rule>& rules, const std::vector<cv::Rect2f>& boxes,
-                                double unit) {
+std::optional<float> HeaderRule(const std::vector<Rule>& rules,
+                                const std::vector<cv::Rect2f>& boxes, double unit) {
     if (boxes.empty())
         return std::nullopt;
     float left = 1e30f, right = -1e30f;

@@ -24,6 +24,16 @@ cv::Point2f Centre(const cv::Rect2f& box) {
     return {box.x + box.width / 2, box.y + box.height / 2};
 }
 
+int ColumnOf(const std::vector<float>& edges, float x) {
+    const auto at = std::upper_bound(edges.begin() + 1, edges.end() - 1, x);
+    return int(at - edges.begin()) - 1;
+}
+
+void AddRowEdges(const std::vector<std::pair<float, float>>& rows, std::vector<float>& edges) {
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        edges.push_back((rows[i - 1].second + rows[i].first) / 2);
+}
+
 std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes) {
     std::sort(boxes.begin(), boxes.end(),
               [](const auto& a, const auto& b) { return Centre(a).y < Centre(b).y; });
@@ -62,9 +72,8 @@ bool EachStandsAlone(const std::vector<cv::Rect2f>& boxes, std::pair<float, floa
         return std::any_of(these.begin(), these.end(),
                            [&](const cv::Rect2f& p) { return !across(p, those); });
     };
-    const bool under = std::any_of(b.begin(), b.end(), [&](const cv::Rect2f& p) {
-        return across(p, a);
-    });
+    const bool under =
+        std::any_of(b.begin(), b.end(), [&](const cv::Rect2f& p) { return across(p, a); });
     return under && alone(a, b) && alone(b, a);
 }
 
@@ -169,7 +178,8 @@ void TakeRowLabels(TableGrid& grid, const Page& page) {
     for (int r = 0; r < rows; ++r) {
         const float top = grid.row_edges[std::size_t(r)];
         const float bottom = grid.row_edges[std::size_t(r + 1)];
-        grid.cells.push_back({r, r + 1, 0, 1, cv::Rect2f(from, top, left - from, bottom - top), {}, {}});
+        grid.cells.push_back(
+            {r, r + 1, 0, 1, cv::Rect2f(from, top, left - from, bottom - top), {}, {}});
     }
     std::sort(grid.cells.begin(), grid.cells.end(), [](const GridCell& a, const GridCell& b) {
         return std::pair(a.row_start, a.col_start) < std::pair(b.row_start, b.col_start);

@@ -28,6 +28,12 @@ struct Groups {
 
 cv::Point2f Centre(const cv::Rect2f& box);
 
+// The column of a grid whose edges are `edges` that `x` stands in (the outer ones reach out).
+int ColumnOf(const std::vector<float>& edges, float x);
+
+// The boundaries between rows: the middle of the blank between one and the next.
+void AddRowEdges(const std::vector<std::pair<float, float>>& rows, std::vector<float>& edges);
+
 // Rows of lines, top to bottom: a line joins the row whose lines reach below its centre.
 std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes);
 
@@ -35,8 +41,8 @@ std::vector<std::pair<float, float>> Rows(std::vector<cv::Rect2f> boxes);
 // above: the second line of a cell's text is closer to its first than rows are apart.
 // With the rows' `boxes`, a row stays apart when it and the rows above each have a piece
 // where the other has none: a header's second row under a label set beside both.
-std::vector<std::pair<float, float>> JoinWrappedRows(std::vector<std::pair<float, float>> rows,
-                                                     const std::vector<cv::Rect2f>* boxes = nullptr);
+std::vector<std::pair<float, float>> JoinWrappedRows(
+    std::vector<std::pair<float, float>> rows, const std::vector<cv::Rect2f>* boxes = nullptr);
 
 // The middles of blank channels that no box crosses, right of `left`; `narrowest` wide at least.
 std::vector<float> Channels(std::vector<cv::Rect2f> boxes, float left, double narrowest);
@@ -67,8 +73,8 @@ std::vector<TableGrid> OpenTables(const Page& page, const std::vector<TableGrid>
 
 // The rule under a header set over several lines: the highest rule across all the boxes
 // with some of them above it, fewer than below, and rows below; where the header ends.
-std::optional<float> HeaderRule(const std::vector<Rule>& rules, const std::vector<cv::Rect2f>& boxes,
-                                double unit);
+std::optional<float> HeaderRule(const std::vector<Rule>& rules,
+                                const std::vector<cv::Rect2f>& boxes, double unit);
 
 // A header of labels stacked over the body's columns above `rule`: a label over others
 // (underlined as far as the columns it names run) a level above them, a label standing alone
@@ -86,11 +92,11 @@ std::optional<StackedHeader> StackHeader(std::vector<cv::Rect2f> head,
                                          const std::vector<float>& column_edges, float rule,
                                          double unit);
 
-// All of the page's lines as one table (`rules`: those that part cells), for a picture its caller says is one: rows from
-// the lines' places (a cell's wrapped line joins its row), columns from the blank channels
-// most rows leave, a piece over a channel spanning the columns on either side.
+// All of the page's lines as one table (`rules`: those that part cells), for a picture its caller
+// says is one: rows from the lines' places (a cell's wrapped line joins its row), columns from the
+// blank channels most rows leave, a piece over a channel spanning the columns on either side.
 std::optional<TableGrid> WholeTable(const Page& page, const Rules& rules, double unit,
-                                     const TableOptions& options);
+                                    const TableOptions& options);
 // The column edges such a table has, from its characters' places: left edge, the channels'
 // middles, right edge.
 std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOptions& options);

@@ -109,11 +109,6 @@ Page WithoutStrokeColumns(Page page) {
 // middle, by which the centres go.
 void PlaceInOrder(TableGrid& grid, const Page& page) {
     const int columns = int(grid.column_edges.size()) - 1;
-    const auto column_of = [&](float x) {
-        const auto at =
-            std::upper_bound(grid.column_edges.begin() + 1, grid.column_edges.end() - 1, x);
-        return int(at - grid.column_edges.begin()) - 1;
-    };
     for (int r = 0; r + 1 < int(grid.row_edges.size()); ++r) {
         std::vector<GridCell*> row;
         std::vector<std::size_t> pieces;
@@ -129,9 +124,10 @@ void PlaceInOrder(TableGrid& grid, const Page& page) {
             return page.lines[a].box.x < page.lines[b].box.x;
         });
         bool near = true;
-        for (int c = 0; c < columns; ++c)
-            near = near &&
-                   std::abs(column_of(Centre(page.lines[pieces[std::size_t(c)]].box).x) - c) <= 1;
+        for (int c = 0; c < columns; ++c) {
+            const float x = Centre(page.lines[pieces[std::size_t(c)]].box).x;
+            near = near && std::abs(ColumnOf(grid.column_edges, x) - c) <= 1;
+        }
         if (!near)
             continue;
         std::sort(row.begin(), row.end(),
@@ -145,8 +141,8 @@ void PlaceInOrder(TableGrid& grid, const Page& page) {
 // table when none holds half of them. Tables found by their channels alone are left for
 // the whole: a label standing beside several rows, or a header over two lines, ends them
 // before the picture does.
-void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, const Rules& rules,
-                  double unit, const TableOptions& options) {
+void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, const Rules& rules, double unit,
+                  const TableOptions& options) {
     const auto held = [&](const TableGrid& grid) {
         return std::count_if(page.lines.begin(), page.lines.end(), [&](const TextLine& line) {
             return grid.box().contains(Centre(line.box));
@@ -164,9 +160,9 @@ void KeepOneTable(std::vector<TableGrid>& tables, const Page& page, const Rules&
         });
     };
     std::erase_if(tables, [&](const TableGrid& grid) { return !grid.ruled || groups_rows(grid); });
-    const auto most = std::max_element(
-        tables.begin(), tables.end(),
-        [&](const TableGrid& a, const TableGrid& b) { return held(a) < held(b); });
+    const auto most =
+        std::max_element(tables.begin(), tables.end(),
+                         [&](const TableGrid& a, const TableGrid& b) { return held(a) < held(b); });
     if (most != tables.end() && 2 * held(*most) >= std::ptrdiff_t(page.lines.size())) {
         TableGrid kept = std::move(*most);
         TakeRowLabels(kept, page);

@@ -12,7 +12,8 @@ namespace {
 // crosses a channel in one row or two; the channel stays.
 std::vector<float> ColumnEdges(const std::vector<const TextLine*>& lines,
                                const std::vector<std::pair<float, float>>& rows, double unit,
-                               const TableOptions& options, bool by_glyphs, bool header_row = true) {
+                               const TableOptions& options, bool by_glyphs,
+                               bool header_row = true) {
     float left = 1e30f, right = -1e30f;
     for (const TextLine* line : lines) {
         left = std::min(left, line->box.x);
@@ -124,9 +125,9 @@ bool Spans(const std::vector<const TextLine*>& lines, const TableGrid& grid, dou
     });
 }
 
+// The body's rows after the edges the grid has: between each two, and the last's bottom.
 void AddBodyRows(TableGrid& grid, const std::vector<std::pair<float, float>>& rows) {
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        grid.row_edges.push_back((rows[i - 1].second + rows[i].first) / 2);
+    AddRowEdges(rows, grid.row_edges);
     grid.row_edges.push_back(rows.back().second);
 }
 
@@ -174,8 +175,8 @@ std::optional<TableGrid> UnderStackedHeader(const std::vector<Rule>& rules, cons
         grid.column_edges.front() = std::min(grid.column_edges.front(), line->box.x);
         grid.column_edges.back() = std::max(grid.column_edges.back(), line->box.br().x);
     }
-    const auto header = StackHeader(Boxes(head), Boxes(body), rules,
-                                    grid.column_edges, *rule, unit);
+    const auto header =
+        StackHeader(Boxes(head), Boxes(body), rules, grid.column_edges, *rule, unit);
     if (!header)
         return std::nullopt;
     grid.row_edges = header->row_edges;
@@ -199,7 +200,7 @@ std::vector<float> WholeColumnEdges(const Page& page, double unit, const TableOp
 }
 
 std::optional<TableGrid> WholeTable(const Page& page, const Rules& rules, double unit,
-                                     const TableOptions& options) {
+                                    const TableOptions& options) {
     const TextRows text = RowsOfText(page);
     const auto& lines = text.lines;
     if (lines.empty())
@@ -211,9 +212,8 @@ std::optional<TableGrid> WholeTable(const Page& page, const Rules& rules, double
     const auto rows = WithWrappedCells(text.rows, lines, grid.column_edges[1]);
     grid.row_edges.push_back(rows.front().first);
     AddBodyRows(grid, rows);
-    grid.cells = Cells(grid, [&](int r, int c, bool right) {
-        return right && Spans(lines, grid, unit, r, c);
-    });
+    grid.cells = Cells(
+        grid, [&](int r, int c, bool right) { return right && Spans(lines, grid, unit, r, c); });
     return grid;
 }
 
